@@ -1,0 +1,48 @@
+// The prize board: 100 squares hiding eleven prizes, its random deal and its reveals.
+#pragma once
+
+#include <stdint.h>
+
+struct BITMAP;
+
+typedef int32_t PrizeType;
+
+enum {
+    BOARD_SIZE = 100,
+    BOARD_COLUMNS = 10,
+    PRIZE_TYPE_COUNT = 7,
+    EMPTY_SQUARE = 6,            // "Niente"
+    SQUARES_REVEALED_BY_DEAL = 15,
+};
+
+struct BoardCell {
+    PrizeType type;
+    uint8_t revealed;            // 0 covered, 1 revealed
+};
+
+struct PrizeBoard {
+    BoardCell cells[BOARD_SIZE];  // row-major: row = i / 10, column = i % 10
+};
+
+extern const char *const prize_names[PRIZE_TYPE_COUNT];
+extern const int32_t prize_counts[PRIZE_TYPE_COUNT];
+
+extern PrizeBoard prize_board;
+extern PrizeType selected_prize;  // type of the square revealed last; 6 at start
+
+// The images a cell can show, borrowed from "battle.dat" and set by the shell
+// before the first deal.
+extern BITMAP *cover_image;
+extern BITMAP *prize_images[PRIZE_TYPE_COUNT];
+
+// Where each board-dialog cell keeps its image: slot i is the address of the
+// image pointer of cell i (the dp of board-dialog record i). The shell hands
+// them over with link_cell_images; unlinked slots are simply not written.
+void link_cell_images(void **slots[BOARD_SIZE]);
+void set_cell_image(int index, BITMAP *image);
+
+int random_square();
+void deal_board();
+void reveal_random_cells(int32_t count, PrizeType type);
+bool board_exhausted();
+void reveal_cell(int32_t index);
