@@ -1,0 +1,79 @@
+// The three dialogs of the screens and the form's text buffers.
+#include <string.h>
+
+#include "board/players_log.h"
+#include "shell/screens.h"
+
+enum {
+    ESC_KEY = 27,
+    WHITE = 0xFFFFFF,
+    BUTTON_SHADOW = 0x296E98,    // red 41, green 110, blue 152
+    OK_X = 350, OK_Y = 544, OK_W = 100, OK_H = 23,
+    FIELD_W = 311, FIELD_H = 27,
+    CELL_SIZE = 42, CELL_STEP = 46, GRID_X = 66, GRID_Y = 105,
+};
+
+// The dp of the OK buttons and text fields are filled by setup_dialogs, once
+// the datafiles are loaded.
+DIALOG confirm_dialog[CONFIRM_DIALOG_SIZE] = {
+    // proc            x      y      w      h     fg  bg             key      flags   d1  d2  dp    dp2   dp3
+    { d_keyboard_proc, 0,     0,     0,     0,    0,  0,             ESC_KEY, D_EXIT, 0,  0,  NULL, NULL, NULL },
+    { d_icon_proc,     OK_X,  OK_Y,  OK_W,  OK_H, 0,  BUTTON_SHADOW, 0,       D_EXIT, 2,  1,  NULL, NULL, NULL },
+    { d_yield_proc,    0,     0,     0,     0,    0,  0,             0,       0,      0,  0,  NULL, NULL, NULL },
+    { NULL,            0,     0,     0,     0,    0,  0,             0,       0,      0,  0,  NULL, NULL, NULL },
+};
+
+DIALOG form_dialog[FORM_DIALOG_SIZE] = {
+    // proc            x      y      w        h        fg  bg             key      flags   d1  d2  dp    dp2   dp3
+    { d_keyboard_proc, 0,     0,     0,       0,       0,  0,             ESC_KEY, D_EXIT, 0,  0,  NULL, NULL, NULL },
+    { d_edit_proc,     46,    221,   FIELD_W, FIELD_H, 0,  WHITE,         0,       0,      FORM_FIELD_CHARS, 0, NULL, NULL, NULL },
+    { d_edit_proc,     442,   221,   FIELD_W, FIELD_H, 0,  WHITE,         0,       0,      FORM_FIELD_CHARS, 0, NULL, NULL, NULL },
+    { d_edit_proc,     46,    310,   FIELD_W, FIELD_H, 0,  WHITE,         0,       0,      FORM_FIELD_CHARS, 0, NULL, NULL, NULL },
+    { d_icon_proc,     OK_X,  OK_Y,  OK_W,    OK_H,    0,  BUTTON_SHADOW, 0,       D_EXIT, 2,  1,  NULL, NULL, NULL },
+    { d_yield_proc,    0,     0,     0,       0,       0,  0,             0,       0,      0,  0,  NULL, NULL, NULL },
+    { NULL,            0,     0,     0,       0,       0,  0,             0,       0,      0,  0,  NULL, NULL, NULL },
+};
+
+// All zero until setup_dialogs builds it from the board.
+DIALOG board_dialog[BOARD_DIALOG_SIZE];
+
+static void board_cell_record(int i)
+{
+    bool revealed = prize_board.cells[i].revealed != 0;
+    DIALOG cell = {
+        d_icon_proc,
+        GRID_X + CELL_STEP * (i % BOARD_COLUMNS), GRID_Y + CELL_STEP * (i / BOARD_COLUMNS),
+        CELL_SIZE, CELL_SIZE,
+        0, WHITE, 0, D_EXIT, 1, 1,
+        revealed ? prize_images[prize_board.cells[i].type] : cover_image, NULL, NULL,
+    };
+    board_dialog[i] = cell;
+}
+
+void setup_dialogs()
+{
+    confirm_dialog[CONFIRM_OK].dp = ok_button_image;
+    form_dialog[FORM_OK].dp = ok_button_image;
+    for (int f = 0; f < FORM_FIELD_COUNT; f++)
+        form_dialog[1 + f].dp = form_text[f];
+
+    // Static, so the hand-over stays valid however the board keeps it.
+    static void **cell_images[BOARD_SIZE];
+    for (int i = 0; i < BOARD_SIZE; i++) {
+        board_cell_record(i);
+        cell_images[i] = &board_dialog[i].dp;
+    }
+    const DIALOG esc = { d_keyboard_proc, 0, 0, 0, 0, 0, 0, ESC_KEY, D_EXIT, 0, 0, NULL, NULL, NULL };
+    const DIALOG yield = { d_yield_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, NULL, NULL, NULL };
+    const DIALOG terminator = { NULL, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, NULL, NULL, NULL };
+    board_dialog[BOARD_ESC] = esc;
+    board_dialog[BOARD_ESC + 1] = yield;
+    board_dialog[BOARD_ESC + 2] = terminator;
+    link_cell_images(cell_images);
+}
+
+void clear_form()
+{
+    for (int f = 0; f < FORM_FIELD_COUNT; f++)
+        strcpy(form_text[f], "");
+}

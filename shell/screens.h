@@ -1,0 +1,84 @@
+// The game shell: start-up and shutdown, the assets taken from the three
+// datafiles, the four screens with their dialogs, and the background cache.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include <allegro.h>
+
+#include "board/board.h"
+
+enum {
+    SCREEN_WIDTH = 800,
+    SCREEN_HEIGHT = 600,
+    BACKGROUND_COUNT = 10,       // objects of "graphics.dat", one per background
+    RESULT_BACKGROUND_BASE = 3,  // result screen of prize type t: background t + 3
+    REVEAL_PAUSE_MS = 2000,
+    // Indices that close the dialogs.
+    CONFIRM_ESC = 0,
+    CONFIRM_OK = 1,
+    FORM_ESC = 0,
+    FORM_OK = 4,
+    BOARD_ESC = 100,
+};
+
+// The name of the game: window title and the prefix of start-up messages.
+extern const char *const game_name;
+
+// Asset handles, set by load_assets and borrowed by the screens and the board
+// until unload_assets. cover_image and prize_images are the board's.
+extern DATAFILE *graphics_data;
+extern DATAFILE *music_data;
+extern DATAFILE *battle_data;
+extern BITMAP *ok_button_image;
+extern SAMPLE *reveal_sound;
+extern SAMPLE *music_sample;
+
+// Start-up and shutdown (startup.cpp). A start-up step that fails ends the
+// program through stop_program: assets unloaded, library shut down, one line
+// on standard error, exit status 1.
+void init_system();
+void shutdown_system();
+[[noreturn]] void stop_program(const char *format, ...)
+    __attribute__((format(printf, 1, 2)));
+
+// Datafiles and the objects taken from them (assets.cpp).
+void load_assets();
+void unload_assets();
+
+// Dialogs and form buffers (dialogs.cpp). Each array ends with one
+// d_yield_proc, so a waiting screen sleeps, and then the terminator.
+enum {
+    CONFIRM_DIALOG_SIZE = 4,
+    FORM_DIALOG_SIZE = 7,
+    BOARD_DIALOG_SIZE = 103,
+};
+extern DIALOG confirm_dialog[CONFIRM_DIALOG_SIZE];
+extern DIALOG form_dialog[FORM_DIALOG_SIZE];
+extern DIALOG board_dialog[BOARD_DIALOG_SIZE];
+void setup_dialogs();
+void clear_form();
+
+// Decoded backgrounds, each decoded on its first show and kept for the run
+// (background_cache.cpp). A slot whose picture the decoder refused stays null.
+struct BackgroundCache {
+    BITMAP *background_images[BACKGROUND_COUNT];
+    uint8_t background_decoded[BACKGROUND_COUNT];
+};
+extern BackgroundCache background_cache;
+void decode_background(int n);
+void show_background(int n);
+
+// The four screens (screens.cpp): true to go on, false to stop.
+bool title_screen();
+bool form_screen();
+bool board_screen();
+bool result_screen();
+
+// The X11 window icon in XPM form (icon_xpm.cpp).
+extern const char *tabellone_icon_xpm[];
+
+// The game's main routine, entered through the library's END_OF_MAIN
+// convention (game_main.cpp); returns the exit status, 0 on a normal end.
+int game_main();

@@ -1,0 +1,76 @@
+// Start-up and shutdown of the library, and the orderly stop when start-up fails.
+#include <errno.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <time.h>
+
+#include "shell/screens.h"
+
+const char *const game_name = "Tabellone";
+
+// The library keeps the icon of its X11 windows here; it reads it when the
+// window is created, so it must be set before install_allegro.
+#ifdef ALLEGRO_WITH_XWINDOWS
+extern "C" char **allegro_icon;
+#endif
+
+static void set_window_icon()
+{
+#ifdef ALLEGRO_WITH_XWINDOWS
+    allegro_icon = const_cast<char **>(tabellone_icon_xpm);
+#endif
+}
+
+void init_system()
+{
+    set_window_icon();
+    if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0)
+        stop_program("cannot start the Allegro library: %s", allegro_error);
+    set_window_title(game_name);
+    if (install_keyboard() != 0)
+        stop_program("cannot start the keyboard: %s", allegro_error);
+    if (install_mouse() < 0)
+        stop_program("cannot start the mouse");
+    if (install_timer() != 0)
+        stop_program("cannot start the timer: %s", allegro_error);
+    // A kiosk without a sound device still plays, silently.
+    // The game uses no MIDI, so a missing MIDI device must not cost the
+    // digital sound either.
+    if (install_sound(DIGI_AUTODETECT, MIDI_AUTODETECT, NULL) != 0
+        && install_sound(DIGI_AUTODETECT, MIDI_NONE, NULL) != 0)
+        install_sound(DIGI_NONE, MIDI_NONE, NULL);
+    set_color_depth(24);
+    if (set_gfx_mode(GFX_AUTODETECT, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0) != 0)
+        stop_program("cannot set the 800x600 24-bit graphics mode: %s", allegro_error);
+    // text_mode is the 4.0 way to ask for a transparent text background.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    text_mode(-1);
+#pragma GCC diagnostic pop
+    srand((unsigned)time(NULL));
+}
+
+void shutdown_system()
+{
+    remove_sound();
+    remove_timer();
+    remove_mouse();
+    remove_keyboard();
+    allegro_exit();
+}
+
+void stop_program(const char *format, ...)
+{
+    unload_assets();
+    shutdown_system();
+    // The message is written after the library has let go of the display, so
+    // that it is the last word on the terminal.
+    va_list args;
+    va_start(args, format);
+    fprintf(stderr, "%s: ", game_name);
+    vfprintf(stderr, format, args);
+    fputc('\n', stderr);
+    va_end(args);
+    exit(1);
+}
