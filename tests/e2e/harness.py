@@ -1,0 +1,514 @@
+"""Drives the real game in a private X server: Xvfb on a free display,
+xdotool for the pointer and keys, xwd screenshots, and the sound the game
+plays captured through an ALSA file plugin. Python 3 standard library only."""
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import tempfile
+import time
+
+SCREEN_W, SCREEN_H = 800, 600
+DATAFILES = ("graphics.dat", "battle.dat", "music.dat")
+
+# Where the dialogs put their objects.
+OK_BUTTON = (350, 544, 100, 23)
+FORM_FIELDS = [(46, 221, 311, 27), (442, 221, 311, 27), (46, 310, 311, 27)]
+GRID_X, GRID_Y, CELL_STEP, CELL_SIZE = 66, 105, 46, 42
+GRID_BOX = (GRID_X, GRID_Y, 9 * CELL_STEP + CELL_SIZE, 9 * CELL_STEP + CELL_SIZE)
+PARKED_POINTER = (790, 8)   # out of the way of every object and most of the picture
+
+PRIZE_NAMES = ["Poltrona", "Borsa", "Monopattino", "Asciugamani", "Tenda", "Telefono", "Niente"]
+STATE_LETTERS = "gvnabrxGVNABRX"
+
+
+class Failure(Exception):
+    """A scenario's expectation that did not hold."""
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def cell_box(i):
+    return (GRID_X + CELL_STEP * (i % 10), GRID_Y + CELL_STEP * (i // 10), CELL_SIZE, CELL_SIZE)
+
+
+def box_centre(box):
+    x, y, w, h = box
+    return (x + w // 2, y + h // 2)
+
+
+# ---------------------------------------------------------------- pictures
+
+class Picture:
+    """An RGB picture: width, height and 3 bytes a pixel, rows top down."""
+
+    def __init__(self, width, height, rgb):
+        self.width, self.height, self.rgb = width, height, bytes(rgb)
+
+    def pixel(self, x, y):
+        o = 3 * (y * self.width + x)
+        return tuple(self.rgb[o:o + 3])
+
+    def row(self, y, x0=0, x1=None):
+        x1 = self.width if x1 is None else x1
+        o = 3 * y * self.width
+        return self.rgb[o + 3 * x0:o + 3 * x1]
+
+    def crop(self, box):
+        x, y, w, h = box
+        return Picture(w, h, b"".join(self.row(yy, x, x + w) for yy in range(y, y + h)))
+
+    def write_ppm(self, path):
+        with open(path, "wb") as f:
+            f.write(b"P6\n%d %d\n255\n" % (self.width, self.height))
+            f.write(self.rgb)
+
+
+def read_ppm(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    fields, pos = [], 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        if data[pos:pos + 1] == b"#":
+            pos = data.index(b"\n", pos)
+            continue
+        end = pos
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[pos:end])
+        pos = end
+    check(fields[0] == b"P6" and fields[3] == b"255", "%s is no 8-bit P6 picture" % path)
+    width, height = int(fields[1]), int(fields[2])
+    pos += 1
+    return Picture(width, height, data[pos:pos + 3 * width * height])
+
+
+def parse_xwd(data):
+    """A 24/32-bit ZPixmap xwd dump as a Picture."""
+    header = struct.unpack(">25I", data[:100])
+    header_size, _, pixmap_format, depth, width, height = header[:6]
+    byte_order, bits_per_pixel, bytes_per_line = header[7], header[11], header[12]
+    red_mask, green_mask, blue_mask = header[14:17]
+    ncolors = header[19]
+    check(pixmap_format == 2 and bits_per_pixel == 32 and depth == 24,
+          "unexpected xwd format (format %d, %d bpp)" % (pixmap_format, bits_per_pixel))
+    check((red_mask, green_mask, blue_mask) == (0xFF0000, 0xFF00, 0xFF), "unexpected xwd masks")
+    pixels = data[header_size + 12 * ncolors:]
+    # byte order 0: least significant byte first, so a pixel reads B G R x.
+    b_at, g_at, r_at = (0, 1, 2) if byte_order == 0 else (3, 2, 1)
+    rgb = bytearray(3 * width * height)
+    for y in range(height):
+        row = pixels[y * bytes_per_line:y * bytes_per_line + 4 * width]
+        o = 3 * width * y
+        rgb[o:o + 3 * width:3] = row[r_at::4]
+        rgb[o + 1:o + 3 * width:3] = row[g_at::4]
+        rgb[o + 2:o + 3 * width:3] = row[b_at::4]
+    return Picture(width, height, rgb)
+
+
+def differing_pixels(shot, expected, box, skip=()):
+    """How many pixels of box differ between the screenshot and the expected
+    picture (whose top-left is the screen's), leaving out the boxes in skip."""
+    x0, y0, w, h = box
+    count = 0
+    for y in range(y0, y0 + h):
+        a, b = shot.row(y, x0, x0 + w), expected.row(y, x0, x0 + w)
+        if a == b:
+            continue
+        for x in range(w):
+            if a[3 * x:3 * x + 3] != b[3 * x:3 * x + 3]:
+                if not any(sx <= x0 + x < sx + sw and sy <= y < sy + sh for sx, sy, sw, sh in skip):
+                    count += 1
+    return count
+
+
+def differing_in_place(shot, image, box):
+    """Pixels of box on the screen that differ from image (of the box's size)."""
+    x, y, w, h = box
+    check((image.width, image.height) == (w, h),
+          "image is %dx%d, its box %dx%d" % (image.width, image.height, w, h))
+    count = 0
+    for yy in range(h):
+        a, b = shot.row(y + yy, x, x + w), image.row(yy)
+        if a != b:
+            count += sum(a[3 * i:3 * i + 3] != b[3 * i:3 * i + 3] for i in range(w))
+    return count
+
+
+# ---------------------------------------------------------------- datafile objects
+
+class Content:
+    """The built datafiles and the reference pictures made from them by the
+    project's own tools: dat-object dumps an object, decode-jpeg decodes it."""
+
+    def __init__(self, build_dir, scratch):
+        self.build_dir = build_dir
+        self.play_dir = os.path.join(build_dir, "play")
+        self.scratch = scratch
+        self.dat_object = os.path.join(build_dir, "tests", "e2e", "dat-object")
+        self.decode_jpeg = os.path.join(build_dir, "decode-jpeg")
+        self._pictures = {}
+
+    def datafile(self, name):
+        return os.path.join(self.play_dir, name)
+
+    def dump(self, datafile, index, suffix):
+        out = os.path.join(self.scratch, "%s-%d.%s" % (datafile, index, suffix))
+        if not os.path.exists(out):
+            subprocess.run([self.dat_object, self.datafile(datafile), str(index), out], check=True)
+        return out
+
+    def background(self, n):
+        """Background n as build/decode-jpeg decodes "graphics.dat" object n."""
+        key = ("background", n)
+        if key not in self._pictures:
+            jpeg = self.dump("graphics.dat", n, "jpg")
+            ppm = os.path.join(self.scratch, "background-%d.ppm" % n)
+            subprocess.run([self.decode_jpeg, jpeg, ppm], check=True)
+            self._pictures[key] = read_ppm(ppm)
+        return self._pictures[key]
+
+    def bitmap(self, index):
+        """A "battle.dat" bitmap: 0 cover, 2 OK button, 4 + t prize t."""
+        key = ("bitmap", index)
+        if key not in self._pictures:
+            self._pictures[key] = read_ppm(self.dump("battle.dat", index, "ppm"))
+        return self._pictures[key]
+
+    def cover(self):
+        return self.bitmap(0)
+
+    def ok_button(self):
+        return self.bitmap(2)
+
+    def prize_image(self, t):
+        return self.bitmap(4 + t)
+
+
+# ---------------------------------------------------------------- the X server
+
+class Display:
+    """A private Xvfb at 800x600x24 on a display number it picks itself."""
+
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as f:
+            number = f.readline().strip()
+        check(number.isdigit(), "Xvfb did not start")
+        self.name = ":" + number
+        self.env = dict(os.environ, DISPLAY=self.name)
+
+    def run(self, *args):
+        return subprocess.run(list(args), env=self.env, check=True,
+                              stdout=subprocess.PIPE).stdout.decode()
+
+    def xdotool(self, *args):
+        return self.run("xdotool", *[str(a) for a in args])
+
+    def move(self, x, y):
+        self.xdotool("mousemove", "--sync", x, y)
+
+    def click(self, x, y):
+        """Pointer to the spot first, then a press and a release the game's
+        input polling cannot miss."""
+        self.move(x, y)
+        time.sleep(0.1)
+        self.xdotool("mousedown", 1)
+        time.sleep(0.15)
+        self.xdotool("mouseup", 1)
+
+    def click_box(self, box):
+        self.click(*box_centre(box))
+
+    def key(self, name):
+        self.xdotool("key", "--delay", 60, name)
+
+    def type_text(self, text):
+        self.xdotool("type", "--delay", 60, text)
+
+    def screenshot(self, save_png=None):
+        data = subprocess.run(["xwd", "-root", "-silent", "-display", self.name],
+                              check=True, stdout=subprocess.PIPE).stdout
+        if save_png:
+            subprocess.run(["convert", "xwd:-", save_png], input=data, check=True)
+        return parse_xwd(data)
+
+    def close(self):
+        self.process.terminate()
+        self.process.wait(10)
+
+
+# ---------------------------------------------------------------- the game
+
+ALSA_CAPTURE = """# The default sound device writes everything the game plays to a file.
+pcm.!default {
+    type file
+    slave.pcm { type null }
+    file "%s"
+    format "wav"
+}
+"""
+
+
+class Game:
+    """build/tabellone running in a fresh working directory that holds the
+    built datafiles (or what a scenario put there instead)."""
+
+    def __init__(self, display, content, workdir, files=DATAFILES):
+        self.display, self.content, self.workdir = display, content, workdir
+        for name in files:
+            shutil.copy(content.datafile(name), os.path.join(workdir, name))
+        home = os.path.join(workdir, "home")
+        os.makedirs(home, exist_ok=True)
+        self.sound_file = os.path.join(workdir, "sound.wav")
+        with open(os.path.join(home, ".asoundrc"), "w") as f:
+            f.write(ALSA_CAPTURE % self.sound_file)
+        self.env = dict(display.env, HOME=home)
+        self.process = None
+        self.stderr = None
+
+    def path(self, name):
+        return os.path.join(self.workdir, name)
+
+    def start(self):
+        self.stderr = open(self.path("stderr.txt"), "wb")
+        self.started = time.monotonic()
+        self.process = subprocess.Popen([os.path.join(self.content.build_dir, "tabellone")],
+                                        cwd=self.workdir, env=self.env,
+                                        stdout=subprocess.DEVNULL, stderr=self.stderr)
+        return self
+
+    def wait_exit(self, timeout=15):
+        try:
+            code = self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+            raise Failure("the game did not end within %d s" % timeout)
+        self.stderr.close()
+        return code
+
+    def error_text(self):
+        with open(self.path("stderr.txt"), "rb") as f:
+            return f.read().decode("utf-8", "replace")
+
+    def running(self):
+        return self.process.poll() is None
+
+    def kill(self):
+        if self.process and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+
+    def read(self, name):
+        with open(self.path(name), "rb") as f:
+            return f.read()
+
+    def exists(self, name):
+        return os.path.exists(self.path(name))
+
+    def cpu_seconds(self):
+        """User and system time used so far by every thread of the game."""
+        with open("/proc/%d/stat" % self.process.pid) as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+    def peak_memory_kib(self):
+        with open("/proc/%d/status" % self.process.pid) as f:
+            for line in f:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1])
+        return 0
+
+    # ------------------------------------------------------------ screens
+
+    def wait_for(self, predicate, what, timeout=10):
+        """Screenshots until predicate(shot) holds; the matching shot."""
+        deadline = time.monotonic() + timeout
+        while True:
+            check(self.running(), "the game ended while waiting for %s: %s"
+                  % (what, self.error_text().strip()))
+            shot = self.display.screenshot()
+            if predicate(shot):
+                return shot
+            if time.monotonic() > deadline:
+                shot = self.display.screenshot(self.path("timeout.png"))
+                raise Failure("no %s after %d s (screen saved to %s)"
+                              % (what, timeout, self.path("timeout.png")))
+            time.sleep(0.05)
+
+    def shows_background(self, shot, n):
+        """The screen shows background n where no dialog object covers it:
+        a sparse probe of the picture outside the boxes every dialog uses."""
+        picture = self.content.background(n)
+        for y in range(4, SCREEN_H - 4, 37):
+            for x in range(6, SCREEN_W - 6, 41):
+                if inside_any(x, y, DIALOG_BOXES + [pointer_box(PARKED_POINTER)]):
+                    continue
+                if shot.pixel(x, y) != picture.pixel(x, y):
+                    return False
+        return True
+
+    def wait_for_background(self, n, what, timeout=10):
+        return self.wait_for(lambda shot: self.shows_background(shot, n), what, timeout)
+
+    def wait_title(self, timeout=10):
+        return self.wait_for_background(0, "title screen", timeout)
+
+    def wait_form(self, timeout=10):
+        return self.wait_for_background(1, "form screen", timeout)
+
+    def wait_board(self, timeout=10):
+        return self.wait_for_background(2, "board screen", timeout)
+
+    def wait_result(self, prize, timeout=10):
+        return self.wait_for_background(prize + 3, "result screen of %s" % PRIZE_NAMES[prize],
+                                        timeout)
+
+    def press_ok(self):
+        self.display.click_box(OK_BUTTON)
+        self.display.move(*PARKED_POINTER)
+
+    def click_square(self, i):
+        self.display.click_box(cell_box(i))
+        self.display.move(*PARKED_POINTER)
+
+    def escape(self):
+        self.display.move(*PARKED_POINTER)
+        self.display.key("Escape")
+
+    def fill_form(self, texts):
+        """Types each text into its field; the first field has the focus and
+        Tab moves on to the next."""
+        self.display.move(*PARKED_POINTER)
+        for n, text in enumerate(texts):
+            if n:
+                self.display.key("Tab")
+            if text:
+                self.display.type_text(text)
+
+    def board_cells(self, shot):
+        """What each of the 100 cells shows: 'cover', a prize type 0-6, or None."""
+        images = [("cover", self.content.cover())] + \
+                 [(t, self.content.prize_image(t)) for t in range(7)]
+        cells = []
+        for i in range(100):
+            seen = shot.crop(cell_box(i))
+            cells.append(next((name for name, image in images if image.rgb == seen.rgb), None))
+        return cells
+
+
+DIALOG_BOXES = [OK_BUTTON, GRID_BOX] + FORM_FIELDS
+
+
+def inside_any(x, y, boxes):
+    return any(bx <= x < bx + bw and by <= y < by + bh for bx, by, bw, bh in boxes)
+
+
+def pointer_box(position):
+    """Where the library may draw its mouse pointer at this position."""
+    x, y = position
+    return (x - 4, y - 4, 28, 36)
+
+
+# ---------------------------------------------------------------- state, log, sound
+
+def state_text(cells):
+    """state.dat bytes for cells given as (type, revealed) pairs."""
+    rows = []
+    for r in range(10):
+        rows.append("".join(STATE_LETTERS[t + 7 * rev] for t, rev in cells[10 * r:10 * r + 10]))
+    return ("\r\n".join(rows) + "\r\n").encode()
+
+
+def parse_state(data):
+    """(type, revealed) for each square of a state.dat written by the game."""
+    check(len(data) == 120, "state.dat is %d bytes, not 120" % len(data))
+    cells = []
+    for r in range(10):
+        line = data[12 * r:12 * r + 12]
+        check(line[10:] == b"\r\n", "state.dat line %d does not end in CR LF" % (r + 1))
+        for ch in line[:10].decode("ascii"):
+            check(ch in STATE_LETTERS, "state.dat holds %r" % ch)
+            k = STATE_LETTERS.index(ch)
+            cells.append((k % 7, k // 7))
+    return cells
+
+
+def check_fresh_deal(cells, what):
+    counts = [sum(1 for t, _ in cells if t == k) for k in range(7)]
+    revealed = [t for t, rev in cells if rev]
+    check(counts == [2, 1, 1, 1, 1, 5, 89], "%s: prize counts %s" % (what, counts))
+    check(len(revealed) == 15 and set(revealed) == {6},
+          "%s: %d revealed squares of types %s" % (what, len(revealed), sorted(set(revealed))))
+
+
+def read_wav(path):
+    """(frames per second, channels, list of 16-bit samples) of the capture;
+    the header's lengths are not trusted, the data runs to the end of the file."""
+    with open(path, "rb") as f:
+        data = f.read()
+    check(data[:4] == b"RIFF" and data[8:12] == b"WAVE", "the sound capture is no WAV file")
+    pos, fmt = 12, None
+    while pos + 8 <= len(data):
+        chunk, size = data[pos:pos + 4], struct.unpack("<I", data[pos + 4:pos + 8])[0]
+        if chunk == b"fmt ":
+            fmt = struct.unpack("<HHIIHH", data[pos + 8:pos + 24])
+        if chunk == b"data":
+            body = data[pos + 8:]
+            break
+        pos += 8 + size
+    else:
+        raise Failure("the sound capture has no data")
+    _, channels, rate, _, _, bits = fmt
+    check(bits == 16, "the sound capture has %d-bit samples" % bits)
+    body = body[:len(body) // 2 * 2]
+    return rate, channels, struct.unpack("<%dh" % (len(body) // 2), body)
+
+
+def rms(samples):
+    return (sum(s * s for s in samples) / max(1, len(samples))) ** 0.5
+
+
+# ---------------------------------------------------------------- running scenarios
+
+class Session:
+    """One scenario's world: an X server, a scratch directory and the content."""
+
+    def __init__(self, build_dir):
+        self.scratch = tempfile.mkdtemp(prefix="tabellone-e2e-")
+        self.content = Content(build_dir, self.scratch)
+        self.display = Display()
+        self.games = []
+
+    def new_game(self, files=DATAFILES, workdir=None):
+        if workdir is None:
+            workdir = tempfile.mkdtemp(prefix="run-", dir=self.scratch)
+        game = Game(self.display, self.content, workdir, files)
+        self.games.append(game)
+        return game
+
+    def close(self, keep):
+        for game in self.games:
+            game.kill()
+        self.display.close()
+        if not keep:
+            shutil.rmtree(self.scratch, ignore_errors=True)
+
+
+def run_with_timeout(seconds):
+    def alarm(*_):
+        raise Failure("scenario took longer than %d s" % seconds)
+    signal.signal(signal.SIGALRM, alarm)
+    signal.alarm(seconds)
