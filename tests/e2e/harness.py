@@ -376,6 +376,16 @@ class Game:
         return self.wait_for_background(prize + 3, "result screen of %s" % PRIZE_NAMES[prize],
                                         timeout)
 
+    def wait_any_result(self, timeout=10):
+        """Waits for the result screen of whichever prize; returns its type."""
+        found = []
+
+        def is_result(shot):
+            found[:] = [t for t in range(7) if self.shows_background(shot, t + 3)]
+            return bool(found)
+        self.wait_for(is_result, "a result screen", timeout)
+        return found[0]
+
     def press_ok(self):
         self.display.click_box(OK_BUTTON)
         self.display.move(*PARKED_POINTER)

@@ -1,0 +1,71 @@
+#!/usr/bin/env python3
+"""Runs end-to-end scenarios of the game by name (see scenarios.py), or the
+scripted pass that saves a PNG of each screen (--screenshots DIR).
+
+    run_e2e.py --build-dir build full_pass esc_on_title
+    run_e2e.py --build-dir build --screenshots build/screens
+    run_e2e.py --build-dir build --all
+"""
+import argparse
+import os
+import sys
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from harness import Failure, Session, run_with_timeout  # noqa: E402
+import scenarios  # noqa: E402
+import screens_tour  # noqa: E402
+
+
+def run_one(build_dir, function, keep):
+    session = Session(build_dir)
+    ok = False
+    try:
+        run_with_timeout(150)
+        function(session)
+        ok = True
+    except Failure as failure:
+        print("FAIL %s: %s" % (function.__name__, failure))
+    except Exception:
+        traceback.print_exc()
+        print("FAIL %s: the harness broke" % function.__name__)
+    finally:
+        session.close(keep=keep or not ok)
+    if ok:
+        print("PASS %s" % function.__name__)
+    else:
+        print("     scratch kept in %s" % session.scratch)
+    return ok
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--all", action="store_true", help="every scenario")
+    parser.add_argument("--screenshots", metavar="DIR", help="one pass, a PNG of each screen")
+    parser.add_argument("--keep", action="store_true", help="keep the scratch folder")
+    parser.add_argument("names", nargs="*")
+    args = parser.parse_args()
+    build_dir = os.path.abspath(args.build_dir)
+
+    if args.screenshots:
+        session = Session(build_dir)
+        try:
+            screens_tour.tour(session, os.path.abspath(args.screenshots))
+        finally:
+            session.close(keep=args.keep)
+        return 0
+
+    by_name = {f.__name__: f for f in scenarios.SCENARIOS}
+    unknown = [n for n in args.names if n not in by_name]
+    if unknown:
+        print("unknown scenarios: %s" % ", ".join(unknown))
+        return 2
+    chosen = scenarios.SCENARIOS if args.all else [by_name[n] for n in args.names]
+    results = [run_one(build_dir, f, args.keep) for f in chosen]
+    return 0 if all(results) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
