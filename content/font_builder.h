@@ -1,0 +1,10 @@
+// The form's typing font: DejaVu Sans rendered without anti-aliasing into
+// monochrome glyphs for Allegro, so the text field paints them in its own colour.
+#pragma once
+
+#include "datafile_writer.h"
+
+constexpr int font_pixel_size = 15;  // em size handed to Cairo
+
+// Ranges U+0020..U+007E and U+00A0..U+00FF, every glyph of one common height.
+std::vector<MonoRange> build_form_font();

@@ -1,0 +1,72 @@
+// make-content: draws, encodes and synthesises the game's default content and
+// writes "graphics.dat", "battle.dat" and "music.dat" into the given folder.
+// Usage: make-content OUT_DIR [--preview PREVIEW_DIR]
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "backgrounds.h"
+#include "datafile_writer.h"
+#include "font_builder.h"
+#include "preview.h"
+#include "sound_synth.h"
+#include "sprite_art.h"
+
+namespace {
+
+DatObject bitmap_object(const char* name, Canvas canvas) {
+    DatObject o{dat_id("BMP "), name, bitmap24_payload(canvas.width, canvas.height, canvas_rgb(canvas))};
+    canvas_destroy(canvas);
+    return o;
+}
+
+std::vector<DatObject> graphics_objects() {
+    std::vector<DatObject> objects;
+    for (int n = 0; n < background_count; ++n) {
+        Canvas c = draw_background(n);
+        Bytes jpeg = encode_jpeg(c.width, c.height, canvas_rgb(c), backgrounds[n].jpeg);
+        canvas_destroy(c);
+        objects.push_back({dat_id("DATA"), std::string(backgrounds[n].name) + "_JPG", jpeg});
+    }
+    return objects;
+}
+
+std::vector<DatObject> battle_objects() {
+    std::vector<DatObject> objects;
+    objects.push_back(bitmap_object("COVER", draw_cover_sprite()));
+    objects.push_back({dat_id("FONT"), "FORM_FONT", mono_font_payload(build_form_font())});
+    objects.push_back(bitmap_object("OK_BUTTON", draw_ok_button_sprite()));
+    objects.push_back({dat_id("SAMP"), "REVEAL", sample16_payload(sound_rate, synth_reveal_chime())});
+    const char* names[7] = {"PRIZE_POLTRONA", "PRIZE_BORSA", "PRIZE_MONOPATTINO", "PRIZE_ASCIUGAMANI",
+                            "PRIZE_TENDA", "PRIZE_TELEFONO", "PRIZE_NIENTE"};
+    for (int t = 0; t < 7; ++t) objects.push_back(bitmap_object(names[t], draw_prize_sprite(t)));
+    return objects;
+}
+
+std::vector<DatObject> music_objects() {
+    return {{dat_id("SAMP"), "MUSIC", sample16_payload(sound_rate, synth_music_loop())}};
+}
+
+bool write_datafile(const std::string& path, const std::vector<DatObject>& objects) {
+    if (write_file(path, datafile_bytes(objects))) return true;
+    std::fprintf(stderr, "make-content: cannot write %s\n", path.c_str());
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 && !(argc == 4 && std::strcmp(argv[2], "--preview") == 0)) {
+        std::fprintf(stderr, "usage: make-content OUT_DIR [--preview PREVIEW_DIR]\n");
+        return 2;
+    }
+    const std::string out = argv[1];
+    bool ok = write_datafile(out + "/graphics.dat", graphics_objects());
+    ok = write_datafile(out + "/battle.dat", battle_objects()) && ok;
+    ok = write_datafile(out + "/music.dat", music_objects()) && ok;
+    if (argc == 4 && !write_previews(argv[3])) {
+        std::fprintf(stderr, "make-content: cannot write previews into %s\n", argv[3]);
+        ok = false;
+    }
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,114 @@
+// Previews: each background and sprite as its own PNG, and a contact sheet that
+// shows the screens as the game composes them (button, fields, board cells).
+#include "preview.h"
+
+#include "backgrounds.h"
+#include "sprite_art.h"
+
+namespace {
+
+bool save_png(const Canvas& c, const std::string& path) {
+    return cairo_surface_write_to_png(c.surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
+void paste(cairo_t* cr, const Canvas& c, double x, double y, double scale = 1.0) {
+    cairo_save(cr);
+    cairo_translate(cr, x, y);
+    cairo_scale(cr, scale, scale);
+    cairo_set_source_surface(cr, c.surface, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), scale == 1.0 ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
+// A board as a player finds it mid-game: some squares uncovered.
+int sample_cell(int i) {
+    const int revealed[][2] = {{3, 6}, {12, 5}, {27, 6}, {31, 0}, {45, 6}, {48, 3}, {56, 6}, {62, 5},
+                               {70, 6}, {74, 1}, {83, 6}, {89, 6}, {91, 6}, {95, 4}, {98, 6}};
+    for (const auto& r : revealed)
+        if (r[0] == i) return r[1];
+    return -1;
+}
+
+// The screen as the game shows it: the background plus what the dialogs draw.
+Canvas in_game(int index) {
+    Canvas c = draw_background(index);
+    if (index == 2) {
+        Canvas cover = draw_cover_sprite();
+        for (int i = 0; i < 100; ++i) {
+            const int x = layout::grid_x + (i % 10) * layout::cell_step;
+            const int y = layout::grid_y + (i / 10) * layout::cell_step;
+            const int t = sample_cell(i);
+            if (t < 0) {
+                paste(c.cr, cover, x, y);
+            } else {
+                Canvas p = draw_prize_sprite(t);
+                paste(c.cr, p, x, y);
+                canvas_destroy(p);
+            }
+        }
+        canvas_destroy(cover);
+    } else {
+        Canvas ok = draw_ok_button_sprite();
+        paste(c.cr, ok, layout::ok_button.x, layout::ok_button.y);
+        canvas_destroy(ok);
+    }
+    return c;
+}
+
+void label(cairo_t* cr, const char* text, double cx, double y) {
+    TextStyle t;
+    t.size = 13;
+    t.colour = palette::ink;
+    draw_text(cr, t, text, cx, y, Align::centre);
+}
+
+}  // namespace
+
+bool write_previews(const std::string& dir) {
+    bool ok = true;
+    const int thumb_w = 240, thumb_h = 180, gap = 14, label_h = 20, cols = 4;
+    const int sheet_w = cols * thumb_w + (cols + 1) * gap;
+    const int sheet_h = 3 * (thumb_h + label_h) + 4 * gap;
+    Canvas sheet = canvas_create(sheet_w, sheet_h);
+    set_colour(sheet.cr, hex(0xE8EBF0));
+    cairo_paint(sheet.cr);
+
+    const double scale = double(thumb_w) / layout::screen_w;
+    for (int n = 0; n < background_count; ++n) {
+        Canvas bg = draw_background(n);
+        ok = save_png(bg, dir + "/graphics-" + std::to_string(n) + "-" + backgrounds[n].name + ".png") && ok;
+        canvas_destroy(bg);
+        Canvas shown = in_game(n);
+        ok = save_png(shown, dir + "/screen-" + std::to_string(n) + "-" + backgrounds[n].name + ".png") && ok;
+        const int x = gap + (n % cols) * (thumb_w + gap);
+        const int y = gap + (n / cols) * (thumb_h + label_h + gap);
+        paste(sheet.cr, shown, x, y, scale);
+        std::string caption = std::to_string(n) + "  " + backgrounds[n].name;
+        label(sheet.cr, caption.c_str(), x + thumb_w / 2.0, y + thumb_h + 15);
+        canvas_destroy(shown);
+    }
+
+    // The sprites, twice their size, in the two free places of the last row.
+    const int sx = gap + 2 * (thumb_w + gap);
+    const int sy = gap + 2 * (thumb_h + label_h + gap);
+    Canvas cover = draw_cover_sprite();
+    ok = save_png(cover, dir + "/battle-0-cover.png") && ok;
+    paste(sheet.cr, cover, sx + 8, sy + 10, 2.0);
+    canvas_destroy(cover);
+    Canvas button = draw_ok_button_sprite();
+    ok = save_png(button, dir + "/battle-2-ok-button.png") && ok;
+    paste(sheet.cr, button, sx + 112, sy + 30, 2.0);
+    canvas_destroy(button);
+    for (int t = 0; t < 7; ++t) {
+        Canvas p = draw_prize_sprite(t);
+        ok = save_png(p, dir + "/battle-" + std::to_string(4 + t) + "-" + prize_names[t] + ".png") && ok;
+        paste(sheet.cr, p, sx + 8 + (t % 4) * 96 + (t / 4) * 48, sy + 100 + (t / 4) * 44, 1.0);
+        canvas_destroy(p);
+    }
+    label(sheet.cr, "battle.dat: cover, OK button, prizes", sx + thumb_w + gap / 2.0, sy + thumb_h + 15);
+
+    ok = save_png(sheet, dir + "/contact-sheet.png") && ok;
+    canvas_destroy(sheet);
+    return ok;
+}
