@@ -24,6 +24,11 @@ enum {
 
 static DATAFILE *load_or_stop(const char *file_name)
 {
+    char reason[96];
+    if (!exists(file_name))
+        stop_program("%s: missing from the working folder", file_name);
+    if (!datafile_is_whole(file_name, reason, sizeof reason))
+        stop_program("%s: %s", file_name, reason);
     DATAFILE *data = load_datafile(file_name);
     if (data == NULL)
         stop_program("%s: cannot be loaded (missing or damaged datafile)", file_name);

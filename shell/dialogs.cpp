@@ -13,11 +13,20 @@ enum {
     CELL_SIZE = 42, CELL_STEP = 46, GRID_X = 66, GRID_Y = 105,
 };
 
+// A d_keyboard_proc calls the function in its dp when its key is pressed;
+// with none there the library jumps to address zero. This one closes the
+// dialog, so do_dialog returns the index of the ESC object.
+static int close_dialog()
+{
+    return D_CLOSE;
+}
+#define CLOSE_DIALOG ((void *)close_dialog)
+
 // The dp of the OK buttons and text fields are filled by setup_dialogs, once
 // the datafiles are loaded.
 DIALOG confirm_dialog[CONFIRM_DIALOG_SIZE] = {
     // proc            x      y      w      h     fg  bg             key      flags   d1  d2  dp    dp2   dp3
-    { d_keyboard_proc, 0,     0,     0,     0,    0,  0,             ESC_KEY, D_EXIT, 0,  0,  NULL, NULL, NULL },
+    { d_keyboard_proc, 0,     0,     0,     0,    0,  0,             ESC_KEY, D_EXIT, 0,  0,  CLOSE_DIALOG, NULL, NULL },
     { d_icon_proc,     OK_X,  OK_Y,  OK_W,  OK_H, 0,  BUTTON_SHADOW, 0,       D_EXIT, 2,  1,  NULL, NULL, NULL },
     { d_yield_proc,    0,     0,     0,     0,    0,  0,             0,       0,      0,  0,  NULL, NULL, NULL },
     { NULL,            0,     0,     0,     0,    0,  0,             0,       0,      0,  0,  NULL, NULL, NULL },
@@ -25,7 +34,7 @@ DIALOG confirm_dialog[CONFIRM_DIALOG_SIZE] = {
 
 DIALOG form_dialog[FORM_DIALOG_SIZE] = {
     // proc            x      y      w        h        fg  bg             key      flags   d1  d2  dp    dp2   dp3
-    { d_keyboard_proc, 0,     0,     0,       0,       0,  0,             ESC_KEY, D_EXIT, 0,  0,  NULL, NULL, NULL },
+    { d_keyboard_proc, 0,     0,     0,       0,       0,  0,             ESC_KEY, D_EXIT, 0,  0,  CLOSE_DIALOG, NULL, NULL },
     { d_edit_proc,     46,    221,   FIELD_W, FIELD_H, 0,  WHITE,         0,       0,      FORM_FIELD_CHARS, 0, NULL, NULL, NULL },
     { d_edit_proc,     442,   221,   FIELD_W, FIELD_H, 0,  WHITE,         0,       0,      FORM_FIELD_CHARS, 0, NULL, NULL, NULL },
     { d_edit_proc,     46,    310,   FIELD_W, FIELD_H, 0,  WHITE,         0,       0,      FORM_FIELD_CHARS, 0, NULL, NULL, NULL },
@@ -63,7 +72,7 @@ void setup_dialogs()
         board_cell_record(i);
         cell_images[i] = &board_dialog[i].dp;
     }
-    const DIALOG esc = { d_keyboard_proc, 0, 0, 0, 0, 0, 0, ESC_KEY, D_EXIT, 0, 0, NULL, NULL, NULL };
+    const DIALOG esc = { d_keyboard_proc, 0, 0, 0, 0, 0, 0, ESC_KEY, D_EXIT, 0, 0, CLOSE_DIALOG, NULL, NULL };
     const DIALOG yield = { d_yield_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, NULL, NULL, NULL };
     const DIALOG terminator = { NULL, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, NULL, NULL, NULL };
     board_dialog[BOARD_ESC] = esc;

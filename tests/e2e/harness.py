@@ -300,8 +300,11 @@ class Game:
         return code
 
     def error_text(self):
+        """What the game wrote on standard error, less the complaints of the
+        ALSA library about the capture device having no mixer."""
         with open(self.path("stderr.txt"), "rb") as f:
-            return f.read().decode("utf-8", "replace")
+            lines = f.read().decode("utf-8", "replace").splitlines(True)
+        return "".join(line for line in lines if not line.startswith("ALSA lib "))
 
     def running(self):
         return self.process.poll() is None
@@ -465,12 +468,14 @@ def check_fresh_deal(cells, what):
 
 
 def read_wav(path):
-    """(frames per second, channels, list of 16-bit samples) of the capture;
-    the header's lengths are not trusted, the data runs to the end of the file."""
+    """(frames per second, channels, 16-bit signed samples) of the capture.
+    The header's lengths are not trusted: the data runs to the end of the
+    file. The library may hand ALSA unsigned samples under a header that says
+    signed; the reading whose samples sit closer to zero is the right one."""
     with open(path, "rb") as f:
         data = f.read()
     check(data[:4] == b"RIFF" and data[8:12] == b"WAVE", "the sound capture is no WAV file")
-    pos, fmt = 12, None
+    pos, fmt, body = 12, None, None
     while pos + 8 <= len(data):
         chunk, size = data[pos:pos + 4], struct.unpack("<I", data[pos + 4:pos + 8])[0]
         if chunk == b"fmt ":
@@ -479,12 +484,16 @@ def read_wav(path):
             body = data[pos + 8:]
             break
         pos += 8 + size
-    else:
-        raise Failure("the sound capture has no data")
+    check(fmt is not None and body is not None, "the sound capture has no data")
     _, channels, rate, _, _, bits = fmt
     check(bits == 16, "the sound capture has %d-bit samples" % bits)
     body = body[:len(body) // 2 * 2]
-    return rate, channels, struct.unpack("<%dh" % (len(body) // 2), body)
+    signed = struct.unpack("<%dh" % (len(body) // 2), body)
+    flipped = [s ^ -0x8000 for s in signed]     # unsigned data read as signed
+    sample = range(0, len(signed), max(1, len(signed) // 20000))
+    if sum(abs(flipped[i]) for i in sample) < sum(abs(signed[i]) for i in sample):
+        signed = flipped
+    return rate, channels, signed, pos + 8
 
 
 def rms(samples):
