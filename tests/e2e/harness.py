@@ -18,6 +18,7 @@ FORM_FIELDS = [(46, 221, 311, 27), (442, 221, 311, 27), (46, 310, 311, 27)]
 GRID_X, GRID_Y, CELL_STEP, CELL_SIZE = 66, 105, 46, 42
 GRID_BOX = (GRID_X, GRID_Y, 9 * CELL_STEP + CELL_SIZE, 9 * CELL_STEP + CELL_SIZE)
 PARKED_POINTER = (790, 8)   # out of the way of every object and most of the picture
+FOCUS_INSIDE = (2, 2, CELL_SIZE - 4, CELL_SIZE - 4)   # a cell less its focus frame
 
 PRIZE_NAMES = ["Poltrona", "Borsa", "Monopattino", "Asciugamani", "Tenda", "Telefono", "Niente"]
 STATE_LETTERS = "gvnabrxGVNABRX"
@@ -337,16 +338,24 @@ class Game:
     # ------------------------------------------------------------ screens
 
     def wait_for(self, predicate, what, timeout=10):
-        """Screenshots until predicate(shot) holds; the matching shot."""
+        """Screenshots until predicate(shot) holds on a settled screen (the
+        library updates the window behind the game's back, so a shot may
+        catch a picture half drawn); returns that shot."""
         deadline = time.monotonic() + timeout
+        previous = None
         while True:
             check(self.running(), "the game ended while waiting for %s: %s"
                   % (what, self.error_text().strip()))
             shot = self.display.screenshot()
             if predicate(shot):
-                return shot
+                if previous is not None and previous.rgb == shot.rgb:
+                    return shot
+                previous = shot
+                time.sleep(0.1)
+                continue
+            previous = None
             if time.monotonic() > deadline:
-                shot = self.display.screenshot(self.path("timeout.png"))
+                self.display.screenshot(self.path("timeout.png"))
                 raise Failure("no %s after %d s (screen saved to %s)"
                               % (what, timeout, self.path("timeout.png")))
             time.sleep(0.05)
@@ -412,12 +421,17 @@ class Game:
                 self.display.type_text(text)
 
     def board_cells(self, shot):
-        """What each of the 100 cells shows: 'cover', a prize type 0-6, or None."""
+        """What each of the 100 cells shows: 'cover', a prize type 0-6, or None.
+        Compared inside the dotted focus frame that the library draws two
+        pixels deep round the cell clicked last."""
         images = [("cover", self.content.cover())] + \
                  [(t, self.content.prize_image(t)) for t in range(7)]
+        images = [(name, image.crop(FOCUS_INSIDE)) for name, image in images]
         cells = []
         for i in range(100):
-            seen = shot.crop(cell_box(i))
+            x, y, _, _ = cell_box(i)
+            fx, fy, fw, fh = FOCUS_INSIDE
+            seen = shot.crop((x + fx, y + fy, fw, fh))
             cells.append(next((name for name, image in images if image.rgb == seen.rgb), None))
         return cells
 
