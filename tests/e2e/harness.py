@@ -376,7 +376,16 @@ class Game:
         return self.wait_for(lambda shot: self.shows_background(shot, n), what, timeout)
 
     def wait_title(self, timeout=10):
+        """Waits for the title screen, then parks the pointer: the library
+        draws its pointer at the screen's centre until the first motion."""
+        self.wait_for_background(0, "title screen", timeout)
+        self.park_pointer()
         return self.wait_for_background(0, "title screen", timeout)
+
+    def park_pointer(self):
+        x, y = PARKED_POINTER
+        self.display.move(x - 10, y + 10)
+        self.display.move(x, y)
 
     def wait_form(self, timeout=10):
         return self.wait_for_background(1, "form screen", timeout)

@@ -45,6 +45,14 @@ def expect_clean_exit(game, what):
     check(code == 0, "%s: exit status %d, stderr %r" % (what, code, game.error_text()))
 
 
+def typed_pixels(shot, background, box):
+    """Pixels of box that are near black and not so in the background: the
+    text typed into a field."""
+    seen, under = shot.crop(box).rgb, background.crop(box).rgb
+    return sum(1 for i in range(0, len(seen), 3)
+               if sum(seen[i:i + 3]) < 150 and seen[i:i + 3] != under[i:i + 3])
+
+
 def cells_of(cells):
     """What the board screen should show for a board: 'cover' or the prize type."""
     return [t if rev else "cover" for t, rev in cells]
@@ -236,10 +244,17 @@ def screens_show_backgrounds_buttons_and_cells(session):
     shot = game.wait_form()
     check(background_matches(shot, 1, [OK_BUTTON] + FORM_FIELDS) == 0, "form background differs")
     check(button_matches(shot) == 0, "form OK button differs")
-    for box in FORM_FIELDS:
-        x, y, w, h = box
-        inner = shot.crop((x + 4, y + 4, w - 8, h - 8))
-        check(set(inner.rgb) == {255}, "form field at %d,%d is not an empty white field" % (x, y))
+    # The first field, which has the focus, shows only its block caret at the left.
+    x, y, w, h = FORM_FIELDS[0]
+    empty = [typed_pixels(shot, content.background(1), box)
+             for box in [(x + 16, y, w - 16, h)] + FORM_FIELDS[1:]]
+    check(empty == [0, 0, 0], "the empty fields hold text: %s" % empty)
+    game.fill_form(["MMMM", "MMMM", "MMMM"])
+    shot = game.wait_for(lambda s: all(typed_pixels(s, content.background(1), box) > 20
+                                       for box in FORM_FIELDS),
+                         "typed text in the three fields", timeout=5)
+    check(background_matches(shot, 1, [OK_BUTTON] + FORM_FIELDS) == 0,
+          "typing drew outside the three fields")
     game.press_ok()
 
     shot = game.wait_board()
