@@ -1,0 +1,83 @@
+// The prize board: prize vocabulary, random deal, reveals, and the cell images that follow them.
+#include "board/board.h"
+
+#include <stdlib.h>
+
+const char *const prize_names[PRIZE_TYPE_COUNT] = {
+    "Poltrona", "Borsa", "Monopattino", "Asciugamani", "Tenda", "Telefono", "Niente",
+};
+
+// The entry for "Niente" is what the deal leaves empty; the deal places types 0 to 5 only.
+const int32_t prize_counts[PRIZE_TYPE_COUNT] = {2, 1, 1, 1, 1, 5, 89};
+
+PrizeBoard prize_board;
+PrizeType selected_prize = EMPTY_SQUARE;
+
+BITMAP *cover_image;
+BITMAP *prize_images[PRIZE_TYPE_COUNT];
+
+static void **cell_image_slots[BOARD_SIZE];
+
+void link_cell_images(void **slots[BOARD_SIZE])
+{
+    for (int i = 0; i < BOARD_SIZE; i++)
+        cell_image_slots[i] = slots ? slots[i] : nullptr;
+}
+
+void set_cell_image(int index, BITMAP *image)
+{
+    if (cell_image_slots[index])
+        *cell_image_slots[index] = image;
+}
+
+int random_square()
+{
+    return rand() % BOARD_SIZE;
+}
+
+void deal_board()
+{
+    for (int i = 0; i < BOARD_SIZE; i++) {
+        prize_board.cells[i].type = EMPTY_SQUARE;
+        prize_board.cells[i].revealed = 0;
+        set_cell_image(i, cover_image);
+    }
+    for (PrizeType t = 0; t < EMPTY_SQUARE; t++) {
+        for (int copy = 0; copy < prize_counts[t]; copy++) {
+            int square;
+            do
+                square = random_square();
+            while (prize_board.cells[square].type != EMPTY_SQUARE);
+            prize_board.cells[square].type = t;
+        }
+    }
+    reveal_random_cells(SQUARES_REVEALED_BY_DEAL, EMPTY_SQUARE);
+}
+
+void reveal_random_cells(int32_t count, PrizeType type)
+{
+    for (int32_t n = 0; n < count; n++) {
+        int square;
+        do
+            square = random_square();
+        while (prize_board.cells[square].type != type || prize_board.cells[square].revealed);
+        prize_board.cells[square].revealed = 1;
+        set_cell_image(square, prize_images[type]);
+    }
+}
+
+bool board_exhausted()
+{
+    for (int i = 0; i < BOARD_SIZE; i++)
+        if (!prize_board.cells[i].revealed)
+            return false;
+    return true;
+}
+
+void reveal_cell(int32_t index)
+{
+    BoardCell &cell = prize_board.cells[index];
+    cell.revealed = 1;
+    selected_prize = cell.type;
+    set_cell_image(index, prize_images[cell.type]);
+}

@@ -1,0 +1,224 @@
+// Saving and loading "state.dat": exact bytes, the layouts the loader takes, refusals and failed saves.
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "board/state_file.h"
+#include "cell_images.h"
+#include "scratch_folder.h"
+
+namespace {
+
+// Rows of a hand-made board: a row of "Niente" with one open square, prizes, an open prize.
+const char *const known_rows[10] = {
+    "xxXxxrxxxx", "gxxxxxxxxx", "xxxxxxxxxv", "xxnxxxXxxx", "xxxxaxxxxx",
+    "xbxxxxxxXx", "xxxxxxxrxx", "rrxXxxxxxx", "xxxxxxxxxr", "XXXXXgxxxX",
+};
+
+std::string rows_joined_by(const char *line_end)
+{
+    std::string bytes;
+    for (const char *row : known_rows)
+        bytes += std::string(row) + line_end;
+    return bytes;
+}
+
+class StateFile : public ScratchFolder {
+protected:
+    CellImages images;
+
+    void SetUp() override
+    {
+        ScratchFolder::SetUp();
+        srand(42);
+        deal_board();
+    }
+
+    // Loads the bytes as "state.dat" and returns what the loader said on standard error.
+    std::string load(const std::string &bytes)
+    {
+        write_file("state.dat", bytes);
+        testing::internal::CaptureStderr();
+        load_board_state();
+        return testing::internal::GetCapturedStderr();
+    }
+
+    std::string board_letters() const
+    {
+        std::string letters;
+        for (const BoardCell &cell : prize_board.cells)
+            letters += cell_letter(cell.type, cell.revealed);
+        return letters;
+    }
+};
+
+TEST(StateLetters, EachTypeHasACoveredAndARevealedLetter)
+{
+    const char covered[] = "gvnabrx", revealed[] = "GVNABRX";
+    for (PrizeType t = 0; t < PRIZE_TYPE_COUNT; t++) {
+        EXPECT_EQ(cell_letter(t, 0), covered[t]);
+        EXPECT_EQ(cell_letter(t, 1), revealed[t]);
+        EXPECT_EQ(letter_type(covered[t]), t);
+        EXPECT_EQ(letter_type(revealed[t]), t);
+    }
+    for (int c : {0, (int)' ', (int)'\n', (int)'c', (int)'Z', (int)'1', 0xE9, 0xFF, -1, 256})
+        EXPECT_EQ(letter_type(c), -1) << c;
+}
+
+TEST_F(StateFile, ASavedFileIsTenLinesOfTenLettersWithCarriageReturnAndLineFeed)
+{
+    ASSERT_EQ(load(rows_joined_by("\n")), "");
+    save_board_state();
+    std::string saved = read_file("state.dat");
+    EXPECT_EQ(saved.size(), 120u);
+    EXPECT_EQ(saved, rows_joined_by("\r\n"));
+    EXPECT_NE(access("state.dat.tmp", F_OK), 0) << "no temporary file is left behind";
+}
+
+TEST_F(StateFile, ADealRoundTripsWithTypesFlagsAndImages)
+{
+    PrizeBoard dealt = prize_board;
+    save_board_state();
+    srand(1234);
+    deal_board();
+    ASSERT_EQ(load(read_file("state.dat")), "");
+    for (int i = 0; i < BOARD_SIZE; i++) {
+        EXPECT_EQ(prize_board.cells[i].type, dealt.cells[i].type) << i;
+        EXPECT_EQ(prize_board.cells[i].revealed, dealt.cells[i].revealed) << i;
+    }
+    EXPECT_TRUE(images.follow_board());
+}
+
+TEST_F(StateFile, LineEndsMayBeAnyRunOfWhiteSpaceOrNone)
+{
+    std::string expected;
+    for (const char *row : known_rows)
+        expected += row;
+    std::string spaced;
+    for (const char *row : known_rows)
+        spaced += std::string(row) + " \t\r\n\n\v\f";
+    for (const std::string &bytes : {rows_joined_by("\r\n"), rows_joined_by("\n"), rows_joined_by(""), spaced,
+                                     rows_joined_by("\r\n") + "anything after the board \x01"}) {
+        srand(9);
+        deal_board();
+        ASSERT_EQ(load(bytes), "");
+        EXPECT_EQ(board_letters(), expected);
+        EXPECT_TRUE(images.follow_board());
+    }
+}
+
+TEST_F(StateFile, ALoadedBoardReplacesTheWholeDealAndMayBeUsedUp)
+{
+    std::string used_up(100, 'X');
+    used_up[0] = 'G';
+    used_up[55] = 'R';
+    ASSERT_EQ(load(used_up), "");
+    EXPECT_TRUE(board_exhausted());
+    EXPECT_EQ(prize_board.cells[0].type, 0);
+    EXPECT_EQ(prize_board.cells[55].type, 5);
+
+    ASSERT_EQ(load(std::string(100, 'x')), "");   // covers the 15 squares the deal had opened
+    EXPECT_FALSE(board_exhausted());
+    EXPECT_TRUE(images.follow_board());
+}
+
+TEST_F(StateFile, AFileThatIsNotABoardIsRefusedWholeWithOneLine)
+{
+    std::string good = rows_joined_by("\r\n");
+    std::string bad_letter = good;
+    bad_letter[57] = 'q';
+    std::string nul = good;
+    nul[3] = '\0';
+    std::string accented = good;
+    accented[20] = '\xE9';
+    const std::string refused[] = {
+        "",
+        good.substr(0, 60),                 // ends early, mid-row
+        rows_joined_by("").substr(0, 99),   // one square short
+        bad_letter, nul, accented,
+        " " + good,                         // white space before the first square is a square
+        "xxxxxxxxx\r\n" + good,             // a row of nine shifts a line end into a square
+    };
+    PrizeBoard dealt = prize_board;
+    void *cells_before[BOARD_SIZE];
+    std::copy(images.cells, images.cells + BOARD_SIZE, cells_before);
+    for (const std::string &bytes : refused) {
+        std::string said = load(bytes);
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find("state.dat"), std::string::npos) << said;
+        EXPECT_NE(said.find("refused"), std::string::npos) << said;
+        for (int i = 0; i < BOARD_SIZE; i++) {
+            ASSERT_EQ(prize_board.cells[i].type, dealt.cells[i].type) << i;
+            ASSERT_EQ(prize_board.cells[i].revealed, dealt.cells[i].revealed) << i;
+            ASSERT_EQ(images.cells[i], cells_before[i]) << i;
+        }
+    }
+    EXPECT_NE(load(good.substr(0, 60)).find("ends after 50 of 100 squares"), std::string::npos);
+    EXPECT_NE(load(bad_letter).find("byte 0x71 at offset 57"), std::string::npos);
+}
+
+TEST_F(StateFile, AMissingFileKeepsTheDealQuietly)
+{
+    PrizeBoard dealt = prize_board;
+    testing::internal::CaptureStderr();
+    load_board_state();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    for (int i = 0; i < BOARD_SIZE; i++)
+        EXPECT_EQ(prize_board.cells[i].revealed, dealt.cells[i].revealed);
+}
+
+TEST_F(StateFile, AStateFileThatIsAFolderIsRefused)
+{
+    ASSERT_EQ(mkdir("state.dat", 0755), 0);
+    testing::internal::CaptureStderr();
+    load_board_state();
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("state.dat"), std::string::npos) << said;
+    EXPECT_TRUE(images.follow_board());
+}
+
+class FailedSave : public StateFile {
+protected:
+    std::string previous_ = rows_joined_by("\r\n");
+
+    void SetUp() override
+    {
+        StateFile::SetUp();
+        write_file("state.dat", previous_);
+    }
+
+    void expect_previous_file_kept()
+    {
+        testing::internal::CaptureStderr();
+        save_board_state();
+        std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find("cannot save state.dat"), std::string::npos) << said;
+        EXPECT_EQ(read_file("state.dat"), previous_);
+    }
+};
+
+TEST_F(FailedSave, AFullDiskKeepsThePreviousFileByteForByte)
+{
+    // The temporary file lands on a device that is always full.
+    ASSERT_EQ(symlink("/dev/full", "state.dat.tmp"), 0);
+    expect_previous_file_kept();
+}
+
+TEST_F(FailedSave, AnUnwritableFolderKeepsThePreviousFileByteForByte)
+{
+    if (geteuid() == 0) {
+        // Permissions do not bind root; a folder in the temporary file's place fails the same way.
+        ASSERT_EQ(mkdir("state.dat.tmp", 0755), 0);
+    } else {
+        ASSERT_EQ(chmod(".", 0555), 0);
+    }
+    expect_previous_file_kept();
+}
+
+}  // namespace
