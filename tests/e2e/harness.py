@@ -218,7 +218,10 @@ class Display:
         return self.run("xdotool", *[str(a) for a in args])
 
     def move(self, x, y):
-        self.xdotool("mousemove", "--sync", x, y)
+        # No --sync: it waits for a motion that never comes when the pointer
+        # is already there.
+        self.xdotool("mousemove", x, y)
+        time.sleep(0.05)
 
     def click(self, x, y):
         """Pointer to the spot first, then a press and a release the game's
