@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: deps build test asan fuzz clean preview
+.PHONY: deps build test asan fuzz clean preview play screenshots
 
 deps:
 	scripts/install-deps
@@ -37,6 +37,19 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) --target jpeg_fuzzer
 	mkdir -p $(FUZZ_BUILD)/corpus
 	$(FUZZ_BUILD)/fuzz/jpeg_fuzzer $(FUZZ_BUILD)/corpus fuzz/corpus -max_total_time=$(FUZZ_SECONDS) -max_len=16384 -timeout=30 -artifact_prefix=fuzz/crashers/ -print_final_stats=1
+
+# Plays the game in $(BUILD)/play/, beside its datafiles; state.dat and
+# players.txt stay there between runs. Needs an X display.
+play:
+	$(if $(DISPLAY),,$(error make play needs a display, and DISPLAY is not set))
+	scripts/install-deps
+	$(MAKE) build
+	cd $(BUILD)/play && $(abspath $(BUILD))/tabellone
+
+# One scripted pass under Xvfb, a PNG of each screen into $(BUILD)/screens/.
+screenshots: deps
+	$(MAKE) build
+	python3 tests/e2e/run_e2e.py --build-dir $(BUILD) --screenshots $(BUILD)/screens
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

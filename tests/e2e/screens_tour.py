@@ -19,7 +19,7 @@ def tour(session, out_dir):
     save("1-title.png")
     game.press_ok()
     game.wait_form()
-    game.fill_form(["Maria Rossi", "Via Garibaldi 12", "Città di Castello"])
+    game.fill_form(["Niccolò", "Rossi", "333 123 4567"])
     game.wait_for(lambda shot: True, "the typed form")
     save("2-form.png")
     game.press_ok()
