@@ -1,0 +1,157 @@
+#!/usr/bin/env python3
+"""Times the game in Xvfb: launch to the first title screen drawn, each
+screen's first appearance (its decode included) and a later one, the
+processor share while a screen waits, and the peak memory.
+
+    python3 tests/e2e/measure.py --build-dir build
+
+The screen is read straight from the X server through libX11 (ctypes), a
+few milliseconds a look, so the times are good to about 10 ms."""
+import argparse
+import ctypes
+import ctypes.util
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from harness import (PARKED_POINTER, Failure, Picture, Session, cell_box,  # noqa: E402
+                     box_centre, state_text)
+import scenarios  # noqa: E402
+
+
+class XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_ubyte)),
+                ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
+                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
+                ("bits_per_pixel", ctypes.c_int)]
+
+
+class FastScreen:
+    """The root window's pixels through XGetImage."""
+
+    def __init__(self, display_name):
+        self.x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        self.x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        self.x11.XGetImage.restype = ctypes.POINTER(XImage)
+        self.x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                       ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        self.x11.XFree.argtypes = [ctypes.c_void_p]
+        self.display = self.x11.XOpenDisplay(display_name.encode())
+        self.root = self.x11.XDefaultRootWindow(self.display)
+
+    def grab(self):
+        pointer = self.x11.XGetImage(self.display, self.root, 0, 0, 800, 600, 0xFFFFFFFF, 2)
+        image = pointer.contents
+        raw = ctypes.string_at(image.data, image.bytes_per_line * image.height)
+        rgb = bytearray(800 * 600 * 3)
+        for y in range(600):
+            row = raw[y * image.bytes_per_line:y * image.bytes_per_line + 3200]
+            o = 2400 * y
+            rgb[o:o + 2400:3] = row[2::4]
+            rgb[o + 1:o + 2400:3] = row[1::4]
+            rgb[o + 2:o + 2400:3] = row[0::4]
+        self.x11.XFree(image.data)
+        self.x11.XFree(pointer)
+        return Picture(800, 600, rgb)
+
+
+OTHER_POLTRONA = 23     # the second Poltrona of the known board
+
+
+def time_until(game, screen, predicate, what, since, timeout=15):
+    while True:
+        if predicate(screen.grab()):
+            return time.monotonic() - since
+        if time.monotonic() - since > timeout:
+            raise Failure("no %s" % what)
+        if not game.running():
+            raise Failure("the game ended")
+
+
+def cpu_share(game, seconds=5.0):
+    used, started = game.cpu_seconds(), time.monotonic()
+    time.sleep(seconds)
+    return (game.cpu_seconds() - used) / (time.monotonic() - started)
+
+
+def release_click(display, box):
+    """Press over box; the returned time is that of the release, when the
+    dialog closes."""
+    x, y = box_centre(box)
+    display.move(x, y)
+    time.sleep(0.1)
+    display.xdotool("mousedown", 1)
+    time.sleep(0.15)
+    display.xdotool("mouseup", 1)
+    return time.monotonic()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build-dir", required=True)
+    args = parser.parse_args()
+    session = Session(os.path.abspath(args.build_dir))
+    try:
+        game = session.new_game()
+        with open(game.path("state.dat"), "wb") as f:
+            f.write(state_text(scenarios.KNOWN_BOARD))
+        screen = FastScreen(session.display.name)
+        display = session.display
+        for n in range(10):          # reference pictures first, out of the timed spans
+            session.content.background(n)
+        shows = game.shows_background
+        ok = (350, 544, 100, 23)
+
+        launched = time.monotonic()
+        game.start()
+        title_first = time_until(game, screen, lambda s: shows(s, 0), "title", launched)
+        game.park_pointer()
+        time.sleep(1.0)
+        waiting = {"title": cpu_share(game)}
+        form_first = time_until(game, screen, lambda s: shows(s, 1), "form", release_click(display, ok))
+        display.move(*PARKED_POINTER)
+        time.sleep(0.5)
+        waiting["form"] = cpu_share(game)
+        board_first = time_until(game, screen, lambda s: shows(s, 2), "board", release_click(display, ok))
+        display.move(*PARKED_POINTER)
+        time.sleep(0.5)
+        waiting["board"] = cpu_share(game)
+        result_first = time_until(game, screen, lambda s: shows(s, 3), "result",
+                                  release_click(display, cell_box(scenarios.POLTRONA_SQUARE)))
+        display.move(*PARKED_POINTER)
+        time.sleep(0.5)
+        waiting["result"] = cpu_share(game)
+
+        title_again = time_until(game, screen, lambda s: shows(s, 0), "title", release_click(display, ok))
+        form_again = time_until(game, screen, lambda s: shows(s, 1), "form", release_click(display, ok))
+        board_again = time_until(game, screen, lambda s: shows(s, 2), "board", release_click(display, ok))
+        result_again = time_until(game, screen, lambda s: shows(s, 3), "result",
+                                  release_click(display, cell_box(OTHER_POLTRONA)))
+        peak = game.peak_memory_kib()
+        display.move(*PARKED_POINTER)
+        game.escape()
+        code = game.wait_exit()
+
+        print("launch to first title screen drawn: %4.0f ms" % (1000 * title_first))
+        print("first appearance (decode included), from the click that calls it:")
+        print("  form   %4.0f ms   board %4.0f ms   result %4.0f ms (2000 ms pause included)"
+              % (1000 * form_first, 1000 * board_first, 1000 * result_first))
+        print("later appearance (cached picture):")
+        print("  title  %4.0f ms   form  %4.0f ms   board  %4.0f ms   result %4.0f ms (pause included)"
+              % (1000 * title_again, 1000 * form_again, 1000 * board_again, 1000 * result_again))
+        print("processor share while waiting (5 s each): " +
+              ", ".join("%s %.1f%%" % (k, 100 * v) for k, v in waiting.items()))
+        print("peak resident memory (VmHWM): %d KiB; exit status %d" % (peak, code))
+    finally:
+        session.close(keep=False)
+
+
+if __name__ == "__main__":
+    main()
