@@ -42,7 +42,8 @@ bool datafile_is_whole(const char *file_name, char *reason, size_t reason_size)
 {
     PACKFILE *file = pack_fopen(file_name, F_READ_PACKED);
     if (file == NULL) {
-        snprintf(reason, reason_size, "cannot be opened");
+        // The library opens only files that begin with a datafile's magic.
+        snprintf(reason, reason_size, exists(file_name) ? "is not an Allegro datafile" : "cannot be opened");
         return false;
     }
     bool whole = true;

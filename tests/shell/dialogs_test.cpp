@@ -1,0 +1,99 @@
+// The dialogs as the shell sets them up: board cells that follow the board,
+// ESC objects that close their dialog, a yield object before each terminator,
+// and form buffers wide enough for 30 UTF-8 characters.
+#include <stdlib.h>
+#include <string.h>
+
+#include <gtest/gtest.h>
+
+#include "board/players_log.h"
+#include "shell/screens.h"
+
+namespace {
+
+class Dialogs : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_EQ(install_allegro(SYSTEM_NONE, &errno, atexit), 0);
+        set_color_depth(24);
+        cover_image = create_bitmap(42, 42);
+        for (BITMAP *&image : prize_images)
+            image = create_bitmap(42, 42);
+        ok_button_image = create_bitmap(100, 23);
+    }
+    void SetUp() override
+    {
+        prize_board = PrizeBoard{};
+        setup_dialogs();
+    }
+};
+
+void expect_cells_follow_board()
+{
+    for (int i = 0; i < BOARD_SIZE; i++) {
+        const BoardCell &cell = prize_board.cells[i];
+        BITMAP *expected = cell.revealed ? prize_images[cell.type] : cover_image;
+        ASSERT_EQ(board_dialog[i].dp, expected) << "cell " << i;
+    }
+}
+
+TEST_F(Dialogs, BoardCellsFollowDealsAndReveals)
+{
+    for (int i = 0; i < BOARD_SIZE; i++)
+        ASSERT_EQ(board_dialog[i].dp, cover_image) << "before the first deal, cell " << i;
+    srand(7);
+    deal_board();
+    expect_cells_follow_board();
+    int covered = 0;
+    while (prize_board.cells[covered].revealed)
+        covered++;
+    reveal_cell(covered);
+    EXPECT_EQ(board_dialog[covered].dp, prize_images[prize_board.cells[covered].type]);
+    expect_cells_follow_board();
+    deal_board();
+    expect_cells_follow_board();
+}
+
+TEST_F(Dialogs, EscObjectsCloseWithTheirOwnIndex)
+{
+    const DIALOG *esc[] = {&confirm_dialog[CONFIRM_ESC], &form_dialog[FORM_ESC], &board_dialog[BOARD_ESC]};
+    for (const DIALOG *d : esc) {
+        EXPECT_EQ(d->proc, d_keyboard_proc);
+        EXPECT_EQ(d->key, 27);
+        ASSERT_NE(d->dp, nullptr) << "the library calls dp when the key is pressed";
+        EXPECT_EQ(((int (*)(void))d->dp)(), D_CLOSE);
+    }
+}
+
+TEST_F(Dialogs, EachDialogYieldsBeforeItsTerminator)
+{
+    struct { DIALOG *dialog; int size; } all[] = {
+        {confirm_dialog, CONFIRM_DIALOG_SIZE}, {form_dialog, FORM_DIALOG_SIZE}, {board_dialog, BOARD_DIALOG_SIZE}};
+    for (auto &d : all) {
+        for (int i = 0; i < d.size - 2; i++)
+            EXPECT_NE(d.dialog[i].proc, d_yield_proc) << "object " << i;
+        EXPECT_EQ(d.dialog[d.size - 2].proc, d_yield_proc);
+        EXPECT_EQ(d.dialog[d.size - 1].proc, nullptr);
+    }
+    EXPECT_EQ(confirm_dialog[CONFIRM_OK].dp, ok_button_image);
+    EXPECT_EQ(form_dialog[FORM_OK].dp, ok_button_image);
+}
+
+TEST_F(Dialogs, FormFieldsHoldThirtyCharactersOfUtf8AndClear)
+{
+    for (int f = 0; f < FORM_FIELD_COUNT; f++) {
+        const DIALOG &field = form_dialog[1 + f];
+        EXPECT_EQ(field.proc, d_edit_proc);
+        EXPECT_EQ(field.dp, form_text[f]);
+        EXPECT_EQ(field.d1, 30);
+        // The library asks an edit field for (d1 + 1) * 4 bytes in UTF-8.
+        EXPECT_GE(sizeof form_text[f], (size_t)(field.d1 + 1) * 4);
+        strcpy(form_text[f], "più già così");
+    }
+    clear_form();
+    for (int f = 0; f < FORM_FIELD_COUNT; f++)
+        EXPECT_STREQ(form_text[f], "");
+}
+
+}  // namespace
