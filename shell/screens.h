@@ -23,7 +23,7 @@ enum {
     BOARD_ESC = 100,
 };
 
-// The name of the game: window title and the prefix of start-up messages.
+// The name of the game, the title of its window.
 extern const char *const game_name;
 
 // Asset handles, set by load_assets and borrowed by the screens and the board

@@ -8,6 +8,7 @@
 #include "shell/screens.h"
 
 const char *const game_name = "Tabellone";
+static const char message_prefix[] = "tabellone";   // like the board's own messages
 
 // The library keeps the icon of its X11 windows here; it reads it when the
 // window is created, so it must be set before install_allegro.
@@ -26,7 +27,8 @@ void init_system()
 {
     set_window_icon();
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0)
-        stop_program("cannot start the Allegro library: %s", allegro_error);
+        stop_program("cannot start the Allegro library: %s",
+                     allegro_error[0] ? allegro_error : "no system driver (is there a display?)");
     set_window_title(game_name);
     if (install_keyboard() != 0)
         stop_program("cannot start the keyboard: %s", allegro_error);
@@ -68,7 +70,7 @@ void stop_program(const char *format, ...)
     // that it is the last word on the terminal.
     va_list args;
     va_start(args, format);
-    fprintf(stderr, "%s: ", game_name);
+    fprintf(stderr, "%s: ", message_prefix);
     vfprintf(stderr, format, args);
     fputc('\n', stderr);
     va_end(args);
