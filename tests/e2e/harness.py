@@ -1,7 +1,10 @@
 """Drives the real game in a private X server: Xvfb on a free display,
 xdotool for the pointer and keys, xwd screenshots, and the sound the game
 plays captured through an ALSA file plugin. Python 3 standard library only."""
+import ctypes
+import ctypes.util
 import os
+import re
 import shutil
 import signal
 import struct
@@ -251,6 +254,64 @@ class Display:
     def close(self):
         self.process.terminate()
         self.process.wait(10)
+
+
+class XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_ubyte)),
+                ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
+                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
+                ("bits_per_pixel", ctypes.c_int)]
+
+
+class FastScreen:
+    """Pixels straight from the X server through libX11's XGetImage: the root
+    window a few milliseconds a look, or any pixmap, such as a window's icon."""
+
+    def __init__(self, display_name):
+        self.x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        self.x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        self.x11.XGetImage.restype = ctypes.POINTER(XImage)
+        self.x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                       ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        self.x11.XFree.argtypes = [ctypes.c_void_p]
+        self.display = self.x11.XOpenDisplay(display_name.encode())
+        self.root = self.x11.XDefaultRootWindow(self.display)
+
+    def grab(self, drawable=None, width=SCREEN_W, height=SCREEN_H):
+        pointer = self.x11.XGetImage(self.display, drawable or self.root, 0, 0, width, height,
+                                     0xFFFFFFFF, 2)
+        check(bool(pointer), "XGetImage failed")
+        image = pointer.contents
+        check(image.bits_per_pixel == 32 and image.byte_order == 0, "unexpected X image format")
+        raw = ctypes.string_at(image.data, image.bytes_per_line * image.height)
+        rgb = bytearray(width * height * 3)
+        for y in range(height):
+            row = raw[y * image.bytes_per_line:y * image.bytes_per_line + 4 * width]
+            o = 3 * width * y
+            rgb[o:o + 3 * width:3] = row[2::4]
+            rgb[o + 1:o + 3 * width:3] = row[1::4]
+            rgb[o + 2:o + 3 * width:3] = row[0::4]
+        self.x11.XFree(image.data)
+        self.x11.XFree(pointer)
+        return Picture(width, height, rgb)
+
+
+def read_xpm(path):
+    """The picture of the XPM data in a C source file (one character a pixel)."""
+    with open(path) as f:
+        source = f.read()
+    strings = re.findall(r'"([^"]*)"', source[source.index("{"):])
+    width, height, ncolours, _ = (int(v) for v in strings[0].split())
+    colours = {}
+    for line in strings[1:1 + ncolours]:
+        colours[line[0]] = bytes.fromhex(line.split()[-1].lstrip("#"))
+    rows = strings[1 + ncolours:1 + ncolours + height]
+    return Picture(width, height, b"".join(colours[c] for row in rows for c in row))
 
 
 # ---------------------------------------------------------------- the game

@@ -8,58 +8,15 @@ processor share while a screen waits, and the peak memory.
 The screen is read straight from the X server through libX11 (ctypes), a
 few milliseconds a look, so the times are good to about 10 ms."""
 import argparse
-import ctypes
-import ctypes.util
 import os
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from harness import (PARKED_POINTER, Failure, Picture, Session, cell_box,  # noqa: E402
+from harness import (PARKED_POINTER, Failure, FastScreen, Session, cell_box,  # noqa: E402
                      box_centre, state_text)
 import scenarios  # noqa: E402
-
-
-class XImage(ctypes.Structure):
-    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
-                ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_ubyte)),
-                ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
-                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
-                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
-                ("bits_per_pixel", ctypes.c_int)]
-
-
-class FastScreen:
-    """The root window's pixels through XGetImage."""
-
-    def __init__(self, display_name):
-        self.x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
-        self.x11.XOpenDisplay.restype = ctypes.c_void_p
-        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.x11.XDefaultRootWindow.restype = ctypes.c_ulong
-        self.x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-        self.x11.XGetImage.restype = ctypes.POINTER(XImage)
-        self.x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
-                                       ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-        self.x11.XFree.argtypes = [ctypes.c_void_p]
-        self.display = self.x11.XOpenDisplay(display_name.encode())
-        self.root = self.x11.XDefaultRootWindow(self.display)
-
-    def grab(self):
-        pointer = self.x11.XGetImage(self.display, self.root, 0, 0, 800, 600, 0xFFFFFFFF, 2)
-        image = pointer.contents
-        raw = ctypes.string_at(image.data, image.bytes_per_line * image.height)
-        rgb = bytearray(800 * 600 * 3)
-        for y in range(600):
-            row = raw[y * image.bytes_per_line:y * image.bytes_per_line + 3200]
-            o = 2400 * y
-            rgb[o:o + 2400:3] = row[2::4]
-            rgb[o + 1:o + 2400:3] = row[1::4]
-            rgb[o + 2:o + 2400:3] = row[0::4]
-        self.x11.XFree(image.data)
-        self.x11.XFree(pointer)
-        return Picture(800, 600, rgb)
 
 
 OTHER_POLTRONA = 23     # the second Poltrona of the known board

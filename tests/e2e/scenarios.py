@@ -2,10 +2,11 @@
 (private X server, scratch folder, the built content) and raises Failure
 when the game does not behave."""
 import os
+import re
 import time
 
-from harness import (DATAFILES, FORM_FIELDS, OK_BUTTON, PARKED_POINTER, PRIZE_NAMES,
-                     Failure, cell_box, check, check_fresh_deal, differing_in_place,
+from harness import (DATAFILES, FORM_FIELDS, OK_BUTTON, PARKED_POINTER,
+                     FastScreen, read_xpm, cell_box, check, check_fresh_deal, differing_in_place,
                      differing_pixels, parse_state, pointer_box, read_wav, rms, state_text)
 
 # A board of a known make-up for the scenarios that need to know what lies
@@ -355,14 +356,20 @@ def waiting_uses_little_processor(session):
     expect_clean_exit(game, "ESC on the board screen")
 
 
-def window_has_title(session):
+def window_has_title_and_icon(session):
+    """The window is titled with the game's name, and its icon pixmap shows
+    the picture of shell/icon_xpm.cpp (not the library's own icon)."""
     game = session.new_game().start()
     game.wait_title()
     windows = session.display.xdotool("search", "--name", "^Tabellone$").split()
-    check(len(windows) >= 1, "no window titled Tabellone")
+    check(len(windows) == 1, "%d windows titled Tabellone" % len(windows))
     hints = session.display.run("xprop", "-id", windows[0], "WM_HINTS")
-    check("icon pixmap" in hints.lower() or "bitmap id" in hints.lower(),
-          "the window has no icon: %r" % hints)
+    found = re.search(r"bitmap id # to use for icon: (0x[0-9a-f]+)", hints, re.I)
+    check(found, "the window has no icon pixmap: %r" % hints)
+    icon_source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "shell", "icon_xpm.cpp")
+    expected = read_xpm(icon_source)
+    icon = FastScreen(session.display.name).grab(int(found.group(1), 16), expected.width, expected.height)
+    check(icon.rgb == expected.rgb, "the window's icon is not the game's")
     game.escape()
     expect_clean_exit(game, "ESC on the title screen")
 
@@ -382,5 +389,5 @@ SCENARIOS = [
     missing_datafile_stops,
     short_datafile_stops,
     waiting_uses_little_processor,
-    window_has_title,
+    window_has_title_and_icon,
 ]
