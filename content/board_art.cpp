@@ -12,16 +12,16 @@ Canvas draw_board_screen() {
 
     TextStyle h;
     h.bold = true;
-    h.size = 44;
+    h.size = 40;
     h.colour = palette::gold;
     h.outline = 2.5;
     h.shadow = 4;
-    draw_text(cr, h, "Scegli una casella", 400, 62, Align::centre);
+    draw_text(cr, h, "Scegli una casella", 400, 50, Align::centre);
     TextStyle sub;
-    sub.size = 17;
+    sub.size = 16;
     sub.colour = palette::cream;
     sub.shadow = 2;
-    draw_text(cr, sub, "Clicca su una casella coperta per scoprire il premio", 400, 88, Align::centre);
+    draw_text(cr, sub, "Clicca su una casella coperta per scoprire il premio", 400, 77, Align::centre);
 
     // grid frame: the cells cover x 66..521 and y 105..560; 4-pixel gaps between
     const double fx = layout::grid_x - 10, fy = layout::grid_y - 10;
