@@ -16,7 +16,7 @@ void paste(cairo_t* cr, const Canvas& c, double x, double y, double scale = 1.0)
     cairo_translate(cr, x, y);
     cairo_scale(cr, scale, scale);
     cairo_set_source_surface(cr, c.surface, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), scale == 1.0 ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    cairo_pattern_set_filter(cairo_get_source(cr), scale >= 1.0 ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
     cairo_paint(cr);
     cairo_restore(cr);
 }
@@ -89,24 +89,33 @@ bool write_previews(const std::string& dir) {
         canvas_destroy(shown);
     }
 
-    // The sprites, twice their size, in the two free places of the last row.
+    // The sprites in the two free places of the last row: the cell images in two
+    // rows of four, then the button.
     const int sx = gap + 2 * (thumb_w + gap);
     const int sy = gap + 2 * (thumb_h + label_h + gap);
-    Canvas cover = draw_cover_sprite();
-    ok = save_png(cover, dir + "/battle-0-cover.png") && ok;
-    paste(sheet.cr, cover, sx + 8, sy + 10, 2.0);
-    canvas_destroy(cover);
-    Canvas button = draw_ok_button_sprite();
-    ok = save_png(button, dir + "/battle-2-ok-button.png") && ok;
-    paste(sheet.cr, button, sx + 112, sy + 30, 2.0);
-    canvas_destroy(button);
-    for (int t = 0; t < 7; ++t) {
-        Canvas p = draw_prize_sprite(t);
-        ok = save_png(p, dir + "/battle-" + std::to_string(4 + t) + "-" + prize_names[t] + ".png") && ok;
-        paste(sheet.cr, p, sx + 8 + (t % 4) * 96 + (t / 4) * 48, sy + 100 + (t / 4) * 44, 1.0);
+    const double k = 1.5;
+    const int tile = int(layout::cell_size * k);
+    Canvas zoom = canvas_create(8 * (layout::cell_size * 4 + 8) + 8 + 100 * 4, layout::cell_size * 4 + 16);
+    set_colour(zoom.cr, hex(0xE8EBF0));
+    cairo_paint(zoom.cr);
+    for (int i = 0; i < 8; ++i) {
+        Canvas p = i == 0 ? draw_cover_sprite() : draw_prize_sprite(i - 1);
+        const std::string file = i == 0 ? "battle-0-cover.png"
+                                         : "battle-" + std::to_string(3 + i) + "-" + prize_names[i - 1] + ".png";
+        ok = save_png(p, dir + "/" + file) && ok;
+        paste(sheet.cr, p, sx + 20 + (i % 4) * (tile + 10), sy + 20 + (i / 4) * (tile + 12), k);
+        paste(zoom.cr, p, 8 + i * (layout::cell_size * 4 + 8), 8, 4.0);
         canvas_destroy(p);
     }
-    label(sheet.cr, "battle.dat: cover, OK button, prizes", sx + thumb_w + gap / 2.0, sy + thumb_h + 15);
+    Canvas button = draw_ok_button_sprite();
+    ok = save_png(button, dir + "/battle-2-ok-button.png") && ok;
+    paste(sheet.cr, button, sx + 20 + 4 * (tile + 10) + 24, sy + 20 + tile - 17, k);
+    paste(zoom.cr, button, 8 + 8 * (layout::cell_size * 4 + 8), 8 + (layout::cell_size * 4 - 92) / 2, 4.0);
+    canvas_destroy(button);
+    ok = save_png(zoom, dir + "/battle-sprites-x4.png") && ok;
+    canvas_destroy(zoom);
+    label(sheet.cr, "battle.dat: cover, prizes (Poltrona ... Niente), OK button", sx + thumb_w + gap / 2.0,
+          sy + thumb_h + 15);
 
     ok = save_png(sheet, dir + "/contact-sheet.png") && ok;
     canvas_destroy(sheet);

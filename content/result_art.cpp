@@ -18,6 +18,25 @@ void glow_disc(cairo_t* cr, double cx, double cy, double r, Colour inner, Colour
     cairo_stroke(cr);
 }
 
+// A four-pointed sparkle.
+void sparkle(cairo_t* cr, double x, double y, double r, Colour c) {
+    cairo_move_to(cr, x, y - r);
+    cairo_curve_to(cr, x + r * 0.12, y - r * 0.12, x + r * 0.12, y - r * 0.12, x + r, y);
+    cairo_curve_to(cr, x + r * 0.12, y + r * 0.12, x + r * 0.12, y + r * 0.12, x, y + r);
+    cairo_curve_to(cr, x - r * 0.12, y + r * 0.12, x - r * 0.12, y + r * 0.12, x - r, y);
+    cairo_curve_to(cr, x - r * 0.12, y - r * 0.12, x - r * 0.12, y - r * 0.12, x, y - r);
+    cairo_close_path(cr);
+    set_colour(cr, c);
+    cairo_fill(cr);
+}
+
+// Each prize's own accent for its banner, deep enough for white text.
+Colour accent_of(int type) {
+    const Colour accents[6] = {palette::coral, palette::pink, palette::teal,
+                               mix(palette::mint, palette::ink, 0.2), palette::orange, palette::sky};
+    return mix(accents[type], palette::ink, 0.1);
+}
+
 // A ribbon banner carrying the prize's name.
 void banner(cairo_t* cr, const char* text, double cy, Colour band, Colour text_colour) {
     TextStyle t;
@@ -64,10 +83,13 @@ Canvas prize_result(int type) {
     won.size = 24;
     won.colour = palette::cream;
     won.shadow = 2;
-    draw_text(cr, won, "Hai vinto", 400, 118, Align::centre);
-    banner(cr, prize_names[type], 160, palette::coral, palette::white);
+    draw_text(cr, won, "Hai vinto:", 400, 118, Align::centre);
+    banner(cr, prize_names[type], 160, accent_of(type), palette::white);
 
     glow_disc(cr, 400, 335, 135, palette::cream, palette::gold);
+    const double spark[][3] = {{238, 250, 16}, {560, 232, 12}, {575, 430, 18}, {226, 420, 11},
+                               {258, 330, 8},  {545, 330, 9}};
+    for (const auto& sp : spark) sparkle(cr, sp[0], sp[1], sp[2], palette::gold);
     draw_prize(cr, type, 400 - 105, 335 - 105, 210);
 
     TextStyle collect;
@@ -86,8 +108,14 @@ Canvas nothing_result() {
     cairo_t* cr = c.cr;
     const Colour top = hex(0x4A4F57), bottom = hex(0x24272C), light = hex(0x8C929B);
     paint_backdrop(cr, top, bottom, light, 400, 320);
-    const layout::Rect keep[] = {{150, 20, 500, 160}, {230, 190, 340, 300}, {120, 460, 560, 120}};
-    paint_confetti(cr, 99, 60, keep, 3, true);
+    // soft out-of-focus lights instead of confetti: quiet, not festive
+    const double lights[][3] = {{90, 130, 60}, {700, 90, 45}, {150, 420, 80}, {660, 380, 70},
+                                {720, 540, 40}, {60, 560, 50}, {560, 200, 30}, {250, 250, 25}};
+    for (const auto& l : lights) {
+        cairo_arc(cr, l[0], l[1], l[2], 0, 6.2832);
+        cairo_set_source_rgba(cr, 1, 1, 1, 0.05);
+        cairo_fill(cr);
+    }
 
     TextStyle h;
     h.bold = true;
