@@ -8,6 +8,8 @@
 #include <cstring>
 #include <map>
 
+#include <gtest/gtest.h>
+
 namespace {
 
 void start_library() {
@@ -18,17 +20,33 @@ void start_library() {
     started = true;
 }
 
+std::map<std::string, DATAFILE*>& loaded() {
+    static std::map<std::string, DATAFILE*> files;
+    return files;
+}
+
+// Unloads what the tests loaded, so the leak checker sees every object released.
+class UnloadDatafiles : public ::testing::Environment {
+  public:
+    void TearDown() override {
+        for (auto& entry : loaded())
+            if (entry.second) unload_datafile(entry.second);
+        loaded().clear();
+    }
+};
+
+const ::testing::Environment* const unload_at_end = ::testing::AddGlobalTestEnvironment(new UnloadDatafiles);
+
 }  // namespace
 
 std::string play_path(const char* name) { return std::string(TABELLONE_PLAY_DIR) + "/" + name; }
 
 DATAFILE* play_datafile(const char* name) {
-    static std::map<std::string, DATAFILE*> loaded;
     start_library();
-    auto it = loaded.find(name);
-    if (it != loaded.end()) return it->second;
+    auto it = loaded().find(name);
+    if (it != loaded().end()) return it->second;
     DATAFILE* d = load_datafile(play_path(name).c_str());
-    loaded[name] = d;
+    loaded()[name] = d;
     return d;
 }
 
