@@ -2,6 +2,8 @@
 // drawn in whatever colour the field asks for.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "play_datafiles.h"
 
 namespace {
@@ -74,6 +76,43 @@ TEST(ContentFont, AccentedVowelsDifferFromPlainOnes) {
                             {'u', 0xF9}, {'A', 0xC0}, {'E', 0xC8}, {'n', 0xF1}, {'c', 0xE7}};
     for (const auto& p : pairs)
         EXPECT_NE(glyph_pixels(f, p[0], white), glyph_pixels(f, p[1], white)) << std::hex << p[1];
+}
+
+TEST(ContentFont, TypedTextSitsInTheMiddleOfTheFormField) {
+    // Drawn as the form draws it: a 311 by 27 edit field, black text on white, over
+    // a green backdrop standing in for the background picture.
+    FONT* form = form_font();  // starts the library
+    ASSERT_NE(form, nullptr);
+    BITMAP* b = create_bitmap_ex(24, 360, 60);
+    const int green = makecol24(0, 255, 0), white = makecol24(255, 255, 255);
+    clear_to_color(b, green);
+    gui_set_screen(b);
+    FONT* saved = font;
+    font = form;
+    char text[64];
+    // "Niccolò Àgj": accents above, descenders below
+    ustrzcpy(text, sizeof text, "Niccol\xC3\xB2 \xC3\x80gj");
+    DIALOG field = {d_edit_proc, 10, 10, 311, 27, 0, white, 0, 0, 30, 0, text, nullptr, nullptr};
+    d_edit_proc(MSG_DRAW, &field, 0);
+    font = saved;
+    gui_set_screen(nullptr);
+
+    int top = -1, bottom = -1;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 360; ++x) {
+            const int c = getpixel(b, x, y);
+            if (c != green && c != white) {
+                EXPECT_TRUE(x >= 10 && x < 321 && y >= 10 && y < 37) << "ink outside the field at " << x << "," << y;
+                if (top < 0) top = y;
+                bottom = y;
+            }
+        }
+    destroy_bitmap(b);
+    ASSERT_GE(top, 0);
+    const int above = top - 10, below = 36 - bottom;
+    EXPECT_GE(above, 2);
+    EXPECT_GE(below, 2);
+    EXPECT_LE(std::abs(above - below), 4);
 }
 
 }  // namespace
