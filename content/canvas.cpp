@@ -212,9 +212,9 @@ void paint_confetti(cairo_t* cr, unsigned seed, int count, const layout::Rect* k
 }
 
 void paint_button_dock(cairo_t* cr, Colour plate) {
-    const layout::Rect b = layout::ok_button;
+    const layout::Rect d = layout::button_dock;
     cairo_save(cr);
-    rounded_rect(cr, b.x - 14, b.y - 9, b.w + 28, b.h + 18, 12);
+    rounded_rect(cr, d.x, d.y, d.w, d.h, 12);
     set_colour(cr, plate);
     cairo_fill(cr);
     cairo_restore(cr);

@@ -69,8 +69,8 @@ Canvas prize_result(int type) {
     Canvas c = canvas_create(layout::screen_w, layout::screen_h);
     cairo_t* cr = c.cr;
     paint_backdrop(cr, palette::navy, palette::night, palette::sky, 400, 330);
-    const layout::Rect keep[] = {{150, 20, 500, 160}, {230, 190, 340, 300}, {150, 470, 500, 110}};
-    paint_confetti(cr, 100 + unsigned(type), 110, keep, 3);
+    const layout::Rect keep[] = {{150, 20, 500, 160}, {230, 190, 340, 300}, {150, 470, 500, 60}, layout::button_dock};
+    paint_confetti(cr, 100 + unsigned(type), 110, keep, 4);
 
     TextStyle h;
     h.bold = true;
