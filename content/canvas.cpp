@@ -219,3 +219,14 @@ void paint_button_dock(cairo_t* cr, Colour plate) {
     cairo_fill(cr);
     cairo_restore(cr);
 }
+
+void paint_sparkle(cairo_t* cr, double x, double y, double r, Colour c) {
+    cairo_move_to(cr, x, y - r);
+    cairo_curve_to(cr, x + r * 0.12, y - r * 0.12, x + r * 0.12, y - r * 0.12, x + r, y);
+    cairo_curve_to(cr, x + r * 0.12, y + r * 0.12, x + r * 0.12, y + r * 0.12, x, y + r);
+    cairo_curve_to(cr, x - r * 0.12, y + r * 0.12, x - r * 0.12, y + r * 0.12, x - r, y);
+    cairo_curve_to(cr, x - r * 0.12, y - r * 0.12, x - r * 0.12, y - r * 0.12, x, y - r);
+    cairo_close_path(cr);
+    set_colour(cr, c);
+    cairo_fill(cr);
+}

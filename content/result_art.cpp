@@ -18,18 +18,6 @@ void glow_disc(cairo_t* cr, double cx, double cy, double r, Colour inner, Colour
     cairo_stroke(cr);
 }
 
-// A four-pointed sparkle.
-void sparkle(cairo_t* cr, double x, double y, double r, Colour c) {
-    cairo_move_to(cr, x, y - r);
-    cairo_curve_to(cr, x + r * 0.12, y - r * 0.12, x + r * 0.12, y - r * 0.12, x + r, y);
-    cairo_curve_to(cr, x + r * 0.12, y + r * 0.12, x + r * 0.12, y + r * 0.12, x, y + r);
-    cairo_curve_to(cr, x - r * 0.12, y + r * 0.12, x - r * 0.12, y + r * 0.12, x - r, y);
-    cairo_curve_to(cr, x - r * 0.12, y - r * 0.12, x - r * 0.12, y - r * 0.12, x, y - r);
-    cairo_close_path(cr);
-    set_colour(cr, c);
-    cairo_fill(cr);
-}
-
 // Each prize's own accent for its banner, deep enough for white text.
 Colour accent_of(int type) {
     const Colour accents[6] = {palette::coral, palette::pink, palette::teal,
@@ -89,7 +77,7 @@ Canvas prize_result(int type) {
     glow_disc(cr, 400, 335, 135, palette::cream, palette::gold);
     const double spark[][3] = {{238, 250, 16}, {560, 232, 12}, {575, 430, 18}, {226, 420, 11},
                                {258, 330, 8},  {545, 330, 9}};
-    for (const auto& sp : spark) sparkle(cr, sp[0], sp[1], sp[2], palette::gold);
+    for (const auto& sp : spark) paint_sparkle(cr, sp[0], sp[1], sp[2], palette::gold);
     draw_prize(cr, type, 400 - 105, 335 - 105, 210);
 
     TextStyle collect;

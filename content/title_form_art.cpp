@@ -69,7 +69,10 @@ Canvas draw_title_screen() {
                                  layout::button_dock};
     paint_confetti(cr, 7, 70, keep, 4);
 
-    heading(cr, "Tabellone dei Premi", 105, 64);
+    heading(cr, "Tabellone dei Premi", 102, 58);
+    const double spark[][3] = {{52, 48, 14}, {748, 58, 18}, {726, 128, 9}, {80, 128, 10}, {176, 292, 12},
+                               {626, 214, 10}};
+    for (const auto& sp : spark) paint_sparkle(cr, sp[0], sp[1], sp[2], palette::gold);
     body(cr, "Gioca e vinci subito un premio!", 400, 152, 24, Align::centre, palette::cream, true);
 
     mini_board(cr, 400 - (7 * 58 - 6) / 2.0, 200);
