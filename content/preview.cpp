@@ -2,7 +2,10 @@
 // shows the screens as the game composes them (button, fields, board cells).
 #include "preview.h"
 
+#include <algorithm>
+
 #include "backgrounds.h"
+#include "sound_synth.h"
 #include "sprite_art.h"
 
 namespace {
@@ -63,6 +66,23 @@ void label(cairo_t* cr, const char* text, double cx, double y) {
     draw_text(cr, t, text, cx, y, Align::centre);
 }
 
+// Min/max envelope of a sound, one column per slice, full scale = half the height.
+void waveform(cairo_t* cr, const std::vector<int16_t>& pcm, double x, double y, double w, double h, Colour c) {
+    set_colour(cr, c);
+    cairo_set_line_width(cr, 1);
+    const size_t per = pcm.size() / size_t(w) + 1;
+    for (int col = 0; col < int(w); ++col) {
+        int lo = 0, hi = 0;
+        for (size_t i = size_t(col) * per; i < std::min(pcm.size(), size_t(col + 1) * per); ++i) {
+            lo = std::min(lo, int(pcm[i]));
+            hi = std::max(hi, int(pcm[i]));
+        }
+        cairo_move_to(cr, x + col + 0.5, y + h / 2 - hi / 32768.0 * h / 2);
+        cairo_line_to(cr, x + col + 0.5, y + h / 2 - lo / 32768.0 * h / 2 + 1);
+    }
+    cairo_stroke(cr);
+}
+
 }  // namespace
 
 bool write_previews(const std::string& dir) {
@@ -116,6 +136,17 @@ bool write_previews(const std::string& dir) {
     canvas_destroy(zoom);
     label(sheet.cr, "battle.dat: cover, prizes (Poltrona ... Niente), OK button", sx + thumb_w + gap / 2.0,
           sy + thumb_h + 15);
+
+    // The two sounds as waveforms on one scale: the chime, then the music loop.
+    Canvas sounds = canvas_create(1000, 260);
+    set_colour(sounds.cr, hex(0xE8EBF0));
+    cairo_paint(sounds.cr);
+    waveform(sounds.cr, synth_reveal_chime(), 10, 20, 180, 220, palette::coral);
+    waveform(sounds.cr, synth_music_loop(), 210, 20, 780, 220, palette::navy);
+    label(sounds.cr, "reveal chime (0.8 s)", 100, 254);
+    label(sounds.cr, "music loop (16 s)", 600, 254);
+    ok = save_png(sounds, dir + "/sounds.png") && ok;
+    canvas_destroy(sounds);
 
     ok = save_png(sheet, dir + "/contact-sheet.png") && ok;
     canvas_destroy(sheet);
