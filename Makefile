@@ -1,9 +1,11 @@
 # Thin wrapper over CMake: the README's commands live here.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: deps build test asan clean preview
+.PHONY: deps build test asan fuzz clean preview
 
 deps:
 	scripts/install-deps
@@ -22,10 +24,19 @@ asan: deps
 	cmake --build $(ASAN_BUILD)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(ASAN_BUILD) -L unit --output-on-failure
 
+# The JPEG decoder under libFuzzer (clang, ASan, UBSan) for FUZZ_SECONDS, one
+# process, from the committed seeds; new inputs stay in $(FUZZ_BUILD)/corpus,
+# crashes are written to fuzz/crashers/ (replayed by the unit tests).
+fuzz: deps
+	@test -f $(FUZZ_BUILD)/CMakeCache.txt || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTABELLONE_SANITIZE=ON -DTABELLONE_FUZZ=ON -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
+	cmake --build $(FUZZ_BUILD) --target jpeg_fuzzer
+	mkdir -p $(FUZZ_BUILD)/corpus
+	$(FUZZ_BUILD)/fuzz/jpeg_fuzzer $(FUZZ_BUILD)/corpus fuzz/corpus -max_total_time=$(FUZZ_SECONDS) -max_len=16384 -timeout=30 -artifact_prefix=fuzz/crashers/ -print_final_stats=1
+
 # PNGs of every picture and sprite, and a contact sheet, into $(BUILD)/preview/.
 preview:
 	$(MAKE) build
 	cmake --build $(BUILD) --target content_preview
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

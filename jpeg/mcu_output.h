@@ -1,0 +1,15 @@
+// The picture phase: MCU assembly, colour conversion and the bitmap.
+#pragma once
+
+#include <stdint.h>
+
+struct BITMAP;
+struct JpegDecoder;
+
+// JFIF YCbCr to RGB in double precision, truncated toward zero then clamped to 0..255;
+// the samples themselves are not clamped. Writes the pixel with putpixel (clipped).
+void put_ycbcr_pixel(BITMAP *bitmap, int32_t x, int32_t y, int32_t luma, int32_t cb, int32_t cr);
+
+// Decodes the scan of a decoder whose headers were read into `bitmap`
+// (`width` x `height`), MCU by MCU, from `cursor` on.
+void decode_picture(JpegDecoder *dec, BITMAP *bitmap);

@@ -1,0 +1,130 @@
+// The decode-jpeg command: PPM output bytes, exit statuses and messages.
+#include "libjpeg_codec.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string err;
+};
+
+std::string temp_dir()
+{
+    static std::string dir = [] {
+        char pattern[] = "/tmp/decode-jpeg-test-XXXXXX";
+        return std::string(mkdtemp(pattern));
+    }();
+    return dir;
+}
+
+void write_file(const std::string &path, const std::vector<uint8_t> &bytes)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+bool read_file(const std::string &path, std::vector<uint8_t> *bytes)
+{
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    int c;
+    while ((c = fgetc(f)) != EOF)
+        bytes->push_back(static_cast<uint8_t>(c));
+    fclose(f);
+    return true;
+}
+
+ToolRun run_tool(const std::string &args)
+{
+    std::string err_path = temp_dir() + "/stderr.txt";
+    std::string command = std::string(DECODE_JPEG_TOOL) + " " + args + " 2>" + err_path;
+    ToolRun run;
+    int raw = system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    std::vector<uint8_t> err;
+    read_file(err_path, &err);
+    run.err.assign(err.begin(), err.end());
+    return run;
+}
+
+std::vector<uint8_t> picture(int w, int h, int components)
+{
+    std::vector<uint8_t> px(static_cast<size_t>(w) * h * components);
+    for (size_t i = 0; i < px.size(); i++)
+        px[i] = static_cast<uint8_t>((i * 7 + i / 13) % 251);
+    return px;
+}
+
+TEST(DecodeJpegTool, GreyPictureBecomesP6EqualToLibjpeg)
+{
+    EncodeOptions o;
+    o.components = 1;
+    std::vector<uint8_t> jpeg = libjpeg_encode(picture(21, 10, 1), 21, 10, o);
+    std::string in = temp_dir() + "/grey.jpg", out = temp_dir() + "/grey.ppm";
+    write_file(in, jpeg);
+    ToolRun run = run_tool(in + " " + out);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+
+    std::vector<uint8_t> ppm, grey;
+    ASSERT_TRUE(read_file(out, &ppm));
+    int w, h;
+    ASSERT_TRUE(libjpeg_decode_grey(jpeg, &grey, &w, &h));
+    std::string header = "P6\n21 10\n255\n";
+    ASSERT_EQ(ppm.size(), header.size() + 21 * 10 * 3);
+    EXPECT_EQ(std::string(ppm.begin(), ppm.begin() + static_cast<long>(header.size())), header);
+    for (size_t i = 0; i < grey.size(); i++)
+        for (int c = 0; c < 3; c++)
+            ASSERT_EQ(ppm[header.size() + i * 3 + c], grey[i]) << i;
+}
+
+TEST(DecodeJpegTool, RepeatReportsTiming)
+{
+    EncodeOptions o;
+    o.luma_h = o.luma_v = 2;
+    std::string in = temp_dir() + "/colour.jpg", out = temp_dir() + "/colour.ppm";
+    write_file(in, libjpeg_encode(picture(32, 16, 3), 32, 16, o));
+    ToolRun run = run_tool("--repeat 3 " + in + " " + out);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("ms per decode"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("megapixels/s"), std::string::npos) << run.err;
+    std::vector<uint8_t> ppm;
+    ASSERT_TRUE(read_file(out, &ppm));
+    EXPECT_EQ(ppm.size(), std::string("P6\n32 16\n255\n").size() + 32 * 16 * 3);
+}
+
+TEST(DecodeJpegTool, RefusedAndUnreadableFiles)
+{
+    // A progressive picture is refused: status 1, one line, nothing written.
+    std::vector<uint8_t> jpeg = libjpeg_encode(picture(8, 8, 1), 8, 8, EncodeOptions{1});
+    for (size_t i = 0; i + 1 < jpeg.size(); i++)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0)
+            jpeg[i + 1] = 0xC2;
+    std::string in = temp_dir() + "/refused.jpg", out = temp_dir() + "/refused.ppm";
+    write_file(in, jpeg);
+    ToolRun refused = run_tool(in + " " + out);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("refused"), std::string::npos) << refused.err;
+    EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+    EXPECT_NE(access(out.c_str(), F_OK), 0);
+
+    ToolRun missing = run_tool(temp_dir() + "/no-such-file.jpg " + out);
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("no-such-file.jpg"), std::string::npos) << missing.err;
+    EXPECT_NE(access(out.c_str(), F_OK), 0);
+
+    EXPECT_EQ(run_tool("only-one-argument").status, 2);
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+// libjpeg-turbo encode, islow grey decode and coefficient read-out for tests.
+#include "libjpeg_codec.h"
+
+#include <setjmp.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <jpeglib.h>
+
+namespace {
+
+struct ErrorTrap {
+    jpeg_error_mgr mgr;
+    jmp_buf jump;
+};
+
+void trap_error(j_common_ptr cinfo)
+{
+    longjmp(reinterpret_cast<ErrorTrap *>(cinfo->err)->jump, 1);
+}
+
+void silence(j_common_ptr, int) {}
+
+}  // namespace
+
+std::vector<uint8_t> libjpeg_encode(const std::vector<uint8_t> &pixels, int width, int height,
+                                    const EncodeOptions &options)
+{
+    jpeg_compress_struct cinfo;
+    ErrorTrap trap;
+    cinfo.err = jpeg_std_error(&trap.mgr);
+    trap.mgr.error_exit = trap_error;
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        free(buffer);
+        return {};
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = options.components;
+    cinfo.in_color_space = options.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, options.quality, TRUE);
+    cinfo.optimize_coding = options.optimize ? TRUE : FALSE;
+    cinfo.dct_method = JDCT_ISLOW;
+    cinfo.restart_in_rows = options.restart_rows ? 1 : 0;
+    cinfo.comp_info[0].h_samp_factor = options.luma_h;
+    cinfo.comp_info[0].v_samp_factor = options.luma_v;
+    for (int c = 1; c < cinfo.num_components; c++) {
+        cinfo.comp_info[c].h_samp_factor = 1;
+        cinfo.comp_info[c].v_samp_factor = 1;
+    }
+    jpeg_start_compress(&cinfo, TRUE);
+    size_t stride = static_cast<size_t>(width) * options.components;
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(&pixels[cinfo.next_scanline * stride]);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::vector<uint8_t> out(buffer, buffer + size);
+    free(buffer);
+    return out;
+}
+
+bool libjpeg_decode_grey(const std::vector<uint8_t> &jpeg, std::vector<uint8_t> *pixels,
+                         int *width, int *height)
+{
+    jpeg_decompress_struct cinfo;
+    ErrorTrap trap;
+    cinfo.err = jpeg_std_error(&trap.mgr);
+    trap.mgr.error_exit = trap_error;
+    trap.mgr.emit_message = silence;
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_GRAYSCALE;
+    cinfo.dct_method = JDCT_ISLOW;
+    cinfo.do_fancy_upsampling = FALSE;
+    cinfo.do_block_smoothing = FALSE;
+    jpeg_start_decompress(&cinfo);
+    *width = static_cast<int>(cinfo.output_width);
+    *height = static_cast<int>(cinfo.output_height);
+    pixels->assign(static_cast<size_t>(*width) * *height, 0);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = &(*pixels)[static_cast<size_t>(cinfo.output_scanline) * *width];
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+bool libjpeg_read_coefficients(const std::vector<uint8_t> &jpeg,
+                               std::vector<ComponentCoefficients> *components,
+                               int *width, int *height)
+{
+    jpeg_decompress_struct cinfo;
+    ErrorTrap trap;
+    cinfo.err = jpeg_std_error(&trap.mgr);
+    trap.mgr.error_exit = trap_error;
+    trap.mgr.emit_message = silence;
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    jvirt_barray_ptr *arrays = jpeg_read_coefficients(&cinfo);
+    *width = static_cast<int>(cinfo.image_width);
+    *height = static_cast<int>(cinfo.image_height);
+    components->clear();
+    for (int c = 0; c < cinfo.num_components; c++) {
+        jpeg_component_info *info = &cinfo.comp_info[c];
+        ComponentCoefficients out;
+        out.h_samp = info->h_samp_factor;
+        out.v_samp = info->v_samp_factor;
+        // The stored arrays are padded to whole MCUs of the interleaved scan.
+        out.width_in_blocks = static_cast<int>((info->width_in_blocks + info->h_samp_factor - 1) /
+                                               info->h_samp_factor * info->h_samp_factor);
+        out.height_in_blocks = static_cast<int>((info->height_in_blocks + info->v_samp_factor - 1) /
+                                                info->v_samp_factor * info->v_samp_factor);
+        for (int i = 0; i < 64; i++)
+            out.quant[i] = info->quant_table->quantval[i];
+        out.blocks.assign(static_cast<size_t>(out.width_in_blocks) * out.height_in_blocks * 64, 0);
+        for (int row = 0; row < out.height_in_blocks; row++) {
+            JBLOCKARRAY rows = (*cinfo.mem->access_virt_barray)(
+                reinterpret_cast<j_common_ptr>(&cinfo), arrays[c], static_cast<JDIMENSION>(row), 1, FALSE);
+            for (int col = 0; col < out.width_in_blocks; col++)
+                for (int i = 0; i < 64; i++)
+                    out.blocks[(static_cast<size_t>(row) * out.width_in_blocks + col) * 64 + i] = rows[0][col][i];
+        }
+        components->push_back(out);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
