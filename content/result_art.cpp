@@ -21,7 +21,7 @@ void glow_disc(cairo_t* cr, double cx, double cy, double r, Colour inner, Colour
 // Each prize's own accent for its banner, deep enough for white text.
 Colour accent_of(int type) {
     const Colour accents[6] = {palette::coral, palette::pink, palette::teal,
-                               mix(palette::mint, palette::ink, 0.2), palette::orange, palette::sky};
+                               mix(palette::mint, palette::ink, 0.2), palette::orange, palette::violet};
     return mix(accents[type], palette::ink, 0.1);
 }
 
@@ -34,7 +34,7 @@ void banner(cairo_t* cr, const char* text, double cy, Colour band, Colour text_c
     double w = text_width(cr, t, text) + 80;
     if (w < 300) w = 300;
     const double x = 400 - w / 2, h = 58, y = cy - h / 2;
-    Colour tail = mix(band, palette::ink, 0.35);
+    Colour tail = mix(band, palette::ink, 0.4);
     for (int side = -1; side <= 1; side += 2) {
         double ex = side < 0 ? x - 28 : x + w + 28;
         double ix = side < 0 ? x + 12 : x + w - 12;
@@ -50,6 +50,10 @@ void banner(cairo_t* cr, const char* text, double cy, Colour band, Colour text_c
     rounded_rect(cr, x, y, w, h, 6);
     set_colour(cr, band);
     cairo_fill(cr);
+    rounded_rect(cr, x + 4, y + 4, w - 8, h - 8, 4);
+    set_colour(cr, palette::gold, 0.8);
+    cairo_set_line_width(cr, 1.5);
+    cairo_stroke(cr);
     draw_text(cr, t, text, 400, cy + 14, Align::centre, w - 40);
 }
 
