@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "backgrounds.h"
+#include "font_builder.h"
 #include "sound_synth.h"
 #include "sprite_art.h"
 
@@ -83,6 +84,30 @@ void waveform(cairo_t* cr, const std::vector<int16_t>& pcm, double x, double y, 
     cairo_stroke(cr);
 }
 
+// Latin-1 text typed into a form field with the mono font, as the field shows it:
+// black glyphs from the field's top edge on white.
+void typed_field(cairo_t* cr, const std::vector<MonoRange>& font, const char* latin1, int x0, int y0) {
+    const layout::Rect f = layout::form_fields[0];
+    cairo_rectangle(cr, x0, y0, f.w, f.h);
+    set_colour(cr, palette::white);
+    cairo_fill(cr);
+    set_colour(cr, palette::ink);
+    int x = x0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(latin1); *p; ++p) {
+        for (const MonoRange& r : font) {
+            if (*p < r.first || *p >= r.first + r.glyphs.size()) continue;
+            const MonoGlyph& g = r.glyphs[*p - r.first];
+            const int row_bytes = (g.width + 7) / 8;
+            for (int gy = 0; gy < g.height; ++gy)
+                for (int gx = 0; gx < g.width; ++gx)
+                    if (g.bits[size_t(gy * row_bytes + gx / 8)] & (0x80 >> (gx % 8)) && x + gx < x0 + f.w)
+                        cairo_rectangle(cr, x + gx, y0 + gy, 1, 1);
+            x += g.width;
+        }
+    }
+    cairo_fill(cr);
+}
+
 }  // namespace
 
 bool write_previews(const std::string& dir) {
@@ -147,6 +172,21 @@ bool write_previews(const std::string& dir) {
     label(sounds.cr, "music loop (16 s)", 600, 254);
     ok = save_png(sounds, dir + "/sounds.png") && ok;
     canvas_destroy(sounds);
+
+    // The form font in the three fields, at its own size and three times larger.
+    const std::vector<MonoRange> font = build_form_font();
+    Canvas fields = canvas_create(340, 3 * 35 + 10);
+    set_colour(fields.cr, palette::navy);
+    cairo_paint(fields.cr);
+    typed_field(fields.cr, font, "Niccol\xF2 \xC0lvarez", 14, 8);
+    typed_field(fields.cr, font, "D'Annunzio-\xC7" "elik \xE0\xE8\xE9\xEC\xF2\xF9", 14, 43);
+    typed_field(fields.cr, font, "+39 333 123 4567", 14, 78);
+    Canvas zoomed = canvas_create(fields.width * 3, fields.height * 3);
+    paste(zoomed.cr, fields, 0, 0, 3.0);
+    ok = save_png(fields, dir + "/battle-1-font.png") && ok;
+    ok = save_png(zoomed, dir + "/battle-1-font-x3.png") && ok;
+    canvas_destroy(fields);
+    canvas_destroy(zoomed);
 
     ok = save_png(sheet, dir + "/contact-sheet.png") && ok;
     canvas_destroy(sheet);
