@@ -63,6 +63,19 @@ TEST(ContentSprites, ColoursLoadInTheirChannels) {
     EXPECT_GT(getb24(c), getr24(c) + 40);
 }
 
+TEST(ContentSprites, NoPixelIsTheMaskColour) {
+    // The dialogs may draw these bitmaps as sprites, where magenta is a hole.
+    ASSERT_NE(play_datafile("battle.dat"), nullptr);  // the library is up before makecol24
+    const int magenta = makecol24(255, 0, 255);
+    for (int i : {0, 2, 4, 5, 6, 7, 8, 9, 10}) {
+        BITMAP* b = bitmap_at(i);
+        int holes = 0;
+        for (int y = 0; y < b->h; ++y)
+            for (int x = 0; x < b->w; ++x) holes += getpixel(b, x, y) == magenta;
+        EXPECT_EQ(holes, 0) << "object " << i;
+    }
+}
+
 TEST(ContentSprites, TilesShareCornersWithTheBoardFrame) {
     // Every cell image shows the frame's colour in its corners, so rounded tiles sit
     // in the grid without a seam, covered or not.
