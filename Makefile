@@ -24,11 +24,6 @@ asan: deps
 	cmake --build $(ASAN_BUILD)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(ASAN_BUILD) -L unit --output-on-failure
 
-# PNGs of every picture and sprite, and a contact sheet, into $(BUILD)/preview/.
-preview:
-	$(MAKE) build
-	cmake --build $(BUILD) --target content_preview
-
 # The JPEG decoder under libFuzzer (clang, ASan, UBSan) for FUZZ_SECONDS, one
 # process, from the committed seeds; new inputs stay in $(FUZZ_BUILD)/corpus,
 # crashes are written to fuzz/crashers/ (replayed by the unit tests).
@@ -37,6 +32,11 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) --target jpeg_fuzzer
 	mkdir -p $(FUZZ_BUILD)/corpus
 	$(FUZZ_BUILD)/fuzz/jpeg_fuzzer $(FUZZ_BUILD)/corpus fuzz/corpus -max_total_time=$(FUZZ_SECONDS) -max_len=16384 -timeout=30 -artifact_prefix=fuzz/crashers/ -print_final_stats=1
+
+# PNGs of every picture and sprite, and a contact sheet, into $(BUILD)/preview/.
+preview:
+	$(MAKE) build
+	cmake --build $(BUILD) --target content_preview
 
 # Plays the game in $(BUILD)/play/, beside its datafiles; state.dat and
 # players.txt stay there between runs. Needs an X display.

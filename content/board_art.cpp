@@ -12,16 +12,16 @@ Canvas draw_board_screen() {
 
     TextStyle h;
     h.bold = true;
-    h.size = 44;
+    h.size = 40;
     h.colour = palette::gold;
     h.outline = 2.5;
     h.shadow = 4;
-    draw_text(cr, h, "Scegli una casella", 400, 62, Align::centre);
+    draw_text(cr, h, "Scegli una casella", 400, 50, Align::centre);
     TextStyle sub;
-    sub.size = 17;
+    sub.size = 16;
     sub.colour = palette::cream;
     sub.shadow = 2;
-    draw_text(cr, sub, "Clicca su una casella coperta per scoprire il premio", 400, 88, Align::centre);
+    draw_text(cr, sub, "Clicca su una casella coperta per scoprire il premio", 400, 77, Align::centre);
 
     // grid frame: the cells cover x 66..521 and y 105..560; 4-pixel gaps between
     const double fx = layout::grid_x - 10, fy = layout::grid_y - 10;
@@ -66,15 +66,15 @@ Canvas draw_board_screen() {
     count.size = 20;
     count.colour = palette::gold;
     TextStyle name;
-    name.size = 18;
+    name.size = 17;
     name.colour = palette::cream;
     for (int t = 0; t < 6; ++t) {
         const double y = py + 78 + t * 56;
-        draw_prize_tile(cr, t, px + 16, y, 46);
+        draw_prize_tile(cr, t, px + 14, y, 46);
         char n[8];
         std::snprintf(n, sizeof n, "%d\xC3\x97", prizes_per_board[t]);  // "2×"
-        draw_text(cr, count, n, px + 98, y + 30, Align::right);
-        draw_text(cr, name, prize_names[t], px + 104, y + 30, Align::left, pw - 112);
+        draw_text(cr, count, n, px + 96, y + 30, Align::right);
+        draw_text(cr, name, prize_names[t], px + 101, y + 30, Align::left, pw - 101 - 14);
     }
     cairo_move_to(cr, px + 20, py + 420);
     cairo_line_to(cr, px + pw - 20, py + 420);

@@ -212,10 +212,21 @@ void paint_confetti(cairo_t* cr, unsigned seed, int count, const layout::Rect* k
 }
 
 void paint_button_dock(cairo_t* cr, Colour plate) {
-    const layout::Rect b = layout::ok_button;
+    const layout::Rect d = layout::button_dock;
     cairo_save(cr);
-    rounded_rect(cr, b.x - 14, b.y - 9, b.w + 28, b.h + 18, 12);
+    rounded_rect(cr, d.x, d.y, d.w, d.h, 12);
     set_colour(cr, plate);
     cairo_fill(cr);
     cairo_restore(cr);
+}
+
+void paint_sparkle(cairo_t* cr, double x, double y, double r, Colour c) {
+    cairo_move_to(cr, x, y - r);
+    cairo_curve_to(cr, x + r * 0.12, y - r * 0.12, x + r * 0.12, y - r * 0.12, x + r, y);
+    cairo_curve_to(cr, x + r * 0.12, y + r * 0.12, x + r * 0.12, y + r * 0.12, x, y + r);
+    cairo_curve_to(cr, x - r * 0.12, y + r * 0.12, x - r * 0.12, y + r * 0.12, x - r, y);
+    cairo_curve_to(cr, x - r * 0.12, y - r * 0.12, x - r * 0.12, y - r * 0.12, x, y - r);
+    cairo_close_path(cr);
+    set_colour(cr, c);
+    cairo_fill(cr);
 }

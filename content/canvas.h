@@ -48,5 +48,7 @@ void paint_backdrop(cairo_t* cr, Colour top, Colour bottom, Colour glow, double 
 // Scattered confetti that stays out of the given rectangles (deterministic).
 void paint_confetti(cairo_t* cr, unsigned seed, int count, const layout::Rect* keep_out, int keep_out_count,
                     bool greys = false);
+// A four-pointed sparkle of radius r.
+void paint_sparkle(cairo_t* cr, double x, double y, double r, Colour c);
 // The plate the OK button sits on; the button's own rectangle is left plain.
 void paint_button_dock(cairo_t* cr, Colour plate);

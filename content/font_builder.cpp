@@ -90,7 +90,7 @@ Metrics font_metrics() {
     cairo_destroy(cr);
     cairo_surface_destroy(s);
     Metrics m;
-    m.ascent = int(std::ceil(fe.ascent));
+    m.ascent = font_top_padding + int(std::ceil(fe.ascent));
     m.height = m.ascent + int(std::ceil(fe.descent));
     return m;
 }

@@ -10,6 +10,8 @@ constexpr int screen_h = 600;
 struct Rect { int x, y, w, h; };
 
 constexpr Rect ok_button = {350, 544, 100, 23};
+// The plate the pictures draw around the button; decorations keep out of it.
+constexpr Rect button_dock = {ok_button.x - 14, ok_button.y - 9, ok_button.w + 28, ok_button.h + 18};
 
 constexpr Rect form_fields[3] = {
     {46, 221, 311, 27},   // first field: "Nome"

@@ -1,6 +1,7 @@
 // make-content: draws, encodes and synthesises the game's default content and
 // writes "graphics.dat", "battle.dat" and "music.dat" into the given folder.
-// Usage: make-content OUT_DIR [--preview PREVIEW_DIR]
+// Usage: make-content OUT_DIR          (the three datafiles)
+//        make-content --preview DIR    (PNG previews and the contact sheet)
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -56,17 +57,18 @@ bool write_datafile(const std::string& path, const std::vector<DatObject>& objec
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 && !(argc == 4 && std::strcmp(argv[2], "--preview") == 0)) {
-        std::fprintf(stderr, "usage: make-content OUT_DIR [--preview PREVIEW_DIR]\n");
+    if (argc == 3 && std::strcmp(argv[1], "--preview") == 0) {
+        if (write_previews(argv[2])) return 0;
+        std::fprintf(stderr, "make-content: cannot write previews into %s\n", argv[2]);
+        return 1;
+    }
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fprintf(stderr, "usage: make-content OUT_DIR | make-content --preview DIR\n");
         return 2;
     }
     const std::string out = argv[1];
     bool ok = write_datafile(out + "/graphics.dat", graphics_objects());
     ok = write_datafile(out + "/battle.dat", battle_objects()) && ok;
     ok = write_datafile(out + "/music.dat", music_objects()) && ok;
-    if (argc == 4 && !write_previews(argv[3])) {
-        std::fprintf(stderr, "make-content: cannot write previews into %s\n", argv[3]);
-        ok = false;
-    }
     return ok ? 0 : 1;
 }

@@ -109,21 +109,21 @@ void scooter(cairo_t* cr) {
     cairo_move_to(cr, 0.78, 0.78);
     cairo_line_to(cr, 0.68, 0.15);
     set_colour(cr, palette::ink);
-    cairo_set_line_width(cr, 0.11);
+    cairo_set_line_width(cr, 0.14);
     cairo_stroke(cr);
     cairo_move_to(cr, 0.78, 0.78);
     cairo_line_to(cr, 0.68, 0.15);
     set_colour(cr, frame);
-    cairo_set_line_width(cr, 0.05);
+    cairo_set_line_width(cr, 0.075);
     cairo_stroke(cr);
     // handlebar with grips
-    cairo_move_to(cr, 0.55, 0.14);
-    cairo_line_to(cr, 0.80, 0.14);
+    cairo_move_to(cr, 0.54, 0.14);
+    cairo_line_to(cr, 0.82, 0.14);
     set_colour(cr, palette::ink);
-    cairo_set_line_width(cr, 0.08);
+    cairo_set_line_width(cr, 0.10);
     cairo_stroke(cr);
     // deck
-    part(cr, 0.15, 0.68, 0.62, 0.09, 0.04, frame);
+    part(cr, 0.13, 0.66, 0.64, 0.11, 0.05, frame);
     highlight(cr, 0.20, 0.695, 0.40, 0.025, 0.012);
     // rear fender
     cairo_new_path(cr);
@@ -131,32 +131,49 @@ void scooter(cairo_t* cr) {
     set_colour(cr, palette::ink);
     cairo_set_line_width(cr, 0.05);
     cairo_stroke(cr);
-    wheel(cr, 0.22, 0.80, 0.10);
-    wheel(cr, 0.80, 0.80, 0.10);
+    wheel(cr, 0.22, 0.80, 0.11);
+    wheel(cr, 0.80, 0.80, 0.11);
+}
+
+// One hanging towel: body, a woven band near the hem, and a fringe.
+void hanging_towel(cairo_t* cr, double x, double w, double bottom, Colour c) {
+    const double top = 0.16;
+    part(cr, x, top, w, bottom - top, 0.03, c);
+    cairo_rectangle(cr, x + outline / 2, bottom - 0.17, w - outline, 0.07);
+    set_colour(cr, palette::cream);
+    cairo_fill(cr);
+    cairo_rectangle(cr, x + outline / 2, bottom - 0.145, w - outline, 0.02);
+    set_colour(cr, mix(c, palette::ink, 0.3));
+    cairo_fill(cr);
+    // the fold over the rail
+    rounded_rect(cr, x, top, w, 0.09, 0.03);
+    set_colour(cr, mix(c, palette::ink, 0.25));
+    cairo_fill_preserve(cr);
+    set_colour(cr, palette::ink);
+    cairo_set_line_width(cr, outline);
+    cairo_stroke(cr);
+    highlight(cr, x + 0.04, top + 0.13, 0.05, bottom - top - 0.34, 0.025);
+    // fringe
+    set_colour(cr, palette::ink);
+    cairo_set_line_width(cr, 0.018);
+    for (double fx = x + 0.04; fx < x + w - 0.02; fx += 0.06) {
+        cairo_move_to(cr, fx, bottom);
+        cairo_line_to(cr, fx, bottom + 0.06);
+    }
+    cairo_stroke(cr);
 }
 
 void towels(cairo_t* cr) {
-    const Colour colours[3] = {palette::sky, palette::mint, palette::gold};
-    const double ys[3] = {0.64, 0.43, 0.22};
-    const double insets[3] = {0.10, 0.14, 0.18};
-    for (int i = 0; i < 3; ++i) {
-        double x = insets[i];
-        double w = 1 - 2 * insets[i];
-        double y = ys[i];
-        part(cr, x, y, w, 0.21, 0.07, colours[i]);
-        // folded edge on the left and a woven stripe near the right
-        rounded_rect(cr, x, y, 0.10, 0.21, 0.07);
-        set_colour(cr, mix(colours[i], palette::ink, 0.25));
-        cairo_fill(cr);
-        cairo_rectangle(cr, x + w - 0.16, y + 0.02, 0.05, 0.17);
-        set_colour(cr, palette::cream);
-        cairo_fill(cr);
-        highlight(cr, x + 0.14, y + 0.04, w * 0.45, 0.035, 0.017);
-        rounded_rect(cr, x, y, w, 0.21, 0.07);
-        set_colour(cr, palette::ink);
-        cairo_set_line_width(cr, outline);
-        cairo_stroke(cr);
-    }
+    // Two towels hanging from a rail, one in front of the other.
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    hanging_towel(cr, 0.44, 0.42, 0.80, palette::sky);
+    hanging_towel(cr, 0.12, 0.44, 0.86, palette::mint);
+    // rail with its end knobs
+    part(cr, 0.04, 0.13, 0.92, 0.07, 0.035, palette::stone);
+    cairo_arc(cr, 0.07, 0.165, 0.055, 0, 2 * pi);
+    fill_and_ink(cr, palette::gold);
+    cairo_arc(cr, 0.93, 0.165, 0.055, 0, 2 * pi);
+    fill_and_ink(cr, palette::gold);
 }
 
 void tent(cairo_t* cr) {

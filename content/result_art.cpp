@@ -18,6 +18,13 @@ void glow_disc(cairo_t* cr, double cx, double cy, double r, Colour inner, Colour
     cairo_stroke(cr);
 }
 
+// Each prize's own accent for its banner, deep enough for white text.
+Colour accent_of(int type) {
+    const Colour accents[6] = {palette::coral, palette::pink, palette::teal,
+                               mix(palette::mint, palette::ink, 0.2), palette::orange, palette::violet};
+    return mix(accents[type], palette::ink, 0.1);
+}
+
 // A ribbon banner carrying the prize's name.
 void banner(cairo_t* cr, const char* text, double cy, Colour band, Colour text_colour) {
     TextStyle t;
@@ -27,7 +34,7 @@ void banner(cairo_t* cr, const char* text, double cy, Colour band, Colour text_c
     double w = text_width(cr, t, text) + 80;
     if (w < 300) w = 300;
     const double x = 400 - w / 2, h = 58, y = cy - h / 2;
-    Colour tail = mix(band, palette::ink, 0.35);
+    Colour tail = mix(band, palette::ink, 0.4);
     for (int side = -1; side <= 1; side += 2) {
         double ex = side < 0 ? x - 28 : x + w + 28;
         double ix = side < 0 ? x + 12 : x + w - 12;
@@ -43,6 +50,10 @@ void banner(cairo_t* cr, const char* text, double cy, Colour band, Colour text_c
     rounded_rect(cr, x, y, w, h, 6);
     set_colour(cr, band);
     cairo_fill(cr);
+    rounded_rect(cr, x + 4, y + 4, w - 8, h - 8, 4);
+    set_colour(cr, palette::gold, 0.8);
+    cairo_set_line_width(cr, 1.5);
+    cairo_stroke(cr);
     draw_text(cr, t, text, 400, cy + 14, Align::centre, w - 40);
 }
 
@@ -50,8 +61,8 @@ Canvas prize_result(int type) {
     Canvas c = canvas_create(layout::screen_w, layout::screen_h);
     cairo_t* cr = c.cr;
     paint_backdrop(cr, palette::navy, palette::night, palette::sky, 400, 330);
-    const layout::Rect keep[] = {{150, 20, 500, 160}, {230, 190, 340, 300}, {150, 470, 500, 110}};
-    paint_confetti(cr, 100 + unsigned(type), 110, keep, 3);
+    const layout::Rect keep[] = {{150, 20, 500, 160}, {230, 190, 340, 300}, {150, 470, 500, 60}, layout::button_dock};
+    paint_confetti(cr, 100 + unsigned(type), 110, keep, 4);
 
     TextStyle h;
     h.bold = true;
@@ -64,10 +75,13 @@ Canvas prize_result(int type) {
     won.size = 24;
     won.colour = palette::cream;
     won.shadow = 2;
-    draw_text(cr, won, "Hai vinto", 400, 118, Align::centre);
-    banner(cr, prize_names[type], 160, palette::coral, palette::white);
+    draw_text(cr, won, "Hai vinto:", 400, 118, Align::centre);
+    banner(cr, prize_names[type], 160, accent_of(type), palette::white);
 
     glow_disc(cr, 400, 335, 135, palette::cream, palette::gold);
+    const double spark[][3] = {{238, 250, 16}, {560, 232, 12}, {575, 430, 18}, {226, 420, 11},
+                               {258, 330, 8},  {545, 330, 9}};
+    for (const auto& sp : spark) paint_sparkle(cr, sp[0], sp[1], sp[2], palette::gold);
     draw_prize(cr, type, 400 - 105, 335 - 105, 210);
 
     TextStyle collect;
@@ -86,8 +100,14 @@ Canvas nothing_result() {
     cairo_t* cr = c.cr;
     const Colour top = hex(0x4A4F57), bottom = hex(0x24272C), light = hex(0x8C929B);
     paint_backdrop(cr, top, bottom, light, 400, 320);
-    const layout::Rect keep[] = {{150, 20, 500, 160}, {230, 190, 340, 300}, {120, 460, 560, 120}};
-    paint_confetti(cr, 99, 60, keep, 3, true);
+    // soft out-of-focus lights instead of confetti: quiet, not festive
+    const double lights[][3] = {{90, 130, 60}, {700, 90, 45}, {150, 420, 80}, {660, 380, 70},
+                                {720, 540, 40}, {60, 560, 50}, {560, 200, 30}, {250, 250, 25}};
+    for (const auto& l : lights) {
+        cairo_arc(cr, l[0], l[1], l[2], 0, 6.2832);
+        cairo_set_source_rgba(cr, 1, 1, 1, 0.05);
+        cairo_fill(cr);
+    }
 
     TextStyle h;
     h.bold = true;

@@ -31,7 +31,7 @@ void pluck(std::vector<double>& buf, double start_s, double dur_s, int note, dou
            double brightness) {
     const double f = midi_hz(note);
     const long start = std::lround(start_s * sound_rate);
-    const long len = long((dur_s + 0.35) * sound_rate);
+    const long len = long((dur_s + 0.5) * sound_rate);
     const long hold = long(dur_s * sound_rate);
     for (long k = 0; k < len; ++k) {
         double t = double(k) / sound_rate;
@@ -90,7 +90,8 @@ std::vector<int16_t> synth_reveal_chime() {
             double t = double(k - start) / sound_rate;
             double v = 0;
             for (int p = 0; p < 3; ++p)
-                v += weights[p] * std::exp(-t * (5.0 + 6.0 * p)) * std::sin(2 * pi * s.hz * ratios[p] * t);
+                if (s.hz * ratios[p] < 0.45 * sound_rate)  // nothing above Nyquist: no aliasing
+                    v += weights[p] * std::exp(-t * (5.0 + 6.0 * p)) * std::sin(2 * pi * s.hz * ratios[p] * t);
             buf[k] += s.amp * std::min(1.0, t / 0.002) * v;
         }
     }

@@ -23,6 +23,7 @@ constexpr Colour mint = hex(0x3FBF8F);
 constexpr Colour teal = hex(0x2AA7B8);
 constexpr Colour pink = hex(0xD9497E);
 constexpr Colour orange = hex(0xF28C28);
+constexpr Colour violet = hex(0x7A5BD6);
 constexpr Colour ink = hex(0x1A2440);        // outlines of the illustrations
 constexpr Colour white = hex(0xFFFFFF);
 constexpr Colour stone = hex(0x8A94A6);      // the empty mark

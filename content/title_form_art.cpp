@@ -66,10 +66,13 @@ Canvas draw_title_screen() {
     cairo_t* cr = c.cr;
     paint_backdrop(cr, palette::navy, palette::night, palette::sky, 400, 250);
     const layout::Rect keep[] = {{40, 20, 720, 150}, {150, 180, 500, 200}, {60, 390, 680, 180},
-                                 layout::ok_button};
+                                 layout::button_dock};
     paint_confetti(cr, 7, 70, keep, 4);
 
-    heading(cr, "Tabellone dei Premi", 105, 64);
+    heading(cr, "Tabellone dei Premi", 102, 58);
+    const double spark[][3] = {{52, 48, 14}, {748, 58, 18}, {726, 128, 9}, {80, 128, 10}, {176, 292, 12},
+                               {626, 214, 10}};
+    for (const auto& sp : spark) paint_sparkle(cr, sp[0], sp[1], sp[2], palette::gold);
     body(cr, "Gioca e vinci subito un premio!", 400, 152, 24, Align::centre, palette::cream, true);
 
     mini_board(cr, 400 - (7 * 58 - 6) / 2.0, 200);
@@ -87,9 +90,6 @@ Canvas draw_form_screen() {
     Canvas c = canvas_create(layout::screen_w, layout::screen_h);
     cairo_t* cr = c.cr;
     paint_backdrop(cr, palette::navy, palette::night, palette::sky, 400, 120);
-    const layout::Rect keep[] = {{20, 30, 760, 130}, {20, 160, 760, 230}, {20, 390, 760, 130},
-                                 layout::ok_button};
-    paint_confetti(cr, 11, 40, keep, 4);
 
     heading(cr, "Registrati per giocare", 90, 48);
     body(cr, "Scrivi i tuoi dati nei tre campi, poi premi OK", 400, 135, 20, Align::centre);
@@ -114,9 +114,20 @@ Canvas draw_form_screen() {
         set_colour(cr, palette::white);
         cairo_fill(cr);
     }
-    const layout::Rect f2 = layout::form_fields[1];
-    body(cr, "I dati servono solo per registrare", f2.x, f2.y + 102, 15, Align::left);
-    body(cr, "la giocata e consegnarti il premio.", f2.x, f2.y + 121, 15, Align::left);
+    // beside the third field: a padlock and a word on what the data are for
+    const layout::Rect f3 = layout::form_fields[2];
+    const double lx = layout::form_fields[1].x, ly = f3.y + 4;
+    cairo_arc(cr, lx + 10, ly + 7, 6.5, 3.1416, 0);
+    set_colour(cr, palette::gold);
+    cairo_set_line_width(cr, 3);
+    cairo_stroke(cr);
+    rounded_rect(cr, lx + 1, ly + 7, 18, 14, 3);
+    cairo_fill(cr);
+    cairo_arc(cr, lx + 10, ly + 13, 2.2, 0, 6.2832);
+    set_colour(cr, palette::panel);
+    cairo_fill(cr);
+    body(cr, "I dati servono solo per registrare", lx + 30, f3.y + 10, 15, Align::left);
+    body(cr, "la giocata e consegnarti il premio.", lx + 30, f3.y + 28, 15, Align::left);
 
     // what is up for grabs, as a strip of tiles
     body(cr, "In palio oggi", 400, 420, 20, Align::centre, palette::gold, true);
