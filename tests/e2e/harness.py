@@ -326,11 +326,18 @@ pcm.!default {
 """
 
 
+# No sound device at all: the library is told to use ALSA, whose default
+# device names a card that is not there, so the sound cannot start.
+ALSA_MISSING = "pcm.!default { type hw card 9 }\n"
+ALLEGRO_ALSA_ONLY = "[sound]\ndigi_card = ALSA\n"
+
+
 class Game:
     """build/tabellone running in a fresh working directory that holds the
-    built datafiles (or what a scenario put there instead)."""
+    built datafiles (or what a scenario put there instead), its sound either
+    captured to sound.wav or, with sound=False, without any sound device."""
 
-    def __init__(self, display, content, workdir, files=DATAFILES):
+    def __init__(self, display, content, workdir, files=DATAFILES, sound=True):
         self.display, self.content, self.workdir = display, content, workdir
         for name in files:
             shutil.copy(content.datafile(name), os.path.join(workdir, name))
@@ -338,7 +345,10 @@ class Game:
         os.makedirs(home, exist_ok=True)
         self.sound_file = os.path.join(workdir, "sound.wav")
         with open(os.path.join(home, ".asoundrc"), "w") as f:
-            f.write(ALSA_CAPTURE % self.sound_file)
+            f.write(ALSA_CAPTURE % self.sound_file if sound else ALSA_MISSING)
+        if not sound:
+            with open(os.path.join(home, ".allegrorc"), "w") as f:
+                f.write(ALLEGRO_ALSA_ONLY)
         self.env = dict(display.env, HOME=home)
         self.process = None
         self.stderr = None
@@ -598,10 +608,10 @@ class Session:
         self.display = Display()
         self.games = []
 
-    def new_game(self, files=DATAFILES, workdir=None):
+    def new_game(self, files=DATAFILES, workdir=None, sound=True):
         if workdir is None:
             workdir = tempfile.mkdtemp(prefix="run-", dir=self.scratch)
-        game = Game(self.display, self.content, workdir, files)
+        game = Game(self.display, self.content, workdir, files, sound)
         self.games.append(game)
         return game
 
