@@ -3,7 +3,7 @@
 screen's first appearance (its decode included) and a later one, the
 processor share while a screen waits, and the peak memory.
 
-    python3 tests/e2e/measure.py --build-dir build
+    python3 tests/e2e/measure.py --build-dir build [--no-sound]
 
 The screen is read straight from the X server through libX11 (ctypes), a
 few milliseconds a look, so the times are good to about 10 ms."""
@@ -53,10 +53,12 @@ def release_click(display, box):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--no-sound", action="store_true",
+                        help="without a sound device, instead of the capture device")
     args = parser.parse_args()
     session = Session(os.path.abspath(args.build_dir))
     try:
-        game = session.new_game()
+        game = session.new_game(sound=not args.no_sound)
         with open(game.path("state.dat"), "wb") as f:
             f.write(state_text(scenarios.KNOWN_BOARD))
         screen = FastScreen(session.display.name)
