@@ -335,9 +335,10 @@ ALLEGRO_ALSA_ONLY = "[sound]\ndigi_card = ALSA\n"
 class Game:
     """build/tabellone running in a fresh working directory that holds the
     built datafiles (or what a scenario put there instead), its sound either
-    captured to sound.wav or, with sound=False, without any sound device."""
+    captured to sound.wav or, with sound=False, without any sound device;
+    allegro_config goes into the library's configuration file."""
 
-    def __init__(self, display, content, workdir, files=DATAFILES, sound=True):
+    def __init__(self, display, content, workdir, files=DATAFILES, sound=True, allegro_config=""):
         self.display, self.content, self.workdir = display, content, workdir
         for name in files:
             shutil.copy(content.datafile(name), os.path.join(workdir, name))
@@ -346,9 +347,8 @@ class Game:
         self.sound_file = os.path.join(workdir, "sound.wav")
         with open(os.path.join(home, ".asoundrc"), "w") as f:
             f.write(ALSA_CAPTURE % self.sound_file if sound else ALSA_MISSING)
-        if not sound:
-            with open(os.path.join(home, ".allegrorc"), "w") as f:
-                f.write(ALLEGRO_ALSA_ONLY)
+        with open(os.path.join(home, ".allegrorc"), "w") as f:
+            f.write(allegro_config + ("" if sound else ALLEGRO_ALSA_ONLY))
         self.env = dict(display.env, HOME=home)
         self.process = None
         self.stderr = None
@@ -608,10 +608,10 @@ class Session:
         self.display = Display()
         self.games = []
 
-    def new_game(self, files=DATAFILES, workdir=None, sound=True):
+    def new_game(self, files=DATAFILES, workdir=None, sound=True, allegro_config=""):
         if workdir is None:
             workdir = tempfile.mkdtemp(prefix="run-", dir=self.scratch)
-        game = Game(self.display, self.content, workdir, files, sound)
+        game = Game(self.display, self.content, workdir, files, sound, allegro_config)
         self.games.append(game)
         return game
 

@@ -341,6 +341,17 @@ def short_datafile_stops(session):
           "graphics.dat with too few objects: status %d, message %r" % (code, message))
 
 
+def graphics_mode_failure_stops(session):
+    """A graphics driver that cannot start (DGA, which Xvfb lacks, asked for
+    through the library's configuration) stops the game with a message."""
+    game = session.new_game(allegro_config="[graphics]\ngfx_card = DGA2\n").start()
+    code = game.wait_exit()
+    message = game.error_text()
+    check(code == 1, "exit status %d" % code)
+    check(message.startswith("tabellone: cannot set the 800x600 24-bit graphics mode")
+          and message.count("\n") == 1, "message %r" % message)
+
+
 def waiting_uses_little_processor(session):
     """Each waiting screen uses under 5% of one core. Measured without a sound
     device: the capture device of the other scenarios takes samples as fast
@@ -415,6 +426,7 @@ SCENARIOS = [
     sound_holds_music_and_reveal,
     missing_datafile_stops,
     short_datafile_stops,
+    graphics_mode_failure_stops,
     waiting_uses_little_processor,
     no_sound_device_plays_silently,
     window_has_title_and_icon,
