@@ -1,4 +1,4 @@
-// The three dialogs of the screens and the form's text buffers.
+// The three dialogs of the screens, and the emptying of the form's text buffers.
 #include <string.h>
 
 #include "board/players_log.h"
