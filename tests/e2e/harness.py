@@ -197,6 +197,15 @@ class Content:
 
 # ---------------------------------------------------------------- the X server
 
+def die_with_harness():
+    """Run in each child before it starts: the kernel kills it when the
+    harness goes, so a harness killed by a test timeout leaves neither an X
+    server nor a game behind. SIGKILL, because the library's own handler of
+    gentler signals can hang once its X server is gone."""
+    libc = ctypes.CDLL(None, use_errno=True)
+    libc.prctl(1, signal.SIGKILL)      # PR_SET_PDEATHSIG
+
+
 class Display:
     """A private Xvfb at 800x600x24 on a display number it picks itself."""
 
@@ -205,7 +214,8 @@ class Display:
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24",
              "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=die_with_harness)
         os.close(write_end)
         with os.fdopen(read_end) as f:
             number = f.readline().strip()
@@ -253,7 +263,11 @@ class Display:
 
     def close(self):
         self.process.terminate()
-        self.process.wait(10)
+        try:
+            self.process.wait(10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
 
 
 class XImage(ctypes.Structure):
@@ -361,7 +375,8 @@ class Game:
         self.started = time.monotonic()
         self.process = subprocess.Popen([os.path.join(self.content.build_dir, "tabellone")],
                                         cwd=self.workdir, env=self.env,
-                                        stdout=subprocess.DEVNULL, stderr=self.stderr)
+                                        stdout=subprocess.DEVNULL, stderr=self.stderr,
+                                        preexec_fn=die_with_harness)
         return self
 
     def wait_exit(self, timeout=15):
@@ -624,6 +639,7 @@ class Session:
 
 
 def run_with_timeout(seconds):
+    """From now on, a scenario still running after seconds fails; 0 disarms."""
     def alarm(*_):
         raise Failure("scenario took longer than %d s" % seconds)
     signal.signal(signal.SIGALRM, alarm)

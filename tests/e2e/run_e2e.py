@@ -31,6 +31,7 @@ def run_one(build_dir, function, keep):
         traceback.print_exc()
         print("FAIL %s: the harness broke" % function.__name__)
     finally:
+        run_with_timeout(0)
         session.close(keep=keep or not ok)
     if ok:
         print("PASS %s" % function.__name__)
