@@ -9,7 +9,7 @@
 #include <stdlib.h>
 
 // Large frames are valid but only slow the search down: skip them here.
-static const int64_t FUZZ_MAX_PIXELS = 1 << 20;
+static const int64_t FUZZ_MAX_PIXELS = 1 << 18;
 
 static bool start_allegro()
 {

@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string>
+#include <dirent.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,13 +17,30 @@ struct ToolRun {
     std::string err;
 };
 
+// A scratch folder for the command's files, removed when the tests end.
+struct ScratchFolder {
+    std::string path;
+    ScratchFolder()
+    {
+        char pattern[] = "/tmp/decode-jpeg-test-XXXXXX";
+        path = mkdtemp(pattern);
+    }
+    ~ScratchFolder()
+    {
+        if (DIR *dir = opendir(path.c_str())) {
+            while (dirent *entry = readdir(dir))
+                if (entry->d_name[0] != '.')
+                    unlink((path + "/" + entry->d_name).c_str());
+            closedir(dir);
+        }
+        rmdir(path.c_str());
+    }
+};
+
 std::string temp_dir()
 {
-    static std::string dir = [] {
-        char pattern[] = "/tmp/decode-jpeg-test-XXXXXX";
-        return std::string(mkdtemp(pattern));
-    }();
-    return dir;
+    static ScratchFolder folder;
+    return folder.path;
 }
 
 void write_file(const std::string &path, const std::vector<uint8_t> &bytes)

@@ -101,6 +101,21 @@ TEST(StreamHeaders, RequiredMarkersAndOrder)
     EXPECT_TRUE(read(shuffled).accepted);
 }
 
+TEST(StreamHeaders, NothingAfterTheFirstSosIsReadAsHeaders)
+{
+    // A DHT, a second SOS, an APP1 and an EOI after the first SOS change nothing.
+    Bytes s = minimal_headers();
+    size_t header_size = s.size();
+    put_dht(s, {one_code_table(0x00, 9)});
+    put_sos(s, {{1, 0x11}});
+    s.insert(s.end(), {0xFF, 0xE1, 0x00, 0x02, 0xFF, 0xD9});
+    Headers h = read(s);
+    ASSERT_TRUE(h.accepted);
+    EXPECT_EQ(h.offset(), header_size);
+    EXPECT_EQ(h.dec->huffman[0].entries[0].symbol, 0);
+    EXPECT_EQ(h.dec->luma_dc_table, 0);
+}
+
 TEST(StreamHeaders, RefusedMarkers)
 {
     Bytes base = minimal_headers();
