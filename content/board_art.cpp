@@ -10,13 +10,7 @@ Canvas draw_board_screen() {
     cairo_t* cr = c.cr;
     paint_backdrop(cr, palette::navy, palette::night, palette::sky, 294, 330);
 
-    TextStyle h;
-    h.bold = true;
-    h.size = 40;
-    h.colour = palette::gold;
-    h.outline = 2.5;
-    h.shadow = 4;
-    draw_text(cr, h, "Scegli una casella", 400, 50, Align::centre);
+    draw_text(cr, heading_style(40), "Scegli una casella", 400, 50, Align::centre);
     TextStyle sub;
     sub.size = 16;
     sub.colour = palette::cream;

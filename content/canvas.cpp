@@ -72,6 +72,16 @@ void rounded_rect(cairo_t* cr, double x, double y, double w, double h, double r)
     cairo_close_path(cr);
 }
 
+TextStyle heading_style(double size, Colour colour) {
+    TextStyle t;
+    t.bold = true;
+    t.size = size;
+    t.colour = colour;
+    t.outline = 2.5;
+    t.shadow = 4;
+    return t;
+}
+
 void select_font(cairo_t* cr, const TextStyle& style) {
     cairo_select_font_face(cr, style.family, CAIRO_FONT_SLANT_NORMAL,
                            style.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);

@@ -37,6 +37,9 @@ struct TextStyle {
     Colour outline_colour = palette::ink;
 };
 
+// The screens' big titles: bold, outlined, with a drop shadow.
+TextStyle heading_style(double size, Colour colour = palette::gold);
+
 void select_font(cairo_t* cr, const TextStyle& style);
 double text_width(cairo_t* cr, const TextStyle& style, const char* utf8);
 // Draws one line at baseline y; shrinks the size so the text fits max_width (if > 0).

@@ -64,13 +64,7 @@ Canvas prize_result(int type) {
     const layout::Rect keep[] = {{150, 20, 500, 160}, {230, 190, 340, 300}, {150, 470, 500, 60}, layout::button_dock};
     paint_confetti(cr, 100 + unsigned(type), 110, keep, 4);
 
-    TextStyle h;
-    h.bold = true;
-    h.size = 60;
-    h.colour = palette::gold;
-    h.outline = 2.5;
-    h.shadow = 4;
-    draw_text(cr, h, "Complimenti!", 400, 78, Align::centre);
+    draw_text(cr, heading_style(60), "Complimenti!", 400, 78, Align::centre);
     TextStyle won;
     won.size = 24;
     won.colour = palette::cream;
@@ -109,13 +103,8 @@ Canvas nothing_result() {
         cairo_fill(cr);
     }
 
-    TextStyle h;
-    h.bold = true;
-    h.size = 60;
-    h.colour = hex(0xF2F2F2);
-    h.outline = 2.5;
+    TextStyle h = heading_style(60, hex(0xF2F2F2));
     h.outline_colour = hex(0x1C1E22);
-    h.shadow = 4;
     draw_text(cr, h, "Peccato!", 400, 82, Align::centre);
     TextStyle sub;
     sub.size = 24;

@@ -6,13 +6,7 @@
 namespace {
 
 void heading(cairo_t* cr, const char* text, double y, double size) {
-    TextStyle t;
-    t.bold = true;
-    t.size = size;
-    t.colour = palette::gold;
-    t.outline = 2.5;
-    t.shadow = 4;
-    draw_text(cr, t, text, layout::screen_w / 2.0, y, Align::centre, 740);
+    draw_text(cr, heading_style(size), text, layout::screen_w / 2.0, y, Align::centre, 740);
 }
 
 void body(cairo_t* cr, const char* text, double x, double y, double size, Align align,
