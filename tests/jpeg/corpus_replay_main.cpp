@@ -2,6 +2,7 @@
 // normal compiler (and under the sanitizer build): every file must decode or be
 // refused without a fault. Arguments: directories to replay.
 #include "jpeg/decode_jpeg.h"
+#include "file_bytes.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
@@ -12,18 +13,6 @@
 #include <stdlib.h>
 #include <string>
 #include <vector>
-
-static bool read_file(const std::string &path, std::vector<uint8_t> *bytes)
-{
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    int c;
-    while ((c = fgetc(f)) != EOF)
-        bytes->push_back(static_cast<uint8_t>(c));
-    fclose(f);
-    return true;
-}
 
 int main(int argc, char **argv)
 {

@@ -1,4 +1,5 @@
 // The decode-jpeg command: PPM output bytes, exit statuses and messages.
+#include "file_bytes.h"
 #include "libjpeg_codec.h"
 
 #include <algorithm>
@@ -49,18 +50,6 @@ void write_file(const std::string &path, const std::vector<uint8_t> &bytes)
     ASSERT_NE(f, nullptr);
     fwrite(bytes.data(), 1, bytes.size(), f);
     fclose(f);
-}
-
-bool read_file(const std::string &path, std::vector<uint8_t> *bytes)
-{
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    int c;
-    while ((c = fgetc(f)) != EOF)
-        bytes->push_back(static_cast<uint8_t>(c));
-    fclose(f);
-    return true;
 }
 
 ToolRun run_tool(const std::string &args)
