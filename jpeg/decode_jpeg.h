@@ -69,7 +69,13 @@ struct JpegDecoder {
 // bitmap cannot be created. Never reads outside data[0..size).
 BITMAP *decode_jpeg(const uint8_t *data, size_t size, RGB *palette);
 
+// The same decode through the straightforward picture phase (linear code search,
+// one putpixel per pixel): the reference the fast path must equal on every input.
+BITMAP *decode_jpeg_reference(const uint8_t *data, size_t size, RGB *palette);
+
 #include "jpeg/stream_headers.h"
 #include "jpeg/entropy_decode.h"
 #include "jpeg/inverse_dct.h"
 #include "jpeg/mcu_output.h"
+#include "jpeg/inverse_dct_fast.h"
+#include "jpeg/pixel_writer.h"

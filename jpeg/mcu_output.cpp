@@ -133,7 +133,9 @@ void decode_picture(JpegDecoder *dec, BITMAP *bitmap)
     }
 }
 
-BITMAP *decode_jpeg(const uint8_t *data, size_t size, RGB *palette)
+// Header phase, bitmap, the given picture phase, then the library's load depth.
+static BITMAP *decode_with(const uint8_t *data, size_t size, RGB *palette,
+                           void (*picture_phase)(JpegDecoder *, BITMAP *))
 {
     JpegDecoder dec;
     if (!read_jpeg_headers(&dec, data, size))
@@ -151,10 +153,20 @@ BITMAP *decode_jpeg(const uint8_t *data, size_t size, RGB *palette)
     if (!bitmap)
         return nullptr;
 
-    decode_picture(&dec, bitmap);
+    picture_phase(&dec, bitmap);
 
     generate_332_palette(palette);
     if (load_depth != 24)
         bitmap = _fixup_loaded_bitmap(bitmap, palette, load_depth);
     return bitmap;
+}
+
+BITMAP *decode_jpeg(const uint8_t *data, size_t size, RGB *palette)
+{
+    return decode_with(data, size, palette, decode_picture_fast);
+}
+
+BITMAP *decode_jpeg_reference(const uint8_t *data, size_t size, RGB *palette)
+{
+    return decode_with(data, size, palette, decode_picture);
 }

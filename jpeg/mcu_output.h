@@ -13,3 +13,7 @@ void put_ycbcr_pixel(BITMAP *bitmap, int32_t x, int32_t y, int32_t luma, int32_t
 // Decodes the scan of a decoder whose headers were read into `bitmap`
 // (`width` x `height`), MCU by MCU, from `cursor` on.
 void decode_picture(JpegDecoder *dec, BITMAP *bitmap);
+
+// The same picture phase through lookup-table Huffman decoding, the fast
+// transform and line writers: the same pixels as decode_picture on every input.
+void decode_picture_fast(JpegDecoder *dec, BITMAP *bitmap);
