@@ -1,0 +1,89 @@
+// Building the Huffman lookup tables, and the codes too long for them.
+#include "jpeg/huffman_lookup.h"
+#include "jpeg/decode_jpeg.h"
+
+// The entries the search can find at `length`: those before the first entry of
+// a greater length, of exactly that length. Returns their count.
+static int32_t entries_of_length(const HuffmanTable *table, int32_t length,
+                                 const HuffmanCode *found[256])
+{
+    int32_t n = 0;
+    for (int i = 0; i < 256; i++) {
+        const HuffmanCode *hc = &table->entries[i];
+        if (hc->length > length)
+            break;
+        if (hc->length == length)
+            found[n++] = hc;
+    }
+    return n;
+}
+
+void build_huffman_lookup(const HuffmanTable *table, HuffmanLookup *lookup)
+{
+    memset(lookup, 0, sizeof *lookup);
+    lookup->table = table;
+    lookup->long_in_order = true;
+    const HuffmanCode *found[256];
+    int32_t symbols = 0;
+    for (int32_t length = 1; length <= 16; length++) {
+        int32_t n = entries_of_length(table, length, found);
+        if (length <= HUFFMAN_LOOKAHEAD) {
+            // Shorter codes were filled first and the first entry of a code comes
+            // first; slots of a code are an aligned run, wholly free or wholly taken.
+            int32_t shift = HUFFMAN_LOOKAHEAD - length;
+            for (int32_t i = 0; i < n; i++) {
+                if (found[i]->code < 0 || found[i]->code >= (1 << length))
+                    continue;  // can never match
+                uint32_t first = static_cast<uint32_t>(found[i]->code) << shift;
+                if (lookup->fast[first] != 0)
+                    continue;
+                uint16_t entry = static_cast<uint16_t>((length << 8) | (found[i]->symbol & 0xFF));
+                for (uint32_t s = 0; s < (1u << shift); s++)
+                    lookup->fast[first + s] = entry;
+            }
+            continue;
+        }
+        lookup->long_first[length] = n > 0 ? found[0]->code : 0;
+        lookup->long_count[length] = n;
+        lookup->long_offset[length] = symbols;
+        for (int32_t i = 0; i < n; i++) {
+            if (found[i]->code != found[0]->code + i)
+                lookup->long_in_order = false;
+            lookup->long_symbols[symbols++] = static_cast<uint8_t>(found[i]->symbol);
+        }
+    }
+}
+
+// The linear search for lengths past the lookahead, over the peeked bits.
+static int32_t search_long_symbol(BitReader *br, const HuffmanTable *table)
+{
+    for (int32_t length = HUFFMAN_LOOKAHEAD + 1; length <= 16; length++) {
+        int32_t code = static_cast<int32_t>(peek_bits(br, length));
+        for (int i = 0; i < 256; i++) {
+            const HuffmanCode *hc = &table->entries[i];
+            if (hc->length > length)
+                break;
+            if (hc->length == length && hc->code == code) {
+                skip_bits(br, length);
+                return hc->symbol;
+            }
+        }
+    }
+    skip_bits(br, 16);
+    return SYMBOL_NO_MATCH;
+}
+
+int32_t decode_long_symbol(BitReader *br, const HuffmanLookup *lookup)
+{
+    if (!lookup->long_in_order)
+        return search_long_symbol(br, lookup->table);
+    for (int32_t length = HUFFMAN_LOOKAHEAD + 1; length <= 16; length++) {
+        uint32_t offset = peek_bits(br, length) - static_cast<uint32_t>(lookup->long_first[length]);
+        if (offset < static_cast<uint32_t>(lookup->long_count[length])) {
+            skip_bits(br, length);
+            return lookup->long_symbols[lookup->long_offset[length] + offset];
+        }
+    }
+    skip_bits(br, 16);
+    return SYMBOL_NO_MATCH;
+}
