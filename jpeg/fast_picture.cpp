@@ -33,10 +33,11 @@ static int32_t add_wrapping(int32_t a, int32_t b)
 }
 
 // decode_block with the lookup tables: 64 samples, or the error pattern and 1.
-static inline int32_t decode_block_fast(BitReader *br, const ComponentTables *tables,
-                                        int32_t *dc_predictor, int32_t block[64])
+static inline __attribute__((always_inline)) int32_t decode_block_bits(
+    BitReader *br, const ComponentTables *tables, int32_t *dc_predictor, int32_t block[64])
 {
-    memset(block, 0, 64 * sizeof block[0]);
+    static const int32_t zeros[64] = {};
+    memcpy(block, zeros, sizeof zeros);
     if (br->stuck) {
         // Every symbol reads as 0 without a bit consumed: DC difference 0, then end of block.
         block[0] = *dc_predictor;
@@ -44,18 +45,35 @@ static inline int32_t decode_block_fast(BitReader *br, const ComponentTables *ta
         return 0;
     }
     ensure_bits(br, 32);
-    int32_t symbol = lookup_symbol(br, tables->dc);
-    if (symbol < 0) {
-        put_error_pattern(block);
-        return 1;
+    int32_t difference;
+    CodedValue dc = tables->dc->coded[peek_bits(br, HUFFMAN_LOOKAHEAD)];
+    if (dc.length != 0) {
+        skip_bits(br, dc.length);
+        difference = dc.value;
+    } else {
+        int32_t symbol = lookup_symbol(br, tables->dc);
+        if (symbol < 0) {
+            put_error_pattern(block);
+            return 1;
+        }
+        difference = read_extended(br, symbol & 0x0F);
     }
-    *dc_predictor = add_wrapping(*dc_predictor, read_extended(br, symbol & 0x0F));
+    *dc_predictor = add_wrapping(*dc_predictor, difference);
     block[0] = *dc_predictor;
 
     int32_t k = 1;
     while (k < 64) {
         ensure_bits(br, 32);
-        symbol = lookup_symbol(br, tables->ac);
+        CodedValue ac = tables->ac->coded[peek_bits(br, HUFFMAN_LOOKAHEAD)];
+        if (ac.length != 0) {
+            skip_bits(br, ac.length);
+            k += ac.run;
+            if (k >= 64)
+                break;
+            block[natural_order[k++]] = ac.value;
+            continue;
+        }
+        int32_t symbol = lookup_symbol(br, tables->ac);
         if (symbol < 0) {
             put_error_pattern(block);
             return 1;
@@ -78,6 +96,16 @@ static inline int32_t decode_block_fast(BitReader *br, const ComponentTables *ta
     }
     inverse_dct_fast(block, tables->quant);
     return 0;
+}
+
+static int32_t decode_block_fast(BitReader *reader, const ComponentTables *tables,
+                                 int32_t *dc_predictor, int32_t block[64])
+{
+    // A local copy the compiler can keep in registers.
+    BitReader local = *reader;
+    int32_t result = decode_block_bits(&local, tables, dc_predictor, block);
+    *reader = local;
+    return result;
 }
 
 // The fast path needs whole-byte channel shifts and no 0xFF 0xFF RSTn in the data;

@@ -18,6 +18,26 @@ static int32_t entries_of_length(const HuffmanTable *table, int32_t length,
     return n;
 }
 
+// Fills `coded` from `fast`: where the symbol's magnitude bits follow its code
+// within the lookahead, the value they give.
+static void build_coded_values(HuffmanLookup *lookup)
+{
+    for (uint32_t bits = 0; bits < (1u << HUFFMAN_LOOKAHEAD); bits++) {
+        uint32_t entry = lookup->fast[bits];
+        int32_t code_length = static_cast<int32_t>(entry >> 8);
+        int32_t size = static_cast<int32_t>(entry & 0x0F);
+        int32_t length = code_length + size;
+        if (code_length == 0 || size == 0 || length > HUFFMAN_LOOKAHEAD)
+            continue;
+        int32_t v = static_cast<int32_t>((bits >> (HUFFMAN_LOOKAHEAD - length)) & ((1u << size) - 1));
+        if (v < (1 << (size - 1)))
+            v = v - (1 << size) + 1;
+        lookup->coded[bits] = CodedValue{static_cast<int16_t>(v),
+                                         static_cast<uint8_t>((entry & 0xFF) >> 4),
+                                         static_cast<uint8_t>(length)};
+    }
+}
+
 void build_huffman_lookup(const HuffmanTable *table, HuffmanLookup *lookup)
 {
     memset(lookup, 0, sizeof *lookup);
@@ -52,38 +72,39 @@ void build_huffman_lookup(const HuffmanTable *table, HuffmanLookup *lookup)
             lookup->long_symbols[symbols++] = static_cast<uint8_t>(found[i]->symbol);
         }
     }
+    build_coded_values(lookup);
 }
 
-// The linear search for lengths past the lookahead, over the peeked bits.
-static int32_t search_long_symbol(BitReader *br, const HuffmanTable *table)
+// The next `length` bits of `bits`.
+static uint32_t top_bits(uint64_t bits, int32_t length)
+{
+    return static_cast<uint32_t>(bits >> (64 - length));
+}
+
+// The linear search for lengths past the lookahead.
+static LongSymbol search_long_symbol(const HuffmanTable *table, uint64_t bits)
 {
     for (int32_t length = HUFFMAN_LOOKAHEAD + 1; length <= 16; length++) {
-        int32_t code = static_cast<int32_t>(peek_bits(br, length));
+        int32_t code = static_cast<int32_t>(top_bits(bits, length));
         for (int i = 0; i < 256; i++) {
             const HuffmanCode *hc = &table->entries[i];
             if (hc->length > length)
                 break;
-            if (hc->length == length && hc->code == code) {
-                skip_bits(br, length);
-                return hc->symbol;
-            }
+            if (hc->length == length && hc->code == code)
+                return LongSymbol{hc->symbol, length};
         }
     }
-    skip_bits(br, 16);
-    return SYMBOL_NO_MATCH;
+    return LongSymbol{SYMBOL_NO_MATCH, 16};
 }
 
-int32_t decode_long_symbol(BitReader *br, const HuffmanLookup *lookup)
+LongSymbol decode_long_symbol(const HuffmanLookup *lookup, uint64_t bits)
 {
     if (!lookup->long_in_order)
-        return search_long_symbol(br, lookup->table);
+        return search_long_symbol(lookup->table, bits);
     for (int32_t length = HUFFMAN_LOOKAHEAD + 1; length <= 16; length++) {
-        uint32_t offset = peek_bits(br, length) - static_cast<uint32_t>(lookup->long_first[length]);
-        if (offset < static_cast<uint32_t>(lookup->long_count[length])) {
-            skip_bits(br, length);
-            return lookup->long_symbols[lookup->long_offset[length] + offset];
-        }
+        uint32_t offset = top_bits(bits, length) - static_cast<uint32_t>(lookup->long_first[length]);
+        if (offset < static_cast<uint32_t>(lookup->long_count[length]))
+            return LongSymbol{lookup->long_symbols[lookup->long_offset[length] + offset], length};
     }
-    skip_bits(br, 16);
-    return SYMBOL_NO_MATCH;
+    return LongSymbol{SYMBOL_NO_MATCH, 16};
 }
