@@ -6,6 +6,7 @@
 #include "jpeg/huffman_lookup.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <vector>
@@ -192,6 +193,33 @@ TEST(HuffmanLookup, StaleEntriesAfterASecondTableDecodeAsTheSearchFinds)
                                      static_cast<int32_t>(rng() % 256), l};
     }
     expect_same_symbols(odd, &rng, "shuffled");
+
+    // Lengths in order but codes drawn small, so codes repeat and shorter codes
+    // shadow longer ones with the same prefix; long codes out of sequence.
+    for (int n = 0; n < 20; n++) {
+        HuffmanTable clash = {};
+        int32_t lengths[120];
+        for (int32_t &l : lengths)
+            l = 1 + static_cast<int32_t>(rng() % 16);
+        std::sort(lengths, lengths + 120);
+        for (int i = 0; i < 120; i++) {
+            uint32_t span = 1u << (lengths[i] < 4 ? lengths[i] : lengths[i] - 3);
+            clash.entries[i] = HuffmanCode{static_cast<int32_t>(rng() % span),
+                                           static_cast<int32_t>(rng() % 256), lengths[i]};
+        }
+        expect_same_symbols(clash, &rng, "clashing");
+
+        // Only codes past the lookahead, in no order, some repeated.
+        HuffmanTable scattered = {};
+        for (int i = 0; i < 200; i++) {
+            int32_t l = HUFFMAN_LOOKAHEAD + 1 + i * (16 - HUFFMAN_LOOKAHEAD) / 200;
+            int32_t code = static_cast<int32_t>(rng() % (1u << l));
+            if (i > 0 && rng() % 8 == 0 && scattered.entries[i - 1].length == l)
+                code = scattered.entries[i - 1].code;
+            scattered.entries[i] = HuffmanCode{code, static_cast<int32_t>(rng() % 256), l};
+        }
+        expect_same_symbols(scattered, &rng, "scattered");
+    }
 }
 
 TEST(HuffmanLookup, EmptyTableNeverMatchesAndUsesSixteenBits)
