@@ -19,21 +19,26 @@ static int32_t entries_of_length(const HuffmanTable *table, int32_t length,
 }
 
 // Fills `coded` from `fast`: where the symbol's magnitude bits follow its code
-// within the lookahead, the value they give.
+// within the lookahead, the value they give. Symbols of size 0 carry value 0
+// and their run, except end-of-block, whose run of 64 ends any block.
 static void build_coded_values(HuffmanLookup *lookup)
 {
     for (uint32_t bits = 0; bits < (1u << HUFFMAN_LOOKAHEAD); bits++) {
         uint32_t entry = lookup->fast[bits];
         int32_t code_length = static_cast<int32_t>(entry >> 8);
-        int32_t size = static_cast<int32_t>(entry & 0x0F);
+        int32_t symbol = static_cast<int32_t>(entry & 0xFF);
+        int32_t size = symbol & 0x0F;
         int32_t length = code_length + size;
-        if (code_length == 0 || size == 0 || length > HUFFMAN_LOOKAHEAD)
+        if (code_length == 0 || length > HUFFMAN_LOOKAHEAD)
             continue;
-        int32_t v = static_cast<int32_t>((bits >> (HUFFMAN_LOOKAHEAD - length)) & ((1u << size) - 1));
-        if (v < (1 << (size - 1)))
-            v = v - (1 << size) + 1;
-        lookup->coded[bits] = CodedValue{static_cast<int16_t>(v),
-                                         static_cast<uint8_t>((entry & 0xFF) >> 4),
+        int32_t v = 0;
+        if (size > 0) {
+            v = static_cast<int32_t>((bits >> (HUFFMAN_LOOKAHEAD - length)) & ((1u << size) - 1));
+            if (v < (1 << (size - 1)))
+                v = v - (1 << size) + 1;
+        }
+        int32_t run = symbol == 0 ? 64 : symbol >> 4;
+        lookup->coded[bits] = CodedValue{static_cast<int16_t>(v), static_cast<uint8_t>(run),
                                          static_cast<uint8_t>(length)};
     }
 }

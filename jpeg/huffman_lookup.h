@@ -14,7 +14,7 @@ enum { HUFFMAN_LOOKAHEAD = 10 };  // bits resolved by one lookup
 // A code and the magnitude bits after it, both inside the lookahead, resolved at once.
 struct CodedValue {
     int16_t value;    // the magnitude read as receive_extend reads it
-    uint8_t run;      // the symbol's high nibble: zeros before the value (AC)
+    uint8_t run;      // the symbol's high nibble: zeros before the value (AC); 64 for end of block
     uint8_t length;   // code length plus magnitude size; 0 when not resolved here
 };
 
@@ -22,8 +22,8 @@ struct HuffmanLookup {
     // By the next HUFFMAN_LOOKAHEAD bits: (length << 8) | symbol of the code the
     // search finds, or 0 when no code of that many bits or fewer matches.
     uint16_t fast[1 << HUFFMAN_LOOKAHEAD];
-    // By the same bits: the symbol's magnitude as well, for symbols of a nonzero
-    // size whose code and magnitude bits fit the lookahead together.
+    // By the same bits: the symbol's magnitude as well, for symbols whose code and
+    // magnitude bits fit the lookahead together.
     CodedValue coded[1 << HUFFMAN_LOOKAHEAD];
     // Longer codes. When `long_in_order`, the codes of length l the search can find
     // are long_first[l] .. long_first[l] + long_count[l] - 1, their symbols listed

@@ -244,6 +244,18 @@ TEST(HuffmanLookup, CodedValuesAreTheExtendedMagnitudes)
     EXPECT_EQ(high.run, 2);
     EXPECT_EQ(high.length, 5);
     EXPECT_EQ(lookup->coded[0x08u << shift].length, 0);
+
+    // Size 0: value 0; end of block is a run of 64, sixteen zeros a run of 15.
+    HuffmanTable ends = {};
+    ends.entries[0] = HuffmanCode{0, 0x00, 1};
+    ends.entries[1] = HuffmanCode{2, 0xF0, 2};
+    build_huffman_lookup(&ends, lookup.get());
+    EXPECT_EQ(lookup->coded[0].run, 64);
+    EXPECT_EQ(lookup->coded[0].length, 1);
+    CodedValue zeros = lookup->coded[2u << (HUFFMAN_LOOKAHEAD - 2)];
+    EXPECT_EQ(zeros.run, 15);
+    EXPECT_EQ(zeros.value, 0);
+    EXPECT_EQ(zeros.length, 2);
 }
 
 }  // namespace
