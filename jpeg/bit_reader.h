@@ -39,7 +39,9 @@ static inline void refill_bits(BitReader *br)
     if (br->end - br->next >= 8) {
         uint64_t word;
         memcpy(&word, br->next, 8);
-        word = __builtin_bswap64(word);
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        word = __builtin_bswap64(word);  // the stream's first byte on top
+#endif
         int32_t take = (64 - br->count) >> 3;
         uint64_t taken = take == 8 ? word : word & ~(~0ULL >> (8 * take));
         // A 0xFF byte taken is a zero byte of ~taken; the bytes not taken are 0x00
