@@ -96,6 +96,7 @@ void inverse_dct_avx2(int32_t block[64], const QuantTable *table)
 {
     const int32_t *q = table->values;
     Rows coef, in;
+    #pragma GCC unroll 8
     for (int v = 0; v < 8; v++) {
         coef.v[v] = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(block + 8 * v));
         in.v[v] = _mm256_mullo_epi32(
@@ -104,6 +105,7 @@ void inverse_dct_avx2(int32_t block[64], const QuantTable *table)
 
     // Per column: are its seven AC coefficients zero (the reference's shortcut)?
     __m256i ac = coef.v[1];
+    #pragma GCC unroll 8
     for (int v = 2; v < 8; v++)
         ac = _mm256_or_si256(ac, coef.v[v]);
     __m256i dc = _mm256_slli_epi32(in.v[0], 2);
@@ -115,6 +117,7 @@ void inverse_dct_avx2(int32_t block[64], const QuantTable *table)
         int32_t w = _mm256_cvtsi256_si32(dc);
         int32_t sample = static_cast<int32_t>(static_cast<uint32_t>(w) * 8192u + 131072u) >> 18;
         __m256i all = _mm256_set1_epi32(sample + 128);
+        #pragma GCC unroll 8
         for (int r = 0; r < 8; r++)
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(block + 8 * r), all);
         return;
@@ -122,13 +125,16 @@ void inverse_dct_avx2(int32_t block[64], const QuantTable *table)
 
     Rows cols = idct_lanes(in, _mm256_set1_epi32(1024));
     __m256i shortcut = _mm256_cmpeq_epi32(ac, _mm256_setzero_si256());
+    #pragma GCC unroll 8
     for (int r = 0; r < 8; r++)
         cols.v[r] = _mm256_blendv_epi8(_mm256_srai_epi32(cols.v[r], 11), dc, shortcut);
 
     Rows rows = idct_lanes(transpose(cols), _mm256_set1_epi32(131072));
+    #pragma GCC unroll 8
     for (int c = 0; c < 8; c++)
         rows.v[c] = _mm256_add_epi32(_mm256_srai_epi32(rows.v[c], 18), _mm256_set1_epi32(128));
     Rows samples = transpose(rows);
+    #pragma GCC unroll 8
     for (int r = 0; r < 8; r++)
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(block + 8 * r), samples.v[r]);
 }

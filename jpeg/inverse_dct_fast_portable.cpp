@@ -11,7 +11,7 @@ namespace {
 // One 8-point transform on eight lanes: in[k][lane] is input k of that lane.
 // `bias` is added to every output; it is folded into the DC term, which every
 // output contains once.
-void idct_lanes(const uint32_t in[8][8], uint32_t out[8][8], uint32_t bias)
+void idct_lanes(const uint32_t (*__restrict in)[8], uint32_t (*__restrict out)[8], uint32_t bias)
 {
     for (int l = 0; l < 8; l++) {
         uint32_t z1 = (in[2][l] + in[6][l]) * 4433u;
@@ -63,11 +63,10 @@ void inverse_dct_portable(int32_t block[64], const QuantTable *table)
     // Coefficients are zero almost everywhere in most blocks; all 63 AC zero means
     // one value: column 0 takes the shortcut, the others give 0, and each row
     // transform of (w, 0, ..., 0) is w * 8192 at every output.
-    bool ac_zero = true;
+    int32_t any_ac = 0;
     for (int i = 1; i < 64; i++)
-        if (block[i] != 0)
-            ac_zero = false;
-    if (ac_zero) {
+        any_ac |= block[i];
+    if (any_ac == 0) {
         uint32_t w = static_cast<uint32_t>(block[0]) * static_cast<uint32_t>(q[0]) * 4u;
         int32_t sample = shift_down(w * 8192u + 131072u, 18) + 128;
         for (int i = 0; i < 64; i++)
@@ -84,19 +83,29 @@ void inverse_dct_portable(int32_t block[64], const QuantTable *table)
 
     // A column whose seven AC coefficients are zero takes the reference's shortcut,
     // which differs from the full transform once d * 8192 wraps.
-    uint32_t workspace_t[8][8];  // [column][row]: the row pass's lanes
+    // Blended through a mask: which columns do is data, a branch would mispredict.
+    uint32_t ac[8] = {}, shortcut[8], dc[8];
+    for (int v = 1; v < 8; v++)
+        for (int c = 0; c < 8; c++)
+            ac[c] |= static_cast<uint32_t>(block[8 * v + c]);
     for (int c = 0; c < 8; c++) {
-        int32_t ac = 0;
-        for (int v = 1; v < 8; v++)
-            ac |= block[8 * v + c];
-        uint32_t dc = in[0][c] * 4u;
-        for (int r = 0; r < 8; r++)
-            workspace_t[c][r] = ac == 0 ? dc : static_cast<uint32_t>(shift_down(out[r][c], 11));
+        shortcut[c] = 0u - static_cast<uint32_t>(ac[c] == 0);
+        dc[c] = in[0][c] * 4u & shortcut[c];
     }
-
-    // Rows, one per lane; out[c][r] is the sample at row r, column c.
-    idct_lanes(workspace_t, out, 131072u);
     for (int r = 0; r < 8; r++)
         for (int c = 0; c < 8; c++)
-            block[8 * r + c] = shift_down(out[c][r], 18) + 128;
+            in[r][c] = dc[c] | (static_cast<uint32_t>(shift_down(out[r][c], 11)) & ~shortcut[c]);
+
+    // Rows, one per lane: transposed in, transposed back out.
+    uint32_t rows[8][8];
+    for (int r = 0; r < 8; r++)
+        for (int c = 0; c < 8; c++)
+            rows[c][r] = in[r][c];
+    idct_lanes(rows, out, 131072u);
+    for (int c = 0; c < 8; c++)
+        for (int r = 0; r < 8; r++)
+            rows[c][r] = static_cast<uint32_t>(shift_down(out[c][r], 18) + 128);
+    for (int r = 0; r < 8; r++)
+        for (int c = 0; c < 8; c++)
+            block[8 * r + c] = static_cast<int32_t>(rows[c][r]);
 }

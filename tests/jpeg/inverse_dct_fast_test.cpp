@@ -19,6 +19,11 @@ struct PathParam {
     bool needs_avx2;
 };
 
+void PrintTo(const PathParam &path, std::ostream *os)
+{
+    *os << path.name;
+}
+
 const PathParam kPaths[] = {
     {"Portable", inverse_dct_portable, false},
     {"Avx2", inverse_dct_avx2, true},
