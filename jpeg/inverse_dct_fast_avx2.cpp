@@ -141,7 +141,8 @@ void inverse_dct_avx2(int32_t block[64], const QuantTable *table)
 
 bool cpu_has_avx2()
 {
-    static const bool has = __builtin_cpu_supports("avx2");
+    // cpu_init first: a decode may run from a static initialiser, before libgcc's.
+    static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
     return has;
 }
 
