@@ -1,0 +1,161 @@
+// The fast inverse DCT with AVX2: the column pass runs the eight columns in the
+// lanes of one vector per block row, an 8x8 transpose turns rows into lanes for
+// the row pass, a second one brings the samples back. 32-bit lane arithmetic
+// wraps exactly as the reference's wrap32 does.
+#include "jpeg/decode_jpeg.h"
+#include "jpeg/inverse_dct_paths.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+
+#include <immintrin.h>
+
+#define AVX2_INLINE static inline __attribute__((target("avx2"), always_inline))
+
+namespace {
+
+struct Rows {
+    __m256i v[8];
+};
+
+AVX2_INLINE __m256i mul(__m256i a, int32_t k)
+{
+    return _mm256_mullo_epi32(a, _mm256_set1_epi32(k));
+}
+
+// One 8-point transform per lane; `bias` is added to every output through the
+// DC term, which every output contains once.
+AVX2_INLINE Rows idct_lanes(const Rows &in, __m256i bias)
+{
+    const __m256i *x = in.v;
+    __m256i z1 = mul(_mm256_add_epi32(x[2], x[6]), 4433);
+    __m256i t2 = _mm256_sub_epi32(z1, mul(x[6], 15137));
+    __m256i t3 = _mm256_add_epi32(z1, mul(x[2], 6270));
+    __m256i t0 = _mm256_add_epi32(_mm256_slli_epi32(_mm256_add_epi32(x[0], x[4]), 13), bias);
+    __m256i t1 = _mm256_add_epi32(_mm256_slli_epi32(_mm256_sub_epi32(x[0], x[4]), 13), bias);
+    __m256i e10 = _mm256_add_epi32(t0, t3), e13 = _mm256_sub_epi32(t0, t3);
+    __m256i e11 = _mm256_add_epi32(t1, t2), e12 = _mm256_sub_epi32(t1, t2);
+
+    __m256i o0 = x[7], o1 = x[5], o2 = x[3], o3 = x[1];
+    __m256i y1 = _mm256_add_epi32(o0, o3), y2 = _mm256_add_epi32(o1, o2);
+    __m256i y3 = _mm256_add_epi32(o0, o2), y4 = _mm256_add_epi32(o1, o3);
+    __m256i y5 = mul(_mm256_add_epi32(y3, y4), 9633);
+    o0 = mul(o0, 2446);
+    o1 = mul(o1, 16819);
+    o2 = mul(o2, 25172);
+    o3 = mul(o3, 12299);
+    y1 = mul(y1, -7373);
+    y2 = mul(y2, -20995);
+    y3 = _mm256_add_epi32(mul(y3, -16069), y5);
+    y4 = _mm256_add_epi32(mul(y4, -3196), y5);
+    o0 = _mm256_add_epi32(o0, _mm256_add_epi32(y1, y3));
+    o1 = _mm256_add_epi32(o1, _mm256_add_epi32(y2, y4));
+    o2 = _mm256_add_epi32(o2, _mm256_add_epi32(y2, y3));
+    o3 = _mm256_add_epi32(o3, _mm256_add_epi32(y1, y4));
+
+    Rows out;
+    out.v[0] = _mm256_add_epi32(e10, o3);
+    out.v[7] = _mm256_sub_epi32(e10, o3);
+    out.v[1] = _mm256_add_epi32(e11, o2);
+    out.v[6] = _mm256_sub_epi32(e11, o2);
+    out.v[2] = _mm256_add_epi32(e12, o1);
+    out.v[5] = _mm256_sub_epi32(e12, o1);
+    out.v[3] = _mm256_add_epi32(e13, o0);
+    out.v[4] = _mm256_sub_epi32(e13, o0);
+    return out;
+}
+
+AVX2_INLINE Rows transpose(const Rows &m)
+{
+    const __m256i *r = m.v;
+    // Pairs of rows interleaved, then pairs of pairs; each 128-bit half then
+    // holds four entries of one column, and the halves are recombined last.
+    __m256i t0 = _mm256_unpacklo_epi32(r[0], r[1]), t1 = _mm256_unpackhi_epi32(r[0], r[1]);
+    __m256i t2 = _mm256_unpacklo_epi32(r[2], r[3]), t3 = _mm256_unpackhi_epi32(r[2], r[3]);
+    __m256i t4 = _mm256_unpacklo_epi32(r[4], r[5]), t5 = _mm256_unpackhi_epi32(r[4], r[5]);
+    __m256i t6 = _mm256_unpacklo_epi32(r[6], r[7]), t7 = _mm256_unpackhi_epi32(r[6], r[7]);
+    __m256i u0 = _mm256_unpacklo_epi64(t0, t2), u1 = _mm256_unpackhi_epi64(t0, t2);
+    __m256i u2 = _mm256_unpacklo_epi64(t1, t3), u3 = _mm256_unpackhi_epi64(t1, t3);
+    __m256i u4 = _mm256_unpacklo_epi64(t4, t6), u5 = _mm256_unpackhi_epi64(t4, t6);
+    __m256i u6 = _mm256_unpacklo_epi64(t5, t7), u7 = _mm256_unpackhi_epi64(t5, t7);
+    Rows out;
+    out.v[0] = _mm256_permute2x128_si256(u0, u4, 0x20);
+    out.v[1] = _mm256_permute2x128_si256(u1, u5, 0x20);
+    out.v[2] = _mm256_permute2x128_si256(u2, u6, 0x20);
+    out.v[3] = _mm256_permute2x128_si256(u3, u7, 0x20);
+    out.v[4] = _mm256_permute2x128_si256(u0, u4, 0x31);
+    out.v[5] = _mm256_permute2x128_si256(u1, u5, 0x31);
+    out.v[6] = _mm256_permute2x128_si256(u2, u6, 0x31);
+    out.v[7] = _mm256_permute2x128_si256(u3, u7, 0x31);
+    return out;
+}
+
+}  // namespace
+
+__attribute__((target("avx2")))
+void inverse_dct_avx2(int32_t block[64], const QuantTable *table)
+{
+    const int32_t *q = table->values;
+    Rows coef, in;
+    #pragma GCC unroll 8
+    for (int v = 0; v < 8; v++) {
+        coef.v[v] = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(block + 8 * v));
+        in.v[v] = _mm256_mullo_epi32(
+            coef.v[v], _mm256_loadu_si256(reinterpret_cast<const __m256i *>(q + 8 * v)));
+    }
+
+    // Per column: are its seven AC coefficients zero (the reference's shortcut)?
+    __m256i ac = coef.v[1];
+    #pragma GCC unroll 8
+    for (int v = 2; v < 8; v++)
+        ac = _mm256_or_si256(ac, coef.v[v]);
+    __m256i dc = _mm256_slli_epi32(in.v[0], 2);
+
+    // All 63 AC coefficients zero: column 0 takes the shortcut, the others give
+    // 0, and each row transform of (w, 0, ..., 0) is w * 8192 at every output.
+    __m256i ac_first_row = _mm256_blend_epi32(coef.v[0], _mm256_setzero_si256(), 0x01);
+    if (_mm256_testz_si256(_mm256_or_si256(ac, ac_first_row), _mm256_set1_epi32(-1))) {
+        int32_t w = _mm256_cvtsi256_si32(dc);
+        int32_t sample = static_cast<int32_t>(static_cast<uint32_t>(w) * 8192u + 131072u) >> 18;
+        __m256i all = _mm256_set1_epi32(sample + 128);
+        #pragma GCC unroll 8
+        for (int r = 0; r < 8; r++)
+            _mm256_storeu_si256(reinterpret_cast<__m256i *>(block + 8 * r), all);
+        return;
+    }
+
+    Rows cols = idct_lanes(in, _mm256_set1_epi32(1024));
+    __m256i shortcut = _mm256_cmpeq_epi32(ac, _mm256_setzero_si256());
+    #pragma GCC unroll 8
+    for (int r = 0; r < 8; r++)
+        cols.v[r] = _mm256_blendv_epi8(_mm256_srai_epi32(cols.v[r], 11), dc, shortcut);
+
+    Rows rows = idct_lanes(transpose(cols), _mm256_set1_epi32(131072));
+    #pragma GCC unroll 8
+    for (int c = 0; c < 8; c++)
+        rows.v[c] = _mm256_add_epi32(_mm256_srai_epi32(rows.v[c], 18), _mm256_set1_epi32(128));
+    Rows samples = transpose(rows);
+    #pragma GCC unroll 8
+    for (int r = 0; r < 8; r++)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(block + 8 * r), samples.v[r]);
+}
+
+bool cpu_has_avx2()
+{
+    // cpu_init first: a decode may run from a static initialiser, before libgcc's.
+    static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+    return has;
+}
+
+#else
+
+void inverse_dct_avx2(int32_t block[64], const QuantTable *table)
+{
+    inverse_dct_portable(block, table);
+}
+
+bool cpu_has_avx2()
+{
+    return false;
+}
+
+#endif

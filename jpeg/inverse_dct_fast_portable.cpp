@@ -1,0 +1,111 @@
+// The fast inverse DCT in plain C++: inverse_dct's arithmetic, done in uint32
+// (equal to the reference's wrapped int64 modulo 2^32) over eight lanes at a
+// time so the compiler can vectorise it.
+#include "jpeg/decode_jpeg.h"
+#include "jpeg/inverse_dct_paths.h"
+
+#include <string.h>
+
+namespace {
+
+// One 8-point transform on eight lanes: in[k][lane] is input k of that lane.
+// `bias` is added to every output; it is folded into the DC term, which every
+// output contains once.
+void idct_lanes(const uint32_t (*__restrict in)[8], uint32_t (*__restrict out)[8], uint32_t bias)
+{
+    for (int l = 0; l < 8; l++) {
+        uint32_t z1 = (in[2][l] + in[6][l]) * 4433u;
+        uint32_t t2 = z1 - in[6][l] * 15137u;
+        uint32_t t3 = z1 + in[2][l] * 6270u;
+        uint32_t t0 = (in[0][l] + in[4][l]) * 8192u + bias;
+        uint32_t t1 = (in[0][l] - in[4][l]) * 8192u + bias;
+        uint32_t e10 = t0 + t3, e13 = t0 - t3, e11 = t1 + t2, e12 = t1 - t2;
+
+        uint32_t o0 = in[7][l], o1 = in[5][l], o2 = in[3][l], o3 = in[1][l];
+        uint32_t y1 = o0 + o3, y2 = o1 + o2, y3 = o0 + o2, y4 = o1 + o3;
+        uint32_t y5 = (y3 + y4) * 9633u;
+        o0 *= 2446u;
+        o1 *= 16819u;
+        o2 *= 25172u;
+        o3 *= 12299u;
+        y1 *= 0u - 7373u;
+        y2 *= 0u - 20995u;
+        y3 = y3 * (0u - 16069u) + y5;
+        y4 = y4 * (0u - 3196u) + y5;
+        o0 += y1 + y3;
+        o1 += y2 + y4;
+        o2 += y2 + y3;
+        o3 += y1 + y4;
+
+        out[0][l] = e10 + o3;
+        out[7][l] = e10 - o3;
+        out[1][l] = e11 + o2;
+        out[6][l] = e11 - o2;
+        out[2][l] = e12 + o1;
+        out[5][l] = e12 - o1;
+        out[3][l] = e13 + o0;
+        out[4][l] = e13 - o0;
+    }
+}
+
+// Arithmetic right shift of the 32-bit pattern, as the reference's int32 >> n.
+inline int32_t shift_down(uint32_t v, int n)
+{
+    return static_cast<int32_t>(v) >> n;
+}
+
+}  // namespace
+
+void inverse_dct_portable(int32_t block[64], const QuantTable *table)
+{
+    const int32_t *q = table->values;
+
+    // Coefficients are zero almost everywhere in most blocks; all 63 AC zero means
+    // one value: column 0 takes the shortcut, the others give 0, and each row
+    // transform of (w, 0, ..., 0) is w * 8192 at every output.
+    int32_t any_ac = 0;
+    for (int i = 1; i < 64; i++)
+        any_ac |= block[i];
+    if (any_ac == 0) {
+        uint32_t w = static_cast<uint32_t>(block[0]) * static_cast<uint32_t>(q[0]) * 4u;
+        int32_t sample = shift_down(w * 8192u + 131072u, 18) + 128;
+        for (int i = 0; i < 64; i++)
+            block[i] = sample;
+        return;
+    }
+
+    // Columns, one per lane: in[v][c] is row v of column c, dequantised.
+    uint32_t in[8][8], out[8][8];
+    for (int v = 0; v < 8; v++)
+        for (int c = 0; c < 8; c++)
+            in[v][c] = static_cast<uint32_t>(block[8 * v + c]) * static_cast<uint32_t>(q[8 * v + c]);
+    idct_lanes(in, out, 1024u);
+
+    // A column whose seven AC coefficients are zero takes the reference's shortcut,
+    // which differs from the full transform once d * 8192 wraps.
+    // Blended through a mask: which columns do is data, a branch would mispredict.
+    uint32_t ac[8] = {}, shortcut[8], dc[8];
+    for (int v = 1; v < 8; v++)
+        for (int c = 0; c < 8; c++)
+            ac[c] |= static_cast<uint32_t>(block[8 * v + c]);
+    for (int c = 0; c < 8; c++) {
+        shortcut[c] = 0u - static_cast<uint32_t>(ac[c] == 0);
+        dc[c] = in[0][c] * 4u & shortcut[c];
+    }
+    for (int r = 0; r < 8; r++)
+        for (int c = 0; c < 8; c++)
+            in[r][c] = dc[c] | (static_cast<uint32_t>(shift_down(out[r][c], 11)) & ~shortcut[c]);
+
+    // Rows, one per lane: transposed in, transposed back out.
+    uint32_t rows[8][8];
+    for (int r = 0; r < 8; r++)
+        for (int c = 0; c < 8; c++)
+            rows[c][r] = in[r][c];
+    idct_lanes(rows, out, 131072u);
+    for (int c = 0; c < 8; c++)
+        for (int r = 0; r < 8; r++)
+            rows[c][r] = static_cast<uint32_t>(shift_down(out[c][r], 18) + 128);
+    for (int r = 0; r < 8; r++)
+        for (int c = 0; c < 8; c++)
+            block[8 * r + c] = static_cast<int32_t>(rows[c][r]);
+}
