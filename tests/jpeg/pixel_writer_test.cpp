@@ -126,25 +126,36 @@ protected:
             GTEST_SKIP() << "this processor cannot run the path";
     }
 
-    // Random MCUs at every 5th position from fully outside on the top-left to
-    // fully outside on the bottom-right, on both bitmaps of `c`.
-    void sweep(Canvas *c, int w, int h, int sampling, Range range, std::mt19937 &rng)
+    // Tilings of random MCUs, shifted by `shift` pixels both ways, from fully
+    // outside on the top-left to fully outside on the bottom-right. The MCUs of
+    // one tiling never overlap, so every pixel that each one writes is compared.
+    ::testing::AssertionResult tile(int w, int h, int sampling, Range range, int shift,
+                                    std::mt19937 &rng, int clip_inset = 0)
     {
+        Canvas c(w, h);
+        if (clip_inset)
+            for (int i = 0; i < 2; i++)
+                set_clip_rect(c.view[i], clip_inset, clip_inset, w - 1 - clip_inset,
+                              h - 1 - clip_inset);
         PixelLayout layout;
-        ASSERT_TRUE(pixel_layout_24(&layout));
+        if (!pixel_layout_24(&layout))
+            return ::testing::AssertionFailure() << "no byte layout";
+        const int mw = sampling >= 2 ? 16 : 8, mh = sampling == 4 ? 16 : 8;
         Mcu m;
-        for (int y0 = -17; y0 <= h + 1; y0 += 5)
-            for (int x0 = -17; x0 <= w + 1; x0 += 5) {
+        for (int y0 = shift - 2 * mh; y0 <= h; y0 += mh)
+            for (int x0 = shift - 2 * mw; x0 <= w; x0 += mw) {
                 fill(&m, rng, range);
                 if (sampling == 0) {
-                    reference_grey(c->view[0], x0, y0, m.luma[0]);
-                    write_grey_block_on(GetParam(), c->view[1], x0, y0, m.luma[0]);
+                    reference_grey(c.view[0], x0, y0, m.luma[0]);
+                    write_grey_block_on(GetParam(), c.view[1], x0, y0, m.luma[0]);
                 } else {
-                    reference_colour(c->view[0], x0, y0, sampling, m.blocks, m.cb, m.cr);
-                    write_colour_mcu_on(GetParam(), c->view[1], &layout, x0, y0, sampling, m.blocks,
+                    reference_colour(c.view[0], x0, y0, sampling, m.blocks, m.cb, m.cr);
+                    write_colour_mcu_on(GetParam(), c.view[1], &layout, x0, y0, sampling, m.blocks,
                                         m.cb, m.cr);
                 }
             }
+        return c.same() << " (sampling " << sampling << ", range " << range << ", " << w << "x"
+                        << h << ", shift " << shift << ")";
     }
 };
 
@@ -153,24 +164,16 @@ TEST_P(PixelWriterPath, GreyAndEverySamplingMatchTheReferenceAcrossEdges)
     std::mt19937 rng(20240611);
     for (int sampling : {0, 1, 2, 4})
         for (Range range : {BYTES, WIDE, EXTREME})
-            for (Size s : kSizes) {
-                Canvas c(s.w, s.h);
-                sweep(&c, s.w, s.h, sampling, range, rng);
-                EXPECT_TRUE(c.same()) << "sampling " << sampling << ", range " << range << ", "
-                                      << s.w << "x" << s.h;
-            }
+            for (Size s : kSizes)
+                for (int shift : {0, -5, -11})
+                    EXPECT_TRUE(tile(s.w, s.h, sampling, range, shift, rng));
 }
 
 TEST_P(PixelWriterPath, KeepsToTheClipRectangleAsPutpixelDoes)
 {
     std::mt19937 rng(7);
-    for (int sampling : {0, 4}) {
-        Canvas c(40, 24);
-        for (int i = 0; i < 2; i++)
-            set_clip_rect(c.view[i], 5, 3, 30, 20);
-        sweep(&c, 40, 24, sampling, BYTES, rng);
-        EXPECT_TRUE(c.same()) << "sampling " << sampling;
-    }
+    for (int sampling : {0, 1, 4})
+        EXPECT_TRUE(tile(40, 24, sampling, BYTES, -3, rng, 5));
 }
 
 TEST_P(PixelWriterPath, McusFarOutsideTouchNothing)
@@ -199,11 +202,9 @@ TEST_P(PixelWriterPath, FollowsEveryByteOrderOfTheChannels)
     std::mt19937 rng(11);
     for (const auto &o : orders) {
         ShiftGuard::set(o[0], o[1], o[2]);
-        for (int sampling : {1, 2, 4}) {
-            Canvas c(23, 31);
-            sweep(&c, 23, 31, sampling, WIDE, rng);
-            EXPECT_TRUE(c.same()) << "shifts " << o[0] << "," << o[1] << "," << o[2];
-        }
+        for (int sampling : {1, 2, 4})
+            EXPECT_TRUE(tile(23, 31, sampling, WIDE, -7, rng))
+                << "shifts " << o[0] << "," << o[1] << "," << o[2];
     }
 }
 
@@ -265,17 +266,21 @@ TEST(PixelWriter, PublicEntriesMatchTheReference)
     ASSERT_TRUE(pixel_layout_24(&layout));
     std::mt19937 rng(5);
     Mcu m;
-    Canvas c(23, 31);
-    for (int y0 = -8; y0 < 31; y0 += 8)
-        for (int x0 = -8; x0 < 23; x0 += 8) {
+    Canvas grey(23, 31), colour(23, 31);
+    for (int y0 = -3; y0 < 31; y0 += 8)
+        for (int x0 = -3; x0 < 23; x0 += 8) {
             fill(&m, rng, WIDE);
-            reference_grey(c.view[0], x0, y0, m.luma[0]);
-            write_grey_block(c.view[1], &layout, x0, y0, m.luma[0]);
-            fill(&m, rng, WIDE);
-            reference_colour(c.view[0], x0 + 3, y0 + 5, 4, m.blocks, m.cb, m.cr);
-            write_colour_mcu(c.view[1], &layout, x0 + 3, y0 + 5, 4, m.blocks, m.cb, m.cr);
+            reference_grey(grey.view[0], x0, y0, m.luma[0]);
+            write_grey_block(grey.view[1], &layout, x0, y0, m.luma[0]);
         }
-    EXPECT_TRUE(c.same());
+    for (int y0 = -5; y0 < 31; y0 += 16)
+        for (int x0 = -5; x0 < 23; x0 += 16) {
+            fill(&m, rng, WIDE);
+            reference_colour(colour.view[0], x0, y0, 4, m.blocks, m.cb, m.cr);
+            write_colour_mcu(colour.view[1], &layout, x0, y0, 4, m.blocks, m.cb, m.cr);
+        }
+    EXPECT_TRUE(grey.same());
+    EXPECT_TRUE(colour.same());
 }
 
 TEST(PixelLayout, OffsetsAreWherePutpixelStoresEachChannel)
