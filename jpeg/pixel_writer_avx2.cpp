@@ -14,29 +14,12 @@ bool avx2_supported()
     return supported;
 }
 
-// Four 4-byte pixels (bytes 0..2 used) squeezed into the low 12 bytes.
-AVX2 static inline __m128i squeeze(__m128i pixels)
-{
-    const __m128i order = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
-    return _mm_shuffle_epi8(pixels, order);
-}
-
-// Eight or sixteen pixels already squeezed (12 bytes per vector) stored
-// end to end: exactly 24 or 48 bytes, nothing past them.
+// Eight pixels already squeezed to 12 bytes per vector, stored end to end:
+// exactly 24 bytes, nothing past them.
 AVX2 static inline void store_eight(uint8_t *dst, __m128i p0, __m128i p1)
 {
     _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), _mm_or_si128(p0, _mm_slli_si128(p1, 12)));
     _mm_storel_epi64(reinterpret_cast<__m128i *>(dst + 16), _mm_srli_si128(p1, 4));
-}
-
-AVX2 static inline void store_sixteen(uint8_t *dst, __m128i p0, __m128i p1, __m128i p2,
-                                      __m128i p3)
-{
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), _mm_or_si128(p0, _mm_slli_si128(p1, 12)));
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 16),
-                     _mm_or_si128(_mm_srli_si128(p1, 4), _mm_slli_si128(p2, 8)));
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 32),
-                     _mm_or_si128(_mm_srli_si128(p2, 8), _mm_slli_si128(p3, 4)));
 }
 
 AVX2 void grey_rows_avx2(uint8_t *const rows[8], const int32_t luma[64])
@@ -55,22 +38,51 @@ AVX2 void grey_rows_avx2(uint8_t *const rows[8], const int32_t luma[64])
     }
 }
 
-// Channels of four pixels: clamped as doubles to 0..255, then truncated.
-AVX2 static inline __m128i to_channels(__m256d v)
+// Byte shuffles from three 16-byte channel planes (red, green, blue) to 48 bytes
+// of pixels: part[k][c] takes channel c's bytes for output bytes 16k..16k+15.
+struct Interleave {
+    __m128i part[3][3];
+};
+
+AVX2 static inline void interleave_masks(const PixelLayout *layout, Interleave *m)
 {
-    v = _mm256_max_pd(v, _mm256_setzero_pd());
-    v = _mm256_min_pd(v, _mm256_set1_pd(255.0));
-    return _mm256_cvttpd_epi32(v);
+    // Output byte p belongs to pixel p / 3 at byte offset p % 3.
+    const __m128i pixel[3] = {
+        _mm_setr_epi8(0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5),
+        _mm_setr_epi8(5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8, 9, 9, 9, 10, 10),
+        _mm_setr_epi8(10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15)};
+    const __m128i offset[3] = {
+        _mm_setr_epi8(0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0),
+        _mm_setr_epi8(1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1),
+        _mm_setr_epi8(2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2)};
+    const int32_t channel_offset[3] = {layout->r, layout->g, layout->b};
+    const __m128i zeroing = _mm_set1_epi8(-128);  // a set top bit makes the shuffle write 0
+    for (int c = 0; c < 3; c++) {
+        const __m128i wanted = _mm_set1_epi8(static_cast<char>(channel_offset[c]));
+        for (int k = 0; k < 3; k++)
+            m->part[k][c] = _mm_or_si128(
+                pixel[k], _mm_andnot_si128(_mm_cmpeq_epi8(offset[k], wanted), zeroing));
+    }
+}
+
+AVX2 static inline __m128i interleaved(const Interleave *m, int k, __m128i r, __m128i g, __m128i b)
+{
+    return _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(r, m->part[k][0]),
+                                     _mm_shuffle_epi8(g, m->part[k][1])),
+                        _mm_shuffle_epi8(b, m->part[k][2]));
+}
+
+// Four channel values as int32: above 255 becomes 255 in the double, so the
+// truncation always fits; anything below 0 truncates to 0 or a negative value,
+// which the saturating packs turn into 0.
+AVX2 static inline __m128i truncated(__m256d v)
+{
+    return _mm256_cvttpd_epi32(_mm256_min_pd(v, _mm256_set1_pd(255.0)));
 }
 
 // Chroma terms of the pixel columns 4v..4v+3 of one chroma row.
 struct ChromaVectors {
     __m256d cr_r[4], cb_g[4], cr_g[4], cb_b[4];
-};
-
-// Shift counts putting each channel at its byte.
-struct ChannelShifts {
-    __m128i r, g, b;
 };
 
 AVX2 static inline void chroma_vectors(const int32_t cb[8], const int32_t cr[8], int sub_x,
@@ -112,19 +124,25 @@ AVX2 static inline void chroma_vectors(const int32_t cb[8], const int32_t cr[8],
     }
 }
 
-// Four pixels of pixel columns 4v..4v+3, squeezed to 12 bytes.
-AVX2 static inline __m128i convert_four(const int32_t luma[4], const ChromaVectors *t, int v,
-                                        const ChannelShifts *shifts)
+// The three channels of pixel columns 4v..4v+3 as int32 (see truncated).
+struct FourPixels {
+    __m128i r, g, b;
+};
+
+AVX2 static inline FourPixels convert_four(const int32_t luma[4], const ChromaVectors *t, int v)
 {
     const __m256d y =
         _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i *>(luma)));
-    const __m128i r = to_channels(_mm256_add_pd(y, t->cr_r[v]));
-    const __m128i g = to_channels(_mm256_sub_pd(_mm256_sub_pd(y, t->cb_g[v]), t->cr_g[v]));
-    const __m128i b = to_channels(_mm256_add_pd(y, t->cb_b[v]));
-    const __m128i pixels = _mm_or_si128(_mm_or_si128(_mm_sll_epi32(r, shifts->r),
-                                                     _mm_sll_epi32(g, shifts->g)),
-                                        _mm_sll_epi32(b, shifts->b));
-    return squeeze(pixels);
+    return FourPixels{truncated(_mm256_add_pd(y, t->cr_r[v])),
+                      truncated(_mm256_sub_pd(_mm256_sub_pd(y, t->cb_g[v]), t->cr_g[v])),
+                      truncated(_mm256_add_pd(y, t->cb_b[v]))};
+}
+
+// Saturating packs: int32 to int16 keeps 0..255 and negatives negative, then
+// int16 to unsigned bytes makes negatives 0.
+AVX2 static inline __m128i plane(__m128i a, __m128i b, __m128i c, __m128i d)
+{
+    return _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d));
 }
 
 AVX2 void colour_rows_avx2(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
@@ -132,9 +150,8 @@ AVX2 void colour_rows_avx2(uint8_t *const rows[16], const PixelLayout *layout, i
 {
     const int sub_x = sampling >= 2, sub_y = sampling == 4;
     const int height = 8 << sub_y;
-    const ChannelShifts shifts = {_mm_cvtsi32_si128(8 * layout->r),
-                                  _mm_cvtsi32_si128(8 * layout->g),
-                                  _mm_cvtsi32_si128(8 * layout->b)};
+    Interleave masks;
+    interleave_masks(layout, &masks);
     ChromaVectors terms;
     for (int cy = 0; cy < height >> sub_y; cy++) {
         const int first = cy << sub_y, last = first + (1 << sub_y);
@@ -146,16 +163,27 @@ AVX2 void colour_rows_avx2(uint8_t *const rows[16], const PixelLayout *layout, i
                 continue;
             const int32_t *const *blocks = luma + (y >> 3) * 2;
             const int32_t *left = blocks[0] + (y & 7) * 8;
-            const __m128i p0 = convert_four(left, &terms, 0, &shifts);
-            const __m128i p1 = convert_four(left + 4, &terms, 1, &shifts);
+            const FourPixels p0 = convert_four(left, &terms, 0);
+            const FourPixels p1 = convert_four(left + 4, &terms, 1);
+            __m128i *dst = reinterpret_cast<__m128i *>(rows[y]);
             if (!sub_x) {
-                store_eight(rows[y], p0, p1);
+                const __m128i zero = _mm_setzero_si128();
+                const __m128i r = plane(p0.r, p1.r, zero, zero);
+                const __m128i g = plane(p0.g, p1.g, zero, zero);
+                const __m128i b = plane(p0.b, p1.b, zero, zero);
+                _mm_storeu_si128(dst, interleaved(&masks, 0, r, g, b));
+                _mm_storel_epi64(dst + 1, interleaved(&masks, 1, r, g, b));
                 continue;
             }
             const int32_t *right = blocks[1] + (y & 7) * 8;
-            const __m128i p2 = convert_four(right, &terms, 2, &shifts);
-            const __m128i p3 = convert_four(right + 4, &terms, 3, &shifts);
-            store_sixteen(rows[y], p0, p1, p2, p3);
+            const FourPixels p2 = convert_four(right, &terms, 2);
+            const FourPixels p3 = convert_four(right + 4, &terms, 3);
+            const __m128i r = plane(p0.r, p1.r, p2.r, p3.r);
+            const __m128i g = plane(p0.g, p1.g, p2.g, p3.g);
+            const __m128i b = plane(p0.b, p1.b, p2.b, p3.b);
+            _mm_storeu_si128(dst, interleaved(&masks, 0, r, g, b));
+            _mm_storeu_si128(dst + 1, interleaved(&masks, 1, r, g, b));
+            _mm_storeu_si128(dst + 2, interleaved(&masks, 2, r, g, b));
         }
     }
 }
