@@ -73,6 +73,8 @@ static void write_mcu(PixelPath path, BITMAP *bitmap, int32_t x0, int32_t y0, in
         bottom = bitmap->cb < bitmap->h ? bitmap->cb : bitmap->h;
     }
     const int64_t x = x0, y = y0;
+    if (left >= right || top >= bottom)  // an empty clip rectangle
+        return;
     if (x >= right || y >= bottom || x + w <= left || y + h <= top)
         return;
 

@@ -130,13 +130,12 @@ protected:
     // outside on the top-left to fully outside on the bottom-right. The MCUs of
     // one tiling never overlap, so every pixel that each one writes is compared.
     ::testing::AssertionResult tile(int w, int h, int sampling, Range range, int shift,
-                                    std::mt19937 &rng, int clip_inset = 0)
+                                    std::mt19937 &rng, const int *clip = nullptr)
     {
         Canvas c(w, h);
-        if (clip_inset)
+        if (clip)
             for (int i = 0; i < 2; i++)
-                set_clip_rect(c.view[i], clip_inset, clip_inset, w - 1 - clip_inset,
-                              h - 1 - clip_inset);
+                set_clip_rect(c.view[i], clip[0], clip[1], clip[2], clip[3]);
         PixelLayout layout;
         if (!pixel_layout_24(&layout))
             return ::testing::AssertionFailure() << "no byte layout";
@@ -172,8 +171,13 @@ TEST_P(PixelWriterPath, GreyAndEverySamplingMatchTheReferenceAcrossEdges)
 TEST_P(PixelWriterPath, KeepsToTheClipRectangleAsPutpixelDoes)
 {
     std::mt19937 rng(7);
-    for (int sampling : {0, 1, 4})
-        EXPECT_TRUE(tile(40, 24, sampling, BYTES, -3, rng, 5));
+    // Inclusive corners: a frame, a one-pixel row and column, an inverted (empty) one.
+    const int clips[][4] = {{5, 5, 34, 18}, {0, 3, 39, 3}, {12, 0, 12, 23}, {20, 3, 9, 20}};
+    for (const auto &clip : clips)
+        for (int sampling : {0, 1, 4})
+            for (int shift : {-3, 7})
+                EXPECT_TRUE(tile(40, 24, sampling, BYTES, shift, rng, clip))
+                << "clip " << clip[0] << "," << clip[1] << "," << clip[2] << "," << clip[3];
 }
 
 TEST_P(PixelWriterPath, McusFarOutsideTouchNothing)
