@@ -16,6 +16,10 @@ struct PixelLayout {
 // keeps to putpixel.
 bool pixel_layout_24(PixelLayout *layout);
 
+// Both writers store exactly the pixels putpixel would store in the solid
+// drawing mode: those inside the bitmap and its clip rectangle (when clipping
+// is on); the rest of the bitmap and the memory around it are not touched.
+
 // One grey 8x8 block whose top-left pixel is (x0, y0): each sample clamped to
 // 0..255 and written as (v, v, v). Pixels outside the bitmap are skipped.
 void write_grey_block(BITMAP *bitmap, const PixelLayout *layout, int32_t x0, int32_t y0,

@@ -1,0 +1,116 @@
+// The portable conversion path: plain C++ with fixed-length loops over a row so
+// that the compiler can vectorise them on any target.
+#include "jpeg/pixel_writer_paths.h"
+
+#include <string.h>
+
+// A pixel is held as a uint32_t whose bits 8k..8k+7 are the byte at offset k.
+static void store_pixels(uint8_t *dst, const uint32_t *pixels, int count)
+{
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    // Four bytes at a time: each store's spare byte is overwritten by the next
+    // pixel, and the last pixel stores only its three.
+    for (int j = 0; j < count - 1; j++)
+        memcpy(dst + 3 * j, &pixels[j], 4);
+    memcpy(dst + 3 * (count - 1), &pixels[count - 1], 3);
+#else
+    for (int j = 0; j < count; j++) {
+        dst[3 * j] = static_cast<uint8_t>(pixels[j]);
+        dst[3 * j + 1] = static_cast<uint8_t>(pixels[j] >> 8);
+        dst[3 * j + 2] = static_cast<uint8_t>(pixels[j] >> 16);
+    }
+#endif
+}
+
+void grey_rows_portable(uint8_t *const rows[8], const int32_t luma[64])
+{
+    for (int i = 0; i < 8; i++) {
+        if (!rows[i])
+            continue;
+        uint32_t pixels[8];
+        for (int j = 0; j < 8; j++) {
+            int32_t v = luma[i * 8 + j];
+            v = v < 0 ? 0 : v;
+            v = v > 255 ? 255 : v;
+            pixels[j] = static_cast<uint32_t>(v) * 0x010101u;
+        }
+        store_pixels(rows[i], pixels, 8);
+    }
+}
+
+// Clamping the double before truncating equals "255 at or above 255, 0 at or
+// below 0, else toward zero", and never converts a value that does not fit.
+static inline uint32_t to_channel(double v)
+{
+    v = v > 0.0 ? v : 0.0;
+    v = v < 255.0 ? v : 255.0;
+    return static_cast<uint32_t>(static_cast<int32_t>(v));
+}
+
+// The chroma terms of one chroma row, repeated for each pixel column of the MCU.
+// Each is the very double that put_ycbcr_pixel computes for that sample.
+struct ChromaTerms {
+    double cr_r[16], cb_g[16], cr_g[16], cb_b[16];
+};
+
+static void chroma_terms(const int32_t cb[8], const int32_t cr[8], int sub_x, ChromaTerms *t)
+{
+    double cr_r[8], cb_g[8], cr_g[8], cb_b[8];
+    for (int k = 0; k < 8; k++) {
+        const double cbd = cb[k] - 128.0, crd = cr[k] - 128.0;
+        cr_r[k] = crd * 1.402;
+        cb_g[k] = cbd * 0.34414;
+        cr_g[k] = crd * 0.71414;
+        cb_b[k] = cbd * 1.772;
+    }
+    for (int j = 0; j < 16; j++) {
+        const int k = (j >> sub_x) & 7;
+        t->cr_r[j] = cr_r[k];
+        t->cb_g[j] = cb_g[k];
+        t->cr_g[j] = cr_g[k];
+        t->cb_b[j] = cb_b[k];
+    }
+}
+
+// Eight pixels of one row; `first` is the MCU column of luma[0]. Results go to
+// a local array first: with no possible aliasing the loop vectorises at -O2.
+static void convert_eight(const int32_t luma[8], const ChromaTerms *t, int first,
+                          const PixelLayout *layout, uint32_t pixels[8])
+{
+    const uint32_t rs = 8 * layout->r, gs = 8 * layout->g, bs = 8 * layout->b;
+    const double *cr_r = t->cr_r + first, *cb_g = t->cb_g + first;
+    const double *cr_g = t->cr_g + first, *cb_b = t->cb_b + first;
+    uint32_t out[8];
+    for (int j = 0; j < 8; j++) {
+        const double y = luma[j];
+        const uint32_t r = to_channel(y + cr_r[j]);
+        const uint32_t g = to_channel(y - cb_g[j] - cr_g[j]);
+        const uint32_t b = to_channel(y + cb_b[j]);
+        out[j] = r << rs | g << gs | b << bs;
+    }
+    memcpy(pixels, out, sizeof out);
+}
+
+void colour_rows_portable(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
+                          const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
+{
+    const int sub_x = sampling >= 2, sub_y = sampling == 4;
+    const int height = 8 << sub_y;
+    ChromaTerms terms;
+    for (int cy = 0; cy < height >> sub_y; cy++) {
+        const int first = cy << sub_y, last = first + (1 << sub_y);
+        if (!rows[first] && !rows[last - 1])
+            continue;
+        chroma_terms(cb + cy * 8, cr + cy * 8, sub_x, &terms);
+        for (int y = first; y < last; y++) {
+            if (!rows[y])
+                continue;
+            const int32_t *const *blocks = luma + (y >> 3) * 2;
+            uint32_t pixels[16];
+            convert_eight(blocks[0] + (y & 7) * 8, &terms, 0, layout, pixels);
+            if (sub_x)
+                convert_eight(blocks[1] + (y & 7) * 8, &terms, 8, layout, pixels + 8);
+            store_pixels(rows[y], pixels, 8 << sub_x);
+        }
+    }
+}
