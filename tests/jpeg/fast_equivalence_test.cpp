@@ -390,43 +390,14 @@ TEST(FastEquivalence, DataAfterEoi)
     }
 }
 
-// Random tables: counts that overfill lengths or run past 16 bits, a second
-// segment redefining a table with fewer codes, random symbols; the scan is
-// random bytes with stray 0xFF, markers and stuffing.
+// Random tables and layouts; half of the scans then become random bytes with
+// stray 0xFF, markers and stuffing.
 TEST(FastEquivalence, RandomTablesOverRandomScans)
 {
     TestRng rng(77);
     int decoded = 0;
     for (int n = 0; n < 400; n++) {
-        HandPicture p;
-        p.components = rng.chance(30) ? 1 : 3;
-        static const int sampling_bytes[] = {0x11, 0x21, 0x12, 0x22, 0x31};
-        p.luma_sampling = sampling_bytes[rng.below(5)];
-        p.width = 1 + static_cast<int>(rng.below(40));
-        p.height = 1 + static_cast<int>(rng.below(40));
-        p.quant = 1 + static_cast<int>(rng.below(40));
-        p.chroma_tables = rng.chance(50) ? 0x11 : 0x00;
-        p.restart_mcus = rng.chance(40) ? 1 + static_cast<int>(rng.below(4)) : 0;
-        int segments = 1 + static_cast<int>(rng.below(2));
-        for (int seg = 0; seg < segments; seg++) {
-            std::vector<HuffmanSpec> segment;
-            for (int t = 0; t < 4; t++) {
-                HuffmanSpec spec = {(t >> 1) << 4 | (t & 1), {0}, {}};
-                int total = 0, budget = seg == 0 ? 256 : 1 + static_cast<int>(rng.below(12));
-                for (int l = 0; l < 16; l++) {
-                    int count = rng.chance(30) ? static_cast<int>(rng.below(1u << std::min(l + 2, 6))) : 0;
-                    count = std::min(count, budget - total);
-                    spec.counts[l] = static_cast<uint8_t>(count);
-                    total += count;
-                }
-                for (int i = 0; i < total; i++)
-                    spec.symbols.push_back(static_cast<uint8_t>(rng.chance(50) ? rng.below(16) : rng.next()));
-                segment.push_back(spec);
-            }
-            p.dht_segments.push_back(segment);
-        }
-        p.seed = rng.next();
-        Bytes jpeg = build_hand_picture(p);
+        Bytes jpeg = build_hand_picture(random_table_picture(rng));
         // Replace the coded scan by random bytes half of the time.
         if (rng.chance(50)) {
             size_t start = scan_start(jpeg);

@@ -1,6 +1,8 @@
 // Hand-built pictures: headers, tables and scans of random blocks.
 #include "hand_pictures.h"
 
+#include <algorithm>
+
 static int sampling_product(const HandPicture &p)
 {
     return (p.luma_sampling & 0x0F) * (p.luma_sampling >> 4);
@@ -233,5 +235,38 @@ HandPicture huge_coefficient_picture(uint32_t seed)
     p.dht_segments.push_back({spread_table(0x00, {15}, 1, 1), spread_table(0x10, big, 2, 2)});
     p.style.dc_size = 15;
     p.style.eob_percent = 3;
+    return p;
+}
+
+HandPicture random_table_picture(TestRng &rng)
+{
+    HandPicture p;
+    p.components = rng.chance(30) ? 1 : 3;
+    static const int sampling_bytes[] = {0x11, 0x21, 0x12, 0x22, 0x31};
+    p.luma_sampling = sampling_bytes[rng.below(5)];
+    p.width = 1 + static_cast<int>(rng.below(40));
+    p.height = 1 + static_cast<int>(rng.below(40));
+    p.quant = 1 + static_cast<int>(rng.below(40));
+    p.chroma_tables = rng.chance(50) ? 0x11 : 0x00;
+    p.restart_mcus = rng.chance(40) ? 1 + static_cast<int>(rng.below(4)) : 0;
+    int segments = 1 + static_cast<int>(rng.below(2));
+    for (int seg = 0; seg < segments; seg++) {
+        std::vector<HuffmanSpec> segment;
+        for (int t = 0; t < 4; t++) {
+            HuffmanSpec spec = {(t >> 1) << 4 | (t & 1), {0}, {}};
+            int total = 0, budget = seg == 0 ? 256 : 1 + static_cast<int>(rng.below(12));
+            for (int l = 0; l < 16; l++) {
+                int count = rng.chance(30) ? static_cast<int>(rng.below(1u << std::min(l + 2, 6))) : 0;
+                count = std::min(count, budget - total);
+                spec.counts[l] = static_cast<uint8_t>(count);
+                total += count;
+            }
+            for (int i = 0; i < total; i++)
+                spec.symbols.push_back(static_cast<uint8_t>(rng.chance(50) ? rng.below(16) : rng.next()));
+            segment.push_back(spec);
+        }
+        p.dht_segments.push_back(segment);
+    }
+    p.seed = rng.next();
     return p;
 }

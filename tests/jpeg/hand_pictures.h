@@ -61,3 +61,7 @@ HandPicture no_match_picture(uint32_t seed);
 // DC differences of size 15 (all positive) and AC values of sizes 11..15
 // through a coarse quantiser: the IDCT's 32-bit arithmetic wraps.
 HandPicture huge_coefficient_picture(uint32_t seed);
+// Random layout, size and quantiser, and random tables: counts that overfill
+// lengths or run past 16 bits, sometimes a second segment redefining every table
+// with fewer codes, random symbols.
+HandPicture random_table_picture(TestRng &rng);
