@@ -155,11 +155,15 @@ HandPicture stale_table_picture(uint32_t seed)
     p.width = 40;
     p.height = 24;
     p.seed = seed;
-    // First every symbol from 3 bits on; then AC tables of a handful of short
-    // codes, so the search reaches the old entries after them.
-    p.dht_segments.push_back(table_set(3, 6));
+    std::vector<HuffmanSpec> first = table_set(3, 6);
+    first[2] = spread_table(0x10, all_ac_symbols(), 2, 3);
+    p.dht_segments.push_back(first);
+    // AC 0 becomes codes of 1, 2 and 5 bits: the old 3- and 4-bit entries
+    // behind the 5-bit one are never reached (the longer entry ends the
+    // search), the old 5-bit and longer ones are. AC 1 becomes four short
+    // codes followed by the old entries of 3 bits and more.
     std::vector<HuffmanSpec> shorter = {
-        {0x10, {1, 1, 1}, {0x00, 0x01, 0x11}},
+        {0x10, {1, 1, 0, 0, 1}, {0x00, 0x01, 0x11}},
         {0x11, {0, 2, 2}, {0x00, 0x02, 0x21, 0xF0}},
     };
     p.dht_segments.push_back(shorter);

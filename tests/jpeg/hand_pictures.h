@@ -49,7 +49,8 @@ std::vector<HuffmanSpec> table_set(int first_length, int per_length);
 // --- Named pictures, shared by the tests and the fuzz seed generator ---
 
 // The second DHT for the AC tables lists fewer codes than the first: the old
-// entries after the new ones stay in the table and are searched.
+// entries after the new ones stay in the table and are searched, those shorter
+// than the last new code in vain.
 HandPicture stale_table_picture(uint32_t seed);
 // A length listed with more codes than it can hold: those codes and every
 // longer one never match, so blocks using them fall to the error pattern.
