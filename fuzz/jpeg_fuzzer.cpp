@@ -1,11 +1,14 @@
 // libFuzzer target: decode_jpeg over arbitrary bytes with their length. Under
-// ASan and UBSan any read outside the input or undefined arithmetic is a crash.
+// ASan and UBSan any read outside the input or undefined arithmetic is a crash,
+// and so is any difference from decode_jpeg_reference (null-ness, size, a byte).
 #include "jpeg/decode_jpeg.h"
+#include "tests/jpeg/compare_decoders.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
 
 #include <errno.h>
+#include <stdio.h>
 #include <stdlib.h>
 
 // Large frames are valid but only slow the search down: skip them here.
@@ -35,6 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (bmp->w != header.width || bmp->h != header.height || bitmap_color_depth(bmp) != 24)
             abort();
         destroy_bitmap(bmp);
+    }
+    DecoderComparison c = compare_decoders(data, size);
+    if (!c.same || c.decoded != accepted) {
+        fprintf(stderr, "fast and reference decodes differ: %s\n", c.difference);
+        abort();
     }
     return 0;
 }

@@ -48,6 +48,8 @@ std::vector<uint8_t> libjpeg_encode(const std::vector<uint8_t> &pixels, int widt
     cinfo.optimize_coding = options.optimize ? TRUE : FALSE;
     cinfo.dct_method = JDCT_ISLOW;
     cinfo.restart_in_rows = options.restart_rows ? 1 : 0;
+    if (!options.restart_rows)
+        cinfo.restart_interval = static_cast<unsigned int>(options.restart_mcus);
     cinfo.comp_info[0].h_samp_factor = options.luma_h;
     cinfo.comp_info[0].v_samp_factor = options.luma_v;
     for (int c = 1; c < cinfo.num_components; c++) {

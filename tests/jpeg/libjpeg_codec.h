@@ -14,6 +14,7 @@ struct EncodeOptions {
     int quality = 75;
     bool optimize = false;  // optimised Huffman tables instead of the standard ones
     bool restart_rows = false;  // a restart marker after every MCU row
+    int restart_mcus = 0;       // else, when > 0, a restart marker after this many MCUs
 };
 
 // `pixels` holds width*height*components bytes (RGB or grey).

@@ -1,0 +1,16 @@
+// Decodes one stream with decode_jpeg and with decode_jpeg_reference and tells
+// whether the results are the same: both refused, or both bitmaps of the same
+// depth and size with the same bytes in every line and the same palette.
+// Shared by the unit tests, the corpus replay and the fuzz target.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+struct DecoderComparison {
+    bool same;
+    bool decoded;          // the reference gave a bitmap
+    char difference[200];  // the first difference found, empty when the same
+};
+
+DecoderComparison compare_decoders(const uint8_t *data, size_t size);
