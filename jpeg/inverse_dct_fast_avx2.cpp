@@ -139,23 +139,11 @@ void inverse_dct_avx2(int32_t block[64], const QuantTable *table)
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(block + 8 * r), samples.v[r]);
 }
 
-bool cpu_has_avx2()
-{
-    // cpu_init first: a decode may run from a static initialiser, before libgcc's.
-    static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
-    return has;
-}
-
 #else
 
 void inverse_dct_avx2(int32_t block[64], const QuantTable *table)
 {
     inverse_dct_portable(block, table);
-}
-
-bool cpu_has_avx2()
-{
-    return false;
 }
 
 #endif

@@ -2,6 +2,8 @@
 // each of them against inverse_dct whichever one the dispatcher picks.
 #pragma once
 
+#include "jpeg/cpu_features.h"
+
 #include <stdint.h>
 
 struct QuantTable;
@@ -12,6 +14,3 @@ void inverse_dct_portable(int32_t block[64], const QuantTable *table);
 // AVX2 intrinsics; call only when cpu_has_avx2(). Elsewhere than x86 it is the
 // portable path under another name.
 void inverse_dct_avx2(int32_t block[64], const QuantTable *table);
-
-// Whether this CPU (and OS) can run AVX2 code; false off x86.
-bool cpu_has_avx2();

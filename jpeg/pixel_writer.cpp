@@ -2,6 +2,7 @@
 // conversion path, and the clipping of MCUs that cross the bitmap's edges.
 #include "jpeg/decode_jpeg.h"
 #include "jpeg/pixel_writer_paths.h"
+#include "jpeg/cpu_features.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
@@ -31,7 +32,7 @@ bool pixel_layout_24(PixelLayout *layout)
 
 bool pixel_path_available(PixelPath path)
 {
-    return path == PIXEL_PATH_PORTABLE || (path == PIXEL_PATH_AVX2 && avx2_supported());
+    return path == PIXEL_PATH_PORTABLE || (path == PIXEL_PATH_AVX2 && cpu_has_avx2());
 }
 
 // Samples of one grey block or colour MCU.

@@ -8,12 +8,6 @@
 
 #define AVX2 __attribute__((target("avx2")))
 
-bool avx2_supported()
-{
-    static const bool supported = __builtin_cpu_supports("avx2");
-    return supported;
-}
-
 // Eight pixels already squeezed to 12 bytes per vector, stored end to end:
 // exactly 24 bytes, nothing past them.
 AVX2 static inline void store_eight(uint8_t *dst, __m128i p0, __m128i p1)
@@ -191,11 +185,6 @@ AVX2 void colour_rows_avx2(uint8_t *const rows[16], const PixelLayout *layout, i
 #else
 
 // Not an x86 target: the path is never chosen; these only keep the link whole.
-bool avx2_supported()
-{
-    return false;
-}
-
 void grey_rows_avx2(uint8_t *const rows[8], const int32_t luma[64])
 {
     grey_rows_portable(rows, luma);

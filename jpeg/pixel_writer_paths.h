@@ -26,7 +26,6 @@ void write_colour_mcu_on(PixelPath path, BITMAP *bitmap, const PixelLayout *layo
 void grey_rows_portable(uint8_t *const rows[8], const int32_t luma[64]);
 void colour_rows_portable(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
                           const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64]);
-bool avx2_supported();
 void grey_rows_avx2(uint8_t *const rows[8], const int32_t luma[64]);
 void colour_rows_avx2(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
                       const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64]);
