@@ -176,7 +176,8 @@ int main(int argc, char **argv)
 
     TimingRules rules;
     printf("ours: decode_jpeg into a new bitmap; libjpeg-turbo: islow IDCT, no fancy upsampling, RGB out,\n"
-           "into a new buffer. Rounds alternate ours/libjpeg-turbo (>= %.0f ms each) until the median of\n"
+           "into a new buffer. Times are this thread's CPU time (waits for a busy core left out).\n"
+           "Rounds alternate ours/libjpeg-turbo (>= %.0f ms each) until the median of\n"
            "the last %d rounds moves under %.0f%% over %d rounds (cap %d rounds or %.0f s per picture; * = cap hit).\n"
            "var = that movement, the larger of the two sides.\n\n",
            rules.round_ms, rules.window, rules.tolerance * 100, rules.settle_checks, rules.max_rounds,

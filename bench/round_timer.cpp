@@ -2,24 +2,31 @@
 #include "bench/round_timer.h"
 
 #include <algorithm>
-#include <chrono>
 #include <math.h>
+#include <time.h>
+
+double thread_cpu_ms()
+{
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
+}
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double ms_since(Clock::time_point start)
+double wall_ms()
 {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
 }
 
 // Decodes per round so that one round lasts about round_ms, from a timed sample.
 long decodes_per_round(const std::function<void()> &decode, double round_ms)
 {
-    Clock::time_point start = Clock::now();
+    double start = thread_cpu_ms();
     decode();
-    double one = ms_since(start);
+    double one = thread_cpu_ms() - start;
     if (one <= 0)
         one = 0.001;
     long count = static_cast<long>(ceil(round_ms / one));
@@ -28,10 +35,10 @@ long decodes_per_round(const std::function<void()> &decode, double round_ms)
 
 double timed_round(const std::function<void()> &decode, long count)
 {
-    Clock::time_point start = Clock::now();
+    double start = thread_cpu_ms();
     for (long i = 0; i < count; i++)
         decode();
-    return ms_since(start) / count;
+    return (thread_cpu_ms() - start) / count;
 }
 
 }  // namespace
@@ -77,7 +84,7 @@ PairTiming time_pair(const std::function<void()> &ours, const std::function<void
 
     std::vector<double> ours_rounds, theirs_rounds;
     PairTiming result = {};
-    Clock::time_point start = Clock::now();
+    double start = wall_ms();
     for (;;) {
         ours_rounds.push_back(timed_round(ours, ours_count));
         theirs_rounds.push_back(timed_round(theirs, theirs_count));
@@ -85,7 +92,7 @@ PairTiming time_pair(const std::function<void()> &ours, const std::function<void
         bool theirs_settled = settled(theirs_rounds, rules, &result.theirs.variation);
         result.rounds = static_cast<int>(ours_rounds.size());
         result.settled = ours_settled && theirs_settled;
-        if (result.settled || result.rounds >= rules.max_rounds || ms_since(start) >= rules.max_seconds * 1000)
+        if (result.settled || result.rounds >= rules.max_rounds || wall_ms() - start >= rules.max_seconds * 1000)
             break;
     }
     result.ours.ms_per_decode = window_median(ours_rounds, result.rounds, rules.window);

@@ -1,6 +1,8 @@
 // Timing two decoders against each other: rounds alternate ours and theirs,
 // each round long enough to dwarf the clock's resolution, until the median of
-// the last few rounds settles (or a cap is reached).
+// the last few rounds settles (or a cap is reached). Rounds are timed in the
+// thread's CPU time: on a machine shared with other work, time spent waiting
+// for a core stays out of the figures (cache contention does not).
 #pragma once
 
 #include <functional>
@@ -12,7 +14,7 @@ struct TimingRules {
     int settle_checks = 3;     // that many successive window medians must agree...
     double tolerance = 0.02;   // ...within this fraction of the smallest
     int max_rounds = 40;
-    double max_seconds = 3.0;  // per picture, both sides together
+    double max_seconds = 3.0;  // per picture, both sides together, wall-clock
 };
 
 struct SideTiming {
@@ -25,6 +27,9 @@ struct PairTiming {
     int rounds;
     bool settled;  // false when a cap ended the rounds first
 };
+
+// CPU time of the calling thread, in ms: what the rounds are timed in.
+double thread_cpu_ms();
 
 double median_of(std::vector<double> values);
 
