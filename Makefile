@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: deps build test asan fuzz clean preview play screenshots
+.PHONY: deps build test asan fuzz bench clean preview play screenshots
 
 deps:
 	scripts/install-deps
@@ -32,6 +32,12 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) --target jpeg_fuzzer
 	mkdir -p $(FUZZ_BUILD)/corpus
 	$(FUZZ_BUILD)/fuzz/jpeg_fuzzer $(FUZZ_BUILD)/corpus fuzz/corpus -max_total_time=$(FUZZ_SECONDS) -max_len=16384 -timeout=30 -artifact_prefix=fuzz/crashers/ -print_final_stats=1
+
+# The decoder's speed beside libjpeg-turbo, in one process: the ten backgrounds
+# of graphics.dat and sixteen generated pictures, each figure a settled median.
+bench: deps
+	$(MAKE) build
+	$(BUILD)/bench/jpeg_bench
 
 # PNGs of every picture and sprite, and a contact sheet, into $(BUILD)/preview/.
 preview:
