@@ -1,7 +1,9 @@
 // jpeg_bench: decode speed of the game's JPEG decoder beside libjpeg-turbo, in
 // one process and one run, on the game's ten backgrounds and on sixteen
 // generated pictures; also checks that both decoders agree on every picture.
-// Usage: jpeg_bench [graphics.dat]   (default: the build's play folder)
+// Usage: jpeg_bench [--before] [graphics.dat]   (default: the build's play folder)
+// --before also times decode_jpeg_reference, the straightforward decoder the
+// fast one replaced, so before and after come from the same run.
 #include "jpeg/decode_jpeg.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
@@ -10,6 +12,7 @@
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <string>
 #include <vector>
 
@@ -26,6 +29,7 @@ struct Result {
     int width, height;
     bool timed;
     double ours_ms, theirs_ms;
+    double before_ms;  // the straightforward decoder; 0 when not timed
 };
 
 // Our bitmap against libjpeg's RGB: sizes must match, grey pictures must match
@@ -76,7 +80,7 @@ double megapixels_per_second(int width, int height, double ms)
 
 // Checks and times one picture, printing its line; false when a check failed.
 bool bench_picture(const BenchPicture &picture, const std::string &group, LibjpegDecoder *libjpeg,
-                   const TimingRules &rules, std::vector<Result> *results)
+                   const TimingRules &rules, bool before, std::vector<Result> *results)
 {
     const uint8_t *data = picture.jpeg.data();
     size_t size = picture.jpeg.size();
@@ -109,22 +113,31 @@ bool bench_picture(const BenchPicture &picture, const std::string &group, Libjpe
     double ours_ms = timing.ours.ms_per_decode, theirs_ms = timing.theirs.ms_per_decode;
     double variation = timing.ours.variation > timing.theirs.variation ? timing.ours.variation
                                                                         : timing.theirs.variation;
-    printf("%8.2f %8.2f %7.1f %7.1f %7.2f %4d%s %5.1f%%  %s\n", ours_ms, theirs_ms,
+    printf("%8.2f %8.2f %7.1f %7.1f %7.2f %4d%s %5.1f%%  %s", ours_ms, theirs_ms,
            megapixels_per_second(width, height, ours_ms), megapixels_per_second(width, height, theirs_ms),
            ours_ms / theirs_ms, timing.rounds, timing.settled ? " " : "*", variation * 100, note.c_str());
+    double before_ms = 0;
+    if (before) {
+        int rounds = 0;
+        SideTiming reference = time_single(
+            [&] { destroy_bitmap(decode_jpeg_reference(data, size, nullptr)); }, rules, &rounds);
+        before_ms = reference.ms_per_decode;
+        printf("; before %.2f ms (%.1fx ours)", before_ms, before_ms / ours_ms);
+    }
+    printf("\n");
     fflush(stdout);
 
     // Generated pictures group with and without restarts.
     JpegLayout plain = layout;
     plain.restart_interval = 0;
     std::string kind = group.empty() ? size_text + " " + layout_name(plain) : group;
-    results->push_back({picture.name, kind, width, height, true, ours_ms, theirs_ms});
+    results->push_back({picture.name, kind, width, height, true, ours_ms, theirs_ms, before_ms});
     return true;
 }
 
 // Mean figures per kind of picture, in order of first appearance: the rows of
 // the README's table.
-void print_kinds(const std::vector<Result> &results)
+void print_kinds(const std::vector<Result> &results, bool before)
 {
     std::vector<std::string> kinds;
     for (const Result &r : results) {
@@ -134,18 +147,23 @@ void print_kinds(const std::vector<Result> &results)
         if (!known)
             kinds.push_back(r.kind);
     }
-    printf("\nper picture kind (mean of its pictures)     ours ms   libjpeg-turbo ms   ratio\n");
+    printf("\nper picture kind (mean of its pictures)     ours ms   libjpeg-turbo ms   ratio%s\n",
+           before ? "   before ms" : "");
     for (const std::string &kind : kinds) {
-        double ours = 0, theirs = 0;
+        double ours = 0, theirs = 0, earlier = 0;
         int count = 0;
         for (const Result &r : results) {
             if (r.kind != kind)
                 continue;
             ours += r.ours_ms;
             theirs += r.theirs_ms;
+            earlier += r.before_ms;
             count++;
         }
-        printf("%-40s %10.2f %18.2f %7.2f\n", kind.c_str(), ours / count, theirs / count, ours / theirs);
+        printf("%-40s %10.2f %18.2f %7.2f", kind.c_str(), ours / count, theirs / count, ours / theirs);
+        if (before)
+            printf(" %11.2f", earlier / count);
+        printf("\n");
     }
 }
 
@@ -153,11 +171,13 @@ void print_kinds(const std::vector<Result> &results)
 
 int main(int argc, char **argv)
 {
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        fprintf(stderr, "usage: jpeg_bench [graphics.dat]\n");
+    bool before = argc > 1 && strcmp(argv[1], "--before") == 0;
+    int first = before ? 2 : 1;
+    if (argc > first + 1 || (argc == first + 1 && argv[first][0] == '-')) {
+        fprintf(stderr, "usage: jpeg_bench [--before] [graphics.dat]\n");
         return 2;
     }
-    const char *datafile = argc == 2 ? argv[1] : TABELLONE_GRAPHICS_DAT;
+    const char *datafile = argc == first + 1 ? argv[first] : TABELLONE_GRAPHICS_DAT;
 
     // No screen: bitmaps only, at the depth the decoder makes so nothing is converted.
     if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0) {
@@ -191,12 +211,12 @@ int main(int argc, char **argv)
     std::vector<Result> results;
     bool all_ok = true;
     for (const BenchPicture &picture : backgrounds)
-        all_ok &= bench_picture(picture, "game backgrounds (ten, 800x600)", libjpeg, rules, &results);
+        all_ok &= bench_picture(picture, "game backgrounds (ten, 800x600)", libjpeg, rules, before, &results);
     for (const BenchPicture &picture : generated)
-        all_ok &= bench_picture(picture, "", libjpeg, rules, &results);
+        all_ok &= bench_picture(picture, "", libjpeg, rules, before, &results);
     libjpeg_decoder_destroy(libjpeg);
 
-    print_kinds(results);
+    print_kinds(results, before);
 
     const Result *worst = nullptr;
     for (const Result &r : results)

@@ -99,3 +99,21 @@ PairTiming time_pair(const std::function<void()> &ours, const std::function<void
     result.theirs.ms_per_decode = window_median(theirs_rounds, result.rounds, rules.window);
     return result;
 }
+
+SideTiming time_single(const std::function<void()> &decode, const TimingRules &rules, int *rounds)
+{
+    long count = decodes_per_round(decode, rules.round_ms);
+    std::vector<double> per_round;
+    SideTiming result = {};
+    double start = wall_ms();
+    for (;;) {
+        per_round.push_back(timed_round(decode, count));
+        bool done = settled(per_round, rules, &result.variation);
+        if (done || static_cast<int>(per_round.size()) >= rules.max_rounds ||
+            wall_ms() - start >= rules.max_seconds * 1000)
+            break;
+    }
+    *rounds = static_cast<int>(per_round.size());
+    result.ms_per_decode = window_median(per_round, *rounds, rules.window);
+    return result;
+}

@@ -40,6 +40,9 @@ double window_median(const std::vector<double> &per_round, int end, int window);
 // within the tolerance of one another; writes that spread into *variation.
 bool settled(const std::vector<double> &per_round, const TimingRules &rules, double *variation);
 
+// Times one decoder alone, by the same rounds and stop rule.
+SideTiming time_single(const std::function<void()> &decode, const TimingRules &rules, int *rounds);
+
 // Times `ours` and `theirs` (one decode a call) in alternating rounds.
 PairTiming time_pair(const std::function<void()> &ours, const std::function<void()> &theirs,
                      const TimingRules &rules);
