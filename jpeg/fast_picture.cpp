@@ -9,16 +9,19 @@
 #include <allegro.h>
 
 // Row-major position of each zigzag index: coefficients land where dezigzag would put them.
-static const uint8_t natural_order[64] = {
-     0,  1,  8, 16,  9,  2,  3, 10,
-    17, 24, 32, 25, 18, 11,  4,  5,
-    12, 19, 26, 33, 40, 48, 41, 34,
-    27, 20, 13,  6,  7, 14, 21, 28,
-    35, 42, 49, 56, 57, 50, 43, 36,
-    29, 22, 15, 23, 30, 37, 44, 51,
-    58, 59, 52, 45, 38, 31, 39, 46,
-    53, 60, 61, 54, 47, 55, 62, 63,
+struct NaturalOrder {
+    uint8_t at[64];
 };
+
+static constexpr NaturalOrder invert_zigzag()
+{
+    NaturalOrder order = {};
+    for (int i = 0; i < 64; i++)
+        order.at[zigzag_order[i]] = static_cast<uint8_t>(i);
+    return order;
+}
+
+static constexpr NaturalOrder natural_order = invert_zigzag();
 
 // One component's tables, as decode_block is given them.
 struct ComponentTables {
@@ -70,7 +73,7 @@ static inline __attribute__((always_inline)) int32_t decode_block_bits(
             k += ac.run;
             if (k >= 64)
                 break;
-            block[natural_order[k++]] = ac.value;
+            block[natural_order.at[k++]] = ac.value;
             continue;
         }
         int32_t symbol = lookup_symbol(br, tables->ac);
@@ -92,7 +95,7 @@ static inline __attribute__((always_inline)) int32_t decode_block_bits(
         k += run;
         if (k >= 64)
             break;  // the value falls past the block and is dropped
-        block[natural_order[k++]] = value;
+        block[natural_order.at[k++]] = value;
     }
     inverse_dct_fast(block, tables->quant);
     return 0;
@@ -127,14 +130,7 @@ void decode_picture_fast(JpegDecoder *dec, BITMAP *bitmap)
                                     &lookups[2 + dec->chroma_ac_table],
                                     &dec->quant[dec->chroma_quant]};
 
-    // A three-component scan of another sampling product goes the grey way.
-    int32_t layout = 0;
-    if (dec->component_count == 3 &&
-        (dec->luma_sampling == 1 || dec->luma_sampling == 2 || dec->luma_sampling == 4))
-        layout = dec->luma_sampling;
-    int32_t mcu_w = layout >= 2 ? 16 : 8;
-    int32_t mcu_h = layout == 4 ? 16 : 8;
-    int32_t luma_blocks = layout == 0 ? 1 : layout;
+    McuLayout mcu = mcu_layout(dec);
 
     alignas(32) int32_t y[4][64], cb[64], cr[64];
     const int32_t *const luma_samples[4] = {y[0], y[1], y[2], y[3]};
@@ -142,17 +138,17 @@ void decode_picture_fast(JpegDecoder *dec, BITMAP *bitmap)
 
     BitReader br;
     start_bit_reader(&br, dec->cursor, dec->data_end);
-    for (int32_t mcu_y = 0; mcu_y < dec->height; mcu_y += mcu_h) {
-        for (int32_t mcu_x = 0; mcu_x < dec->width; mcu_x += mcu_w) {
-            for (int32_t i = 0; i < luma_blocks; i++)
+    for (int32_t mcu_y = 0; mcu_y < dec->height; mcu_y += mcu.height) {
+        for (int32_t mcu_x = 0; mcu_x < dec->width; mcu_x += mcu.width) {
+            for (int32_t i = 0; i < mcu.luma_blocks; i++)
                 decode_block_fast(&br, &luma, &pred_y, y[i]);
-            if (layout == 0) {
+            if (mcu.sampling == 0) {
                 write_grey_block(bitmap, &pixels, mcu_x, mcu_y, y[0]);
                 continue;
             }
             decode_block_fast(&br, &chroma, &pred_cb, cb);
             decode_block_fast(&br, &chroma, &pred_cr, cr);
-            write_colour_mcu(bitmap, &pixels, mcu_x, mcu_y, layout, luma_samples, cb, cr);
+            write_colour_mcu(bitmap, &pixels, mcu_x, mcu_y, mcu.sampling, luma_samples, cb, cr);
         }
         if (dec->markers_seen & SEEN_DRI) {
             restart_bit_reader(&br);

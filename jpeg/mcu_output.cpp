@@ -76,18 +76,23 @@ static void put_colour_block(BITMAP *bitmap, const int32_t luma[64], const int32
     }
 }
 
+McuLayout mcu_layout(const JpegDecoder *dec)
+{
+    int32_t sampling = 0;
+    if (dec->component_count == 3 &&
+        (dec->luma_sampling == 1 || dec->luma_sampling == 2 || dec->luma_sampling == 4))
+        sampling = dec->luma_sampling;
+    return McuLayout{sampling, sampling >= 2 ? 16 : 8, sampling == 4 ? 16 : 8,
+                     sampling == 0 ? 1 : sampling};
+}
+
 void decode_picture(JpegDecoder *dec, BITMAP *bitmap)
 {
     int32_t y0[64], y1[64], y2[64], y3[64], cb[64], cr[64];
     Predictors pred = {0, 0, 0};
 
-    // A three-component scan of another sampling product goes the grey way.
-    int layout = 0;
-    if (dec->component_count == 3 &&
-        (dec->luma_sampling == 1 || dec->luma_sampling == 2 || dec->luma_sampling == 4))
-        layout = dec->luma_sampling;
-    int mcu_w = layout >= 2 ? 16 : 8;
-    int mcu_h = layout == 4 ? 16 : 8;
+    McuLayout mcu = mcu_layout(dec);
+    int layout = mcu.sampling, mcu_w = mcu.width, mcu_h = mcu.height;
 
     start_bits(dec);
     int32_t mcu_x = 0, mcu_y = 0;

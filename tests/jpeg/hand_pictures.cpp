@@ -23,21 +23,6 @@ int blocks_per_mcu(const HandPicture &p)
     return l == 0 ? 1 : l + 2;
 }
 
-static void put_dht_segment(Bytes &b, const std::vector<HuffmanSpec> &tables)
-{
-    int length = 2;
-    for (const HuffmanSpec &t : tables)
-        length += 17 + static_cast<int>(t.symbols.size());
-    b.push_back(0xFF);
-    b.push_back(0xC4);
-    put16(b, length);
-    for (const HuffmanSpec &t : tables) {
-        b.push_back(static_cast<uint8_t>(t.class_id));
-        b.insert(b.end(), t.counts, t.counts + 16);
-        b.insert(b.end(), t.symbols.begin(), t.symbols.end());
-    }
-}
-
 Bytes build_hand_picture(const HandPicture &p)
 {
     Bytes s;
@@ -55,7 +40,7 @@ Bytes build_hand_picture(const HandPicture &p)
     // The decoder's four tables after every segment, and the codes that reach them.
     std::vector<TableEntry> tables[4];
     for (const std::vector<HuffmanSpec> &segment : p.dht_segments) {
-        put_dht_segment(s, segment);
+        put_dht(s, segment);
         for (const HuffmanSpec &t : segment)
             load_table(&tables[((t.class_id >> 4) & 1) * 2 + (t.class_id & 1)], t);
     }

@@ -76,7 +76,7 @@ struct HuffmanSpec {
     std::vector<uint8_t> symbols;
 };
 
-inline void put_dht(Bytes &b, std::initializer_list<HuffmanSpec> tables)
+inline void put_dht(Bytes &b, const std::vector<HuffmanSpec> &tables)
 {
     int length = 2;
     for (const HuffmanSpec &t : tables)
