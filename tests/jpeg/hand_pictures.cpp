@@ -242,17 +242,17 @@ HandPicture random_table_picture(TestRng &rng)
     for (int seg = 0; seg < segments; seg++) {
         std::vector<HuffmanSpec> segment;
         for (int t = 0; t < 4; t++) {
-            HuffmanSpec spec = {(t >> 1) << 4 | (t & 1), {0}, {}};
+            HuffmanSpec table = {(t >> 1) << 4 | (t & 1), {0}, {}};
             int total = 0, budget = seg == 0 ? 256 : 1 + static_cast<int>(rng.below(12));
             for (int l = 0; l < 16; l++) {
                 int count = rng.chance(30) ? static_cast<int>(rng.below(1u << std::min(l + 2, 6))) : 0;
                 count = std::min(count, budget - total);
-                spec.counts[l] = static_cast<uint8_t>(count);
+                table.counts[l] = static_cast<uint8_t>(count);
                 total += count;
             }
             for (int i = 0; i < total; i++)
-                spec.symbols.push_back(static_cast<uint8_t>(rng.chance(50) ? rng.below(16) : rng.next()));
-            segment.push_back(spec);
+                table.symbols.push_back(static_cast<uint8_t>(rng.chance(50) ? rng.below(16) : rng.next()));
+            segment.push_back(table);
         }
         p.dht_segments.push_back(segment);
     }
