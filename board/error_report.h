@@ -1,0 +1,10 @@
+// Messages for the operator: each goes to standard error and, with its date
+// and time, to a plain text file in the game's folder that anyone can open.
+#pragma once
+
+extern const char *const errors_file_name;   // "tabellone-errori.txt"
+
+// Writes "tabellone: <message>" on standard error and appends
+// "YYYY-MM-DD HH:MM:SS <message>" with CR LF to the errors file. A failure to
+// write the file is not reported again (there is nowhere left to say it).
+void report_error(const char *format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,0 +1,9 @@
+// Local time with its offset from UTC, as the records write it.
+#pragma once
+
+#include <time.h>
+
+#include <string>
+
+// ISO 8601 local time with offset, to the second: "2026-12-09T10:11:12+01:00".
+std::string local_time_iso(time_t when);
