@@ -1,6 +1,7 @@
 // The prize board: prize vocabulary, random deal, reveals, and the cell images that follow them.
 #include "board/board.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 
 const char *const prize_names[PRIZE_TYPE_COUNT] = {
@@ -80,4 +81,26 @@ void reveal_cell(int32_t index)
     cell.revealed = 1;
     selected_prize = cell.type;
     set_cell_image(index, prize_images[cell.type]);
+}
+
+bool board_could_be_dealt(const PrizeBoard &board, char *reason, size_t reason_size)
+{
+    int per_type[PRIZE_TYPE_COUNT] = {};
+    int uncovered_empty = 0;
+    for (const BoardCell &cell : board.cells) {
+        per_type[cell.type]++;
+        uncovered_empty += cell.type == EMPTY_SQUARE && cell.revealed;
+    }
+    for (PrizeType t = 0; t < PRIZE_TYPE_COUNT; t++)
+        if (per_type[t] != prize_counts[t]) {
+            snprintf(reason, reason_size, "holds %d squares of \"%s\" where a board has %d",
+                     per_type[t], prize_names[t], (int)prize_counts[t]);
+            return false;
+        }
+    if (uncovered_empty < SQUARES_REVEALED_BY_DEAL) {
+        snprintf(reason, reason_size, "has only %d uncovered empty squares where a deal opens %d",
+                 uncovered_empty, (int)SQUARES_REVEALED_BY_DEAL);
+        return false;
+    }
+    return true;
 }

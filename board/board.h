@@ -1,6 +1,7 @@
 // The prize board: 100 squares hiding eleven prizes, its random deal and its reveals.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 struct BITMAP;
@@ -40,6 +41,11 @@ extern BITMAP *prize_images[PRIZE_TYPE_COUNT];
 // them over with link_cell_images; unlinked slots are simply not written.
 void link_cell_images(void **slots[BOARD_SIZE]);
 void set_cell_image(int index, BITMAP *image);
+
+// True when the board is one the game could have dealt and then played:
+// exactly the counts of prize_counts per type and at least the deal's 15
+// uncovered empty squares. Otherwise false, with the reason.
+bool board_could_be_dealt(const PrizeBoard &board, char *reason, size_t reason_size);
 
 int random_square();
 void deal_board();

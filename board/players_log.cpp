@@ -2,29 +2,53 @@
 #include "board/players_log.h"
 
 #include <errno.h>
-#include <stdio.h>
 #include <string.h>
 
 #include "board/board.h"
 #include "board/durable_file.h"
+#include "board/error_report.h"
 
 char form_text[FORM_FIELD_COUNT][FORM_TEXT_BYTES];
 const char *const players_log_name = "players.txt";
 
-// A field is read up to its terminator, and never past the end of its buffer.
-static int field_length(int field)
+std::string form_field(int field)
 {
-    return (int)strnlen(form_text[field], FORM_TEXT_BYTES);
+    return std::string(form_text[field], strnlen(form_text[field], FORM_TEXT_BYTES));
 }
 
-void log_play()
+bool prepare_play_line(PlayLine *play)
 {
-    // Three full fields, the longest prize name, the separators and the line end fit with room to spare.
-    char line[FORM_FIELD_COUNT * FORM_TEXT_BYTES + 32];
-    int n = snprintf(line, sizeof line, "%.*s, %.*s, %.*s, %s\r\n",
-                     field_length(0), form_text[0], field_length(1), form_text[1],
-                     field_length(2), form_text[2], prize_names[selected_prize]);
-    if (!append_file_durably(players_log_name, line, (size_t)n))
-        fprintf(stderr, "tabellone: cannot write to %s: %s; this play is not logged\n",
-                players_log_name, strerror(errno));
+    play->line = form_field(0) + ", " + form_field(1) + ", " + form_field(2) + ", "
+                 + prize_names[selected_prize] + "\r\n";
+    AppendPoint point;
+    if (!find_append_point(players_log_name, &point)) {
+        report_error("cannot read %s: %s; this play is not logged", players_log_name, strerror(errno));
+        return false;
+    }
+    play->size_before = point.size;
+    play->bytes = point.line_break + play->line;
+    return true;
+}
+
+bool write_play_line(const PlayLine &play)
+{
+    switch (append_at_durably(players_log_name, play.size_before, play.bytes)) {
+    case APPEND_WRITTEN:
+    case APPEND_ALREADY_THERE:
+        return true;
+    case APPEND_CONFLICT:
+        report_error("%s changed while the game was writing it (it no longer has %ld bytes); this play is not logged",
+                     players_log_name, play.size_before);
+        return false;
+    case APPEND_FAILED:
+        break;
+    }
+    report_error("cannot write to %s: %s; this play is not logged", players_log_name, strerror(errno));
+    return false;
+}
+
+bool log_play()
+{
+    PlayLine play;
+    return prepare_play_line(&play) && write_play_line(play);
 }

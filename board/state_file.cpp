@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "board/durable_file.h"
+#include "board/error_report.h"
 
 const char state_letters[15] = "gvnabrxGVNABRX";
 const char *const state_file_name = "state.dat";
@@ -26,7 +27,38 @@ PrizeType letter_type(int letter)
     return found && found < state_letters + PRIZE_TYPE_COUNT ? (PrizeType)(found - state_letters) : -1;
 }
 
-void save_board_state()
+std::string board_letters(const PrizeBoard &board)
+{
+    std::string letters;
+    for (const BoardCell &cell : board.cells)
+        letters += cell_letter(cell.type, cell.revealed);
+    return letters;
+}
+
+bool board_from_letters(const std::string &letters, PrizeBoard *board)
+{
+    if (letters.size() != BOARD_SIZE)
+        return false;
+    for (int i = 0; i < BOARD_SIZE; i++) {
+        PrizeType type = letter_type((unsigned char)letters[i]);
+        if (type < 0)
+            return false;
+        board->cells[i].type = type;
+        board->cells[i].revealed = isupper((unsigned char)letters[i]) ? 1 : 0;
+    }
+    return true;
+}
+
+void apply_board(const PrizeBoard &board)
+{
+    for (int i = 0; i < BOARD_SIZE; i++) {
+        const BoardCell &cell = board.cells[i];
+        prize_board.cells[i] = cell;
+        set_cell_image(i, cell.revealed ? prize_images[cell.type] : cover_image);
+    }
+}
+
+bool save_board_state()
 {
     // The line ends are written as bytes, so the file is the same on every platform.
     char bytes[STATE_FILE_BYTES];
@@ -39,9 +71,10 @@ void save_board_state()
         bytes[n++] = '\r';
         bytes[n++] = '\n';
     }
-    if (!replace_file_durably(state_file_name, bytes, sizeof bytes))
-        fprintf(stderr, "tabellone: cannot save %s: %s; the previous file is kept\n",
-                state_file_name, strerror(errno));
+    if (replace_file_durably(state_file_name, bytes, sizeof bytes))
+        return true;
+    report_error("cannot save %s: %s; the previous file is kept", state_file_name, strerror(errno));
+    return false;
 }
 
 // Reads the 100 square letters, skipping white space after each row as "\n" in formatted input does.
@@ -77,26 +110,34 @@ static bool read_squares(FILE *file, BoardCell squares[BOARD_SIZE], char *reason
     return true;
 }
 
-void load_board_state()
+StateReading read_board_state(PrizeBoard *board, char *reason, size_t reason_size)
 {
     FILE *file = fopen(state_file_name, "rb");
     if (!file) {
-        // No file is the ordinary first start; anything else is worth a word to the operator.
-        if (errno != ENOENT)
-            fprintf(stderr, "tabellone: cannot open %s: %s; keeping the new board\n",
-                    state_file_name, strerror(errno));
-        return;
+        if (errno == ENOENT)
+            return STATE_MISSING;
+        snprintf(reason, reason_size, "cannot be opened (%s)", strerror(errno));
+        return STATE_REFUSED;
     }
-    BoardCell squares[BOARD_SIZE];
-    char reason[128];
-    bool ok = read_squares(file, squares, reason, sizeof reason);
+    bool ok = read_squares(file, board->cells, reason, reason_size);
     fclose(file);
-    if (!ok) {
-        fprintf(stderr, "tabellone: %s refused: it %s; keeping the new board\n", state_file_name, reason);
-        return;
-    }
-    for (int i = 0; i < BOARD_SIZE; i++) {
-        prize_board.cells[i] = squares[i];
-        set_cell_image(i, squares[i].revealed ? prize_images[squares[i].type] : cover_image);
+    if (!ok)
+        return STATE_REFUSED;
+    return board_could_be_dealt(*board, reason, reason_size) ? STATE_READ : STATE_REFUSED;
+}
+
+void load_board_state()
+{
+    PrizeBoard board;
+    char reason[160];
+    switch (read_board_state(&board, reason, sizeof reason)) {
+    case STATE_READ:
+        apply_board(board);
+        break;
+    case STATE_MISSING:
+        break;
+    case STATE_REFUSED:
+        report_error("%s refused: it %s; keeping the board in play", state_file_name, reason);
+        break;
     }
 }

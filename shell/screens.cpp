@@ -1,6 +1,8 @@
 // The four screens every player passes: title, form, board and result.
 #include "shell/screens.h"
 
+#include "board/records.h"
+
 bool title_screen()
 {
     show_background(0);
@@ -26,6 +28,8 @@ bool board_screen()
             break;
     }
     reveal_cell(r);
+    // Recorded before the player sees it, so a play seen is never lost.
+    record_play(r);
 
     // Draw the board once more so the square shows its prize during the pause.
     DIALOG_PLAYER *player = init_dialog(board_dialog, -1);

@@ -38,7 +38,7 @@ TEST_F(PlayersLog, LinesAreAppendedInPlayOrderAfterEarlierContent)
     play("Anna", "Rossi", "3331234567", 0);
     play("Luca", "Bianchi, jr", "", 5);
     EXPECT_EQ(read_file("players.txt"),
-              "earlier, content\r\nno line end"
+              "earlier, content\r\nno line end\r\n"
               "Anna, Rossi, 3331234567, Poltrona\r\n"
               "Luca, Bianchi, jr, , Telefono\r\n");
 }

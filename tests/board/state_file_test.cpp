@@ -14,9 +14,10 @@
 
 namespace {
 
-// Rows of a hand-made board: a row of "Niente" with one open square, prizes, an open prize.
+// Rows of a hand-made board a deal could have given, after a few plays: the
+// eleven prizes, one of them open, and more than the deal's 15 open empty squares.
 const char *const known_rows[10] = {
-    "xxXxxrxxxx", "gxxxxxxxxx", "xxxxxxxxxv", "xxnxxxXxxx", "xxxxaxxxxx",
+    "xxXxxrxxxx", "gxxxxxxxxx", "XXXXXxxxxv", "xxnxxxXxxx", "xxxxaxxxxx",
     "xbxxxxxxXx", "xxxxxxxrxx", "rrxXxxxxxx", "xxxxxxxxxr", "XXXXXgxxxX",
 };
 
@@ -114,15 +115,15 @@ TEST_F(StateFile, LineEndsMayBeAnyRunOfWhiteSpaceOrNone)
 
 TEST_F(StateFile, ALoadedBoardReplacesTheWholeDealAndMayBeUsedUp)
 {
-    std::string used_up(100, 'X');
-    used_up[0] = 'G';
-    used_up[55] = 'R';
+    std::string used_up = rows_joined_by("");
+    for (char &c : used_up)
+        c = (char)toupper(c);
     ASSERT_EQ(load(used_up), "");
     EXPECT_TRUE(board_exhausted());
-    EXPECT_EQ(prize_board.cells[0].type, 0);
-    EXPECT_EQ(prize_board.cells[55].type, 5);
+    EXPECT_EQ(prize_board.cells[10].type, 0);
+    EXPECT_EQ(prize_board.cells[5].type, 5);
 
-    ASSERT_EQ(load(std::string(100, 'x')), "");   // covers the 15 squares the deal had opened
+    ASSERT_EQ(load(rows_joined_by("")), "");   // covers the squares the deal had opened
     EXPECT_FALSE(board_exhausted());
     EXPECT_TRUE(images.follow_board());
 }
@@ -136,6 +137,10 @@ TEST_F(StateFile, AFileThatIsNotABoardIsRefusedWholeWithOneLine)
     nul[3] = '\0';
     std::string accented = good;
     accented[20] = '\xE9';
+    std::string third_chair = good;      // a "Niente" becomes a third "Poltrona"
+    third_chair[13] = 'g';
+    std::string few_open = rows_joined_by("");
+    few_open.replace(20, 5, "xxxxx");    // 10 open empty squares where a deal opens 15
     const std::string refused[] = {
         "",
         good.substr(0, 60),                 // ends early, mid-row
@@ -143,6 +148,7 @@ TEST_F(StateFile, AFileThatIsNotABoardIsRefusedWholeWithOneLine)
         bad_letter, nul, accented,
         " " + good,                         // white space before the first square is a square
         "xxxxxxxxx\r\n" + good,             // a row of nine shifts a line end into a square
+        std::string(100, 'g'), std::string(100, 'x'), third_chair, few_open,
     };
     PrizeBoard dealt = prize_board;
     void *cells_before[BOARD_SIZE];
@@ -160,6 +166,8 @@ TEST_F(StateFile, AFileThatIsNotABoardIsRefusedWholeWithOneLine)
     }
     EXPECT_NE(load(good.substr(0, 60)).find("ends after 50 of 100 squares"), std::string::npos);
     EXPECT_NE(load(bad_letter).find("byte 0x71 at offset 57"), std::string::npos);
+    EXPECT_NE(load(third_chair).find("holds 3 squares of \"Poltrona\" where a board has 2"), std::string::npos);
+    EXPECT_NE(load(few_open).find("has only 10 uncovered empty squares where a deal opens 15"), std::string::npos);
 }
 
 TEST_F(StateFile, AMissingFileKeepsTheDealQuietly)

@@ -1,0 +1,34 @@
+// The records of the draw kept in step: the journal first, then players.txt,
+// then state.dat, so that a play the player has seen is never lost and a
+// prize is never given twice, whatever stops the game between the writes.
+#pragma once
+
+#include <string>
+
+// At start-up, after the start-up deal: reads the journal, completes a play
+// that a crash cut short (exactly once), settles the board between state.dat
+// and the journal (the journal wins), journals a fresh deal when one is used,
+// and records the start of the run. False, with the reason, when the journal
+// cannot be read or written: the game must not run without its records.
+bool restore_records(std::string *reason);
+
+// Journals the deal just made, with why it was made.
+bool record_deal(const char *why);
+
+// Records the play whose square reveal_cell has just uncovered: the journal,
+// then players.txt, then state.dat, each synced. False when any of them could
+// not be written (the operator has been told): the player still sees the
+// result, then the game stops.
+bool record_play(int square);
+
+// True once a deal or a play of this run could not be recorded: the game must
+// stop after the current player.
+bool records_failing();
+
+// Journals the end of the run; `clean` is false when the game stops because
+// its records could not be written.
+void record_run_ended(const char *why, bool clean);
+
+// The pause the tests put between the writes of a play, in milliseconds:
+// the environment's TABELLONE_TEST_RECORD_PAUSE_MS, 0 when unset.
+int test_record_pause_ms();
