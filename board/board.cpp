@@ -1,7 +1,7 @@
 // The prize board: prize vocabulary, random deal, reveals, and the cell images that follow them.
 #include "board/board.h"
 
-#include <stdlib.h>
+#include "board/random_source.h"
 
 const char *const prize_names[PRIZE_TYPE_COUNT] = {
     "Poltrona", "Borsa", "Monopattino", "Asciugamani", "Tenda", "Telefono", "Niente",
@@ -32,7 +32,7 @@ void set_cell_image(int index, BITMAP *image)
 
 int random_square()
 {
-    return rand() % BOARD_SIZE;
+    return random_below(BOARD_SIZE);
 }
 
 void deal_board()

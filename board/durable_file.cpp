@@ -14,6 +14,12 @@
 #include <unistd.h>
 #endif
 
+// Windows opens files in text mode unless told otherwise, and would turn each
+// LF of a CR LF line into another CR LF.
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+
 static bool write_all(int fd, const char *bytes, size_t size)
 {
     while (size > 0) {
@@ -69,7 +75,7 @@ static void sync_folder_of(const std::string &path)
 bool replace_file_durably(const char *path, const char *bytes, size_t size)
 {
     std::string temporary = std::string(path) + ".tmp";
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_BINARY, 0644);
     if (fd < 0)
         return false;
     bool ok = write_all(fd, bytes, size) && fsync(fd) == 0;
@@ -86,7 +92,7 @@ bool replace_file_durably(const char *path, const char *bytes, size_t size)
 
 bool append_file_durably(const char *path, const char *bytes, size_t size)
 {
-    int fd = open(path, O_WRONLY | O_CREAT | O_APPEND, 0644);
+    int fd = open(path, O_WRONLY | O_CREAT | O_APPEND | O_BINARY, 0644);
     if (fd < 0)
         return false;
     bool ok = write_all(fd, bytes, size) && fsync(fd) == 0;
