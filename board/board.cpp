@@ -3,6 +3,7 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include "board/random_source.h"
 
 const char *const prize_names[PRIZE_TYPE_COUNT] = {
     "Poltrona", "Borsa", "Monopattino", "Asciugamani", "Tenda", "Telefono", "Niente",
@@ -33,7 +34,7 @@ void set_cell_image(int index, BITMAP *image)
 
 int random_square()
 {
-    return rand() % BOARD_SIZE;
+    return random_below(BOARD_SIZE);
 }
 
 void deal_board()

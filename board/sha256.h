@@ -5,5 +5,6 @@
 
 #include <string>
 
-// The digest of the bytes as 64 lower-case hexadecimal digits.
+// The digest of the bytes as 64 lower-case hexadecimal digits; empty if the
+// library fails, which then matches no digest.
 std::string sha256_hex(const void *bytes, size_t size);

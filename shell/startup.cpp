@@ -3,7 +3,6 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <time.h>
 
 #include "shell/screens.h"
 
@@ -50,7 +49,6 @@ void init_system()
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     text_mode(-1);
 #pragma GCC diagnostic pop
-    srand((unsigned)time(NULL));
 }
 
 void shutdown_system()

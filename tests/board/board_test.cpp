@@ -1,10 +1,9 @@
 // The deal, the reveals and the cell images of the prize board.
-#include <stdlib.h>
-
 #include <gtest/gtest.h>
 
 #include "board/board.h"
 #include "cell_images.h"
+#include "seeded_random.h"
 
 namespace {
 
@@ -27,8 +26,9 @@ MakeUp make_up()
 TEST(Deal, EveryFreshBoardHoldsTheElevenPrizesAndFifteenOpenEmptySquares)
 {
     CellImages images;
+    SeededRandom seeded(0);
     for (unsigned seed = 0; seed < 500; seed++) {
-        srand(seed);
+        seeded.reseed(seed);
         deal_board();
         MakeUp m = make_up();
         for (int t = 0; t < PRIZE_TYPE_COUNT; t++)
@@ -46,12 +46,12 @@ TEST(Deal, EveryFreshBoardHoldsTheElevenPrizesAndFifteenOpenEmptySquares)
 TEST(Deal, TheSameSeedDealsTheSameBoard)
 {
     CellImages images;
-    srand(20261208);
+    SeededRandom seeded(20261208);
     deal_board();
     PrizeBoard first = prize_board;
-    srand(99);
+    seeded.reseed(99);
     deal_board();
-    srand(20261208);
+    seeded.reseed(20261208);
     deal_board();
     for (int i = 0; i < BOARD_SIZE; i++) {
         EXPECT_EQ(prize_board.cells[i].type, first.cells[i].type) << i;
@@ -62,7 +62,7 @@ TEST(Deal, TheSameSeedDealsTheSameBoard)
 TEST(Deal, ASecondDealLeavesNoImageOfTheFirst)
 {
     CellImages images;
-    srand(7);
+    SeededRandom seeded(7);
     deal_board();
     for (int i = 0; i < BOARD_SIZE; i++)
         if (!prize_board.cells[i].revealed)
@@ -86,7 +86,7 @@ TEST(Deal, PrizeNamesAndCountsAreTheGamesOwn)
 TEST(Reveal, TheBoardIsUsedUpExactlyAtThe85thReveal)
 {
     CellImages images;
-    srand(3);
+    SeededRandom seeded(3);
     deal_board();
     int reveals = 0;
     for (int i = 0; i < BOARD_SIZE; i++) {
@@ -103,7 +103,7 @@ TEST(Reveal, TheBoardIsUsedUpExactlyAtThe85thReveal)
 TEST(Reveal, ARevealSetsTheSelectedPrizeAndTheCellImage)
 {
     CellImages images;
-    srand(11);
+    SeededRandom seeded(11);
     deal_board();
     int prize_square = -1, empty_square = -1;
     for (int i = 0; i < BOARD_SIZE; i++) {
@@ -130,15 +130,16 @@ TEST(Reveal, ARevealSetsTheSelectedPrizeAndTheCellImage)
 TEST(Reveal, RandomRevealsTakeOnlyCoveredSquaresOfTheType)
 {
     CellImages images;
-    srand(5);
+    SeededRandom seeded(5);
     deal_board();
     reveal_random_cells(0, EMPTY_SQUARE);
     reveal_random_cells(-3, EMPTY_SQUARE);
     EXPECT_EQ(make_up().revealed, 15);
     reveal_random_cells(5, 5);   // every "Telefono" of the board
     for (const BoardCell &cell : prize_board.cells) {
-        if (cell.type == 5)
+        if (cell.type == 5) {
             EXPECT_EQ(cell.revealed, 1);
+        }
     }
     EXPECT_EQ(make_up().revealed, 20);
     EXPECT_TRUE(images.follow_board());

@@ -11,6 +11,7 @@
 #include "board/state_file.h"
 #include "cell_images.h"
 #include "scratch_folder.h"
+#include "seeded_random.h"
 
 namespace {
 
@@ -32,11 +33,11 @@ std::string rows_joined_by(const char *line_end)
 class StateFile : public ScratchFolder {
 protected:
     CellImages images;
+    SeededRandom seeded{42};
 
     void SetUp() override
     {
         ScratchFolder::SetUp();
-        srand(42);
         deal_board();
     }
 
@@ -85,7 +86,7 @@ TEST_F(StateFile, ADealRoundTripsWithTypesFlagsAndImages)
 {
     PrizeBoard dealt = prize_board;
     save_board_state();
-    srand(1234);
+    seeded.reseed(1234);
     deal_board();
     ASSERT_EQ(load(read_file("state.dat")), "");
     for (int i = 0; i < BOARD_SIZE; i++) {
@@ -105,7 +106,7 @@ TEST_F(StateFile, LineEndsMayBeAnyRunOfWhiteSpaceOrNone)
         spaced += std::string(row) + " \t\r\n\n\v\f";
     for (const std::string &bytes : {rows_joined_by("\r\n"), rows_joined_by("\n"), rows_joined_by(""), spaced,
                                      rows_joined_by("\r\n") + "anything after the board \x01"}) {
-        srand(9);
+        seeded.reseed(9);
         deal_board();
         ASSERT_EQ(load(bytes), "");
         EXPECT_EQ(board_letters(), expected);

@@ -8,6 +8,7 @@
 
 #include "board/players_log.h"
 #include "shell/screens.h"
+#include "tests/board/seeded_random.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ TEST_F(Dialogs, BoardCellsFollowDealsAndReveals)
 {
     for (int i = 0; i < BOARD_SIZE; i++)
         ASSERT_EQ(board_dialog[i].dp, cover_image) << "before the first deal, cell " << i;
-    srand(7);
+    SeededRandom seeded(7);
     deal_board();
     expect_cells_follow_board();
     int covered = 0;
