@@ -2,7 +2,7 @@
 #include "board/board.h"
 
 #include <stdio.h>
-#include <stdlib.h>
+
 #include "board/random_source.h"
 
 const char *const prize_names[PRIZE_TYPE_COUNT] = {

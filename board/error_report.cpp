@@ -26,7 +26,10 @@ void report_error(const char *format, ...)
     int n = local_calendar_time(time(NULL), &now)
                 ? snprintf(line, sizeof line, "%04d-%02d-%02d %02d:%02d:%02d %s\r\n", now.tm_year + 1900,
                            now.tm_mon + 1, now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec, message)
-                : snprintf(line, sizeof line, "????-??-?? ??:??:?? %s\r\n", message);
+                : snprintf(line, sizeof line, "(time unknown) %s\r\n", message);
     // The file is best effort: its own failure has nowhere else to go.
-    append_file_durably(errors_file_name, line, (size_t)n);
+    AppendPoint point;
+    if (n > 0 && find_append_point(errors_file_name, &point))
+        append_at_durably(errors_file_name, point.size,
+                          point.line_break + std::string(line, (size_t)n < sizeof line ? (size_t)n : sizeof line - 1));
 }

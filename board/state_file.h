@@ -3,6 +3,8 @@
 
 #include <stddef.h>
 
+#include <string>
+
 #include "board/board.h"
 
 extern const char state_letters[15];   // "gvnabrxGVNABRX"

@@ -4,10 +4,10 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "board/error_report.h"
 #include "shell/screens.h"
 
 const char *const game_name = "Tabellone";
-static const char message_prefix[] = "tabellone";   // like the board's own messages
 
 // The library keeps the icon of its X11 windows here; it reads it when the
 // window is created, so it must be set before install_allegro.
@@ -62,15 +62,15 @@ void shutdown_system()
 
 void stop_program(const char *format, ...)
 {
-    unload_assets();
-    shutdown_system();
-    // The message is written after the library has let go of the display, so
-    // that it is the last word on the terminal.
+    char message[1024];
     va_list args;
     va_start(args, format);
-    fprintf(stderr, "%s: ", message_prefix);
-    vfprintf(stderr, format, args);
-    fputc('\n', stderr);
+    vsnprintf(message, sizeof message, format, args);
     va_end(args);
+    unload_assets();
+    shutdown_system();
+    // Reported after the library has let go of the display, so that it is the
+    // last word on the terminal; the errors file keeps it for the operator.
+    report_error("%s", message);
     exit(1);
 }
