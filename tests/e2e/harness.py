@@ -352,7 +352,7 @@ class Game:
     captured to sound.wav or, with sound=False, without any sound device;
     allegro_config goes into the library's configuration file."""
 
-    def __init__(self, display, content, workdir, files=DATAFILES, sound=True, allegro_config=""):
+    def __init__(self, display, content, workdir, files=DATAFILES, sound=True, allegro_config="", env=None):
         self.display, self.content, self.workdir = display, content, workdir
         for name in files:
             shutil.copy(content.datafile(name), os.path.join(workdir, name))
@@ -363,7 +363,7 @@ class Game:
             f.write(ALSA_CAPTURE % self.sound_file if sound else ALSA_MISSING)
         with open(os.path.join(home, ".allegrorc"), "w") as f:
             f.write(allegro_config + ("" if sound else ALLEGRO_ALSA_ONLY))
-        self.env = dict(display.env, HOME=home)
+        self.env = dict(display.env, HOME=home, **(env or {}))
         self.process = None
         self.stderr = None
 
@@ -622,17 +622,20 @@ class Session:
         self.content = Content(build_dir, self.scratch)
         self.display = Display()
         self.games = []
+        self.cleanups = []      # run at close, last first (a file system to unmount)
 
-    def new_game(self, files=DATAFILES, workdir=None, sound=True, allegro_config=""):
+    def new_game(self, files=DATAFILES, workdir=None, sound=True, allegro_config="", env=None):
         if workdir is None:
             workdir = tempfile.mkdtemp(prefix="run-", dir=self.scratch)
-        game = Game(self.display, self.content, workdir, files, sound, allegro_config)
+        game = Game(self.display, self.content, workdir, files, sound, allegro_config, env)
         self.games.append(game)
         return game
 
     def close(self, keep):
         for game in self.games:
             game.kill()
+        for cleanup in reversed(self.cleanups):
+            cleanup()
         self.display.close()
         if not keep:
             shutil.rmtree(self.scratch, ignore_errors=True)

@@ -14,8 +14,12 @@ import traceback
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from harness import Failure, Session, run_with_timeout  # noqa: E402
+import record_scenarios  # noqa: E402
 import scenarios  # noqa: E402
 import screens_tour  # noqa: E402
+
+
+SKIPPED = 77   # the exit status CTest counts as skipped
 
 
 def run_one(build_dir, function, keep):
@@ -25,6 +29,9 @@ def run_one(build_dir, function, keep):
         run_with_timeout(150)
         function(session)
         ok = True
+    except record_scenarios.Skip as reason:
+        print("SKIP %s: %s" % (function.__name__, reason))
+        ok = SKIPPED
     except Failure as failure:
         print("FAIL %s: %s" % (function.__name__, failure))
     except Exception:
@@ -33,9 +40,9 @@ def run_one(build_dir, function, keep):
     finally:
         run_with_timeout(0)
         session.close(keep=keep or not ok)
-    if ok:
+    if ok is True:
         print("PASS %s" % function.__name__)
-    else:
+    elif ok is False:
         print("     scratch kept in %s" % session.scratch)
     return ok
 
@@ -58,14 +65,17 @@ def main():
             session.close(keep=args.keep)
         return 0
 
-    by_name = {f.__name__: f for f in scenarios.SCENARIOS}
+    every = scenarios.SCENARIOS + record_scenarios.SCENARIOS
+    by_name = {f.__name__: f for f in every}
     unknown = [n for n in args.names if n not in by_name]
     if unknown:
         print("unknown scenarios: %s" % ", ".join(unknown))
         return 2
-    chosen = scenarios.SCENARIOS if args.all else [by_name[n] for n in args.names]
+    chosen = every if args.all else [by_name[n] for n in args.names]
     results = [run_one(build_dir, f, args.keep) for f in chosen]
-    return 0 if all(results) else 1
+    if any(r is False for r in results):
+        return 1
+    return SKIPPED if results and all(r == SKIPPED for r in results) else 0
 
 
 if __name__ == "__main__":

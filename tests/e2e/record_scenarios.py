@@ -1,0 +1,199 @@
+"""End-to-end scenarios of the records under faults: the game killed at each
+moment of a play, a full disk, a folder that turns read-only, and a second
+copy started in the same folder."""
+import os
+import signal
+import subprocess
+import time
+
+from harness import Failure, check, parse_state, state_text
+from scenarios import KNOWN_BOARD, POLTRONA_SQUARE, expect_clean_exit, reach_board
+
+JOURNAL = "tabellone-registro.jsonl"
+PLAYER = ("Mario", "Rossi", "Milano")
+PLAYER_LINE = b"Mario, Rossi, Milano, Poltrona\r\n"
+# Between the writes of a play the game waits this long, so a kill can land there.
+RECORD_PAUSE = {"TABELLONE_TEST_RECORD_PAUSE_MS": "1500"}
+
+
+class Skip(Exception):
+    """A scenario that cannot run on this machine (run_e2e reports it as skipped)."""
+
+
+def size_of(game, name):
+    try:
+        return os.path.getsize(game.path(name))
+    except FileNotFoundError:
+        return 0
+
+
+def wait_until(condition, what, timeout=10):
+    deadline = time.monotonic() + timeout
+    while not condition():
+        check(time.monotonic() < deadline, "no %s after %d s" % (what, timeout))
+        time.sleep(0.005)
+
+
+def kill_hard(game):
+    game.process.send_signal(signal.SIGKILL)
+    game.process.wait()
+    game.stderr.close()
+
+
+def restart(session, game):
+    """The game started again in the same folder; it settles its records before the title."""
+    again = session.new_game(workdir=game.workdir).start()
+    again.wait_title()
+    return again
+
+
+def journal_has_play(game):
+    return b'"event":"play"' in game.read(JOURNAL) if game.exists(JOURNAL) else False
+
+
+def poltrona_shown(game):
+    return game.exists("state.dat") and parse_state(game.read("state.dat"))[POLTRONA_SQUARE] == (0, 1)
+
+
+def killed_during_a_play_is_recorded_once(session):
+    """kill -9 after the journal, after players.txt, during the pause and on
+    the result screen: after a restart the play is in both files exactly once,
+    and the square it uncovered cannot be won again."""
+    moments = [
+        ("between the journal and players.txt", RECORD_PAUSE, lambda g: journal_has_play(g)),
+        ("between players.txt and state.dat", RECORD_PAUSE, lambda g: size_of(g, "players.txt") > 0),
+        ("during the pause", None, poltrona_shown),
+        ("on the result screen", None, None),
+    ]
+    for when, env, moment in moments:
+        game = session.new_game(env=env)
+        with open(game.path("state.dat"), "wb") as f:
+            f.write(state_text(KNOWN_BOARD))
+        game.start()
+        reach_board(game, PLAYER)
+        game.click_square(POLTRONA_SQUARE)
+        if moment:
+            wait_until(lambda: moment(game), "moment %s" % when)
+        else:
+            game.wait_result(0)
+        if when == "between the journal and players.txt":
+            check(not game.exists("players.txt"), "players.txt was written before the kill %s" % when)
+        kill_hard(game)
+
+        again = restart(session, game)
+        check(again.read("players.txt") == PLAYER_LINE,
+              "killed %s: players.txt holds %r" % (when, again.read("players.txt")))
+        check(poltrona_shown(again), "killed %s: state.dat does not show the play" % when)
+        if when == "between the journal and players.txt":
+            # The reproduction of the prize given twice: the same square, clicked again.
+            again.press_ok()
+            again.wait_form()
+            again.press_ok()
+            again.wait_board()
+            again.click_square(POLTRONA_SQUARE)
+            time.sleep(1.0)
+            check(again.running() and not again.shows_background(again.display.screenshot(), 3),
+                  "the Poltrona already won was given again")
+        again.escape()
+        expect_clean_exit(again, "ESC after the restart")
+        check(again.read("players.txt") == PLAYER_LINE, "killed %s: a later run logged again" % when)
+
+
+def mounted_folder(session, size="4m"):
+    """A small file system of its own for the game's folder (root only)."""
+    if os.geteuid() != 0:
+        raise Skip("mounting a file system needs root")
+    folder = os.path.join(session.scratch, "disk")
+    os.mkdir(folder)
+    subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%s,mode=0755" % size, "tabellone-e2e", folder],
+                   check=True)
+    session.cleanups.append(lambda: subprocess.run(["umount", "-l", folder]))
+    return folder
+
+
+def expect_stop_after_result(game, what):
+    game.wait_result(0)
+    game.press_ok()
+    code = game.wait_exit()
+    said = game.error_text()
+    check(code == 1, "%s: exit status %d after the result, stderr %r" % (what, code, said))
+    check(said.splitlines()[-1].startswith("tabellone: stopped: the records of the draw could not be written"),
+          "%s: the game did not say why it stopped: %r" % (what, said))
+
+
+def full_disk_leaves_no_partial_line_and_stops(session):
+    """The disk fills while a player is on the board: the player sees the
+    result, the game then stops; players.txt keeps no part of a line, and the
+    next start, with room again, completes the play from the journal."""
+    folder = mounted_folder(session)
+    game = session.new_game(workdir=folder)
+    # The log ends 10 bytes short of a page, so the next line is cut by the full disk.
+    earlier = b"x" * (4096 - 12) + b"\r\n"
+    with open(game.path("players.txt"), "wb") as f:
+        f.write(earlier[10:])
+    with open(game.path("state.dat"), "wb") as f:
+        f.write(state_text(KNOWN_BOARD))
+    game.start()
+    reach_board(game, PLAYER)
+    filler = game.path("filler")
+    with open(filler, "wb") as f:
+        try:
+            while True:
+                f.write(b"\0" * 4096)
+                f.flush()
+        except OSError:
+            pass
+    game.click_square(POLTRONA_SQUARE)
+    expect_stop_after_result(game, "full disk")
+    check(game.read("players.txt") == earlier[10:], "the full disk left part of a line in players.txt")
+    check(game.read("state.dat") == state_text(KNOWN_BOARD), "state.dat changed on a full disk")
+
+    os.remove(filler)
+    again = restart(session, game)
+    again.escape()
+    expect_clean_exit(again, "the restart with room again")
+    check(again.read("players.txt") == earlier[10:] + PLAYER_LINE,
+          "the play was not completed: %r" % again.read("players.txt")[-60:])
+    check(poltrona_shown(again), "state.dat does not show the completed play")
+
+
+def read_only_folder_stops_after_the_player(session):
+    """The folder turns read-only while a player is on the board: the player
+    sees the result, then the game stops rather than go on without records."""
+    folder = mounted_folder(session)
+    game = session.new_game(workdir=folder)
+    with open(game.path("state.dat"), "wb") as f:
+        f.write(state_text(KNOWN_BOARD))
+    game.start()
+    reach_board(game, PLAYER)
+    subprocess.run(["mount", "-o", "remount,ro", folder], check=True)
+    try:
+        game.click_square(POLTRONA_SQUARE)
+        expect_stop_after_result(game, "read-only folder")
+        check(not game.exists("players.txt"), "players.txt was written on a read-only folder")
+        check(game.read("state.dat") == state_text(KNOWN_BOARD), "state.dat changed on a read-only folder")
+    finally:
+        subprocess.run(["mount", "-o", "remount,rw", folder], check=True)
+
+
+def second_copy_stops_before_drawing(session):
+    """A second game in the same folder stops at once with one line, and opens no window."""
+    first = session.new_game().start()
+    first.wait_title()
+    second = session.new_game(workdir=first.workdir).start()
+    code = second.wait_exit()
+    said = second.error_text()
+    check(code == 1 and said == "tabellone: another Tabellone is already running in this folder\n",
+          "the second copy: exit status %d, stderr %r" % (code, said))
+    windows = session.display.xdotool("search", "--name", "^Tabellone$").split()
+    check(len(windows) == 1, "%d windows titled Tabellone" % len(windows))
+    first.escape()
+    expect_clean_exit(first, "ESC on the first copy")
+
+
+SCENARIOS = [
+    killed_during_a_play_is_recorded_once,
+    full_disk_leaves_no_partial_line_and_stops,
+    read_only_folder_stops_after_the_player,
+    second_copy_stops_before_drawing,
+]
