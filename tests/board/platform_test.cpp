@@ -1,5 +1,6 @@
 // The platform services: SHA-256, the random draw, local time with its offset,
 // the errors file and the folder lock.
+#include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -172,9 +173,12 @@ TEST_F(FolderLock, OneProcessHoldsItUntilItIsKilled)
     pid_t holder = fork();
     ASSERT_GE(holder, 0);
     if (holder == 0) {
-        // The holder asks too, before the parent checks that it still holds the lock.
+        // The holder asks too, and opens and closes the file (which would drop a
+        // classic fcntl lock), before the parent checks that it still holds the lock.
         char reason[128];
-        char report = lock_folder(reason, sizeof reason) ? (folder_locked_elsewhere() ? 'e' : 'h') : 'n';
+        bool locked = lock_folder(reason, sizeof reason);
+        close(open(lock_file_name, O_RDONLY));
+        char report = locked ? (folder_locked_elsewhere() ? 'e' : 'h') : 'n';
         (void)!write(pipe_ends[1], &report, 1);
         pause();
         _exit(0);
