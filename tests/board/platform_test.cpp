@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -101,8 +100,7 @@ TEST_F(ErrorsFile, AFailingSourceStopsTheProgramWithAReport)
 TEST(RandomSource, TheSystemSourceGivesBytes)
 {
     uint8_t a[32] = {}, b[32] = {};
-    ASSERT_TRUE(os_random_bytes(a, sizeof a));
-    ASSERT_TRUE(os_random_bytes(b, sizeof b));
+    ASSERT_TRUE(os_random_bytes(a, sizeof a) && os_random_bytes(b, sizeof b));
     EXPECT_NE(std::string(a, a + 32), std::string(b, b + 32));
 }
 
@@ -154,14 +152,6 @@ TEST_F(ErrorsFile, EachReportGoesToStandardErrorAndIsAppendedWithItsTime)
     std::string bytes = read_file(errors_file_name);
     ASSERT_EQ(bytes.compare(0, 14, "earlier line\r\n"), 0);
     EXPECT_TRUE(stamped_line(bytes.substr(14), first, time(NULL), "cannot read state.dat: 7")) << bytes;
-}
-
-TEST_F(ErrorsFile, AnUnwritableFileStillLeavesTheMessageOnStandardError)
-{
-    ASSERT_EQ(mkdir(errors_file_name, 0755), 0);   // a folder where the file should be
-    testing::internal::CaptureStderr();
-    report_error("plain");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "tabellone: plain\n");
 }
 
 class FolderLock : public ScratchFolder {};
