@@ -5,6 +5,8 @@
 #include <stdio.h>
 #include <time.h>
 
+#include <string>
+
 #include "board/durable_file.h"
 #include "board/local_time.h"
 
@@ -23,10 +25,11 @@ void report_error(const char *format, ...)
 
     struct tm now = {};
     char line[sizeof message + 32];
+    // A clock the library cannot read leaves zeros, keeping the shape of the line.
     int n = local_calendar_time(time(NULL), &now)
                 ? snprintf(line, sizeof line, "%04d-%02d-%02d %02d:%02d:%02d %s\r\n", now.tm_year + 1900,
                            now.tm_mon + 1, now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec, message)
-                : snprintf(line, sizeof line, "(time unknown) %s\r\n", message);
+                : snprintf(line, sizeof line, "0000-00-00 00:00:00 %s\r\n", message);
     // The file is best effort: its own failure has nowhere else to go.
     AppendPoint point;
     if (n > 0 && find_append_point(errors_file_name, &point))
