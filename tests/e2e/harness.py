@@ -366,12 +366,13 @@ class Game:
         self.env = dict(display.env, HOME=home, **(env or {}))
         self.process = None
         self.stderr = None
+        self.stderr_path = self.path("stderr.txt")
 
     def path(self, name):
         return os.path.join(self.workdir, name)
 
     def start(self):
-        self.stderr = open(self.path("stderr.txt"), "wb")
+        self.stderr = open(self.stderr_path, "wb")
         self.started = time.monotonic()
         self.process = subprocess.Popen([os.path.join(self.content.build_dir, "tabellone")],
                                         cwd=self.workdir, env=self.env,
@@ -392,7 +393,7 @@ class Game:
     def error_text(self):
         """What the game wrote on standard error, less the complaints of the
         ALSA library about the capture device having no mixer."""
-        with open(self.path("stderr.txt"), "rb") as f:
+        with open(self.stderr_path, "rb") as f:
             lines = f.read().decode("utf-8", "replace").splitlines(True)
         return "".join(line for line in lines if not line.startswith("ALSA lib "))
 

@@ -126,7 +126,9 @@ def full_disk_leaves_no_partial_line_and_stops(session):
     result, the game then stops; players.txt keeps no part of a line, and the
     next start, with room again, completes the play from the journal."""
     folder = mounted_folder(session)
-    game = session.new_game(workdir=folder)
+    # No sound capture: it would write to the same full disk.
+    game = session.new_game(workdir=folder, sound=False)
+    game.stderr_path = os.path.join(session.scratch, "full-disk-stderr.txt")
     # The log ends 10 bytes short of a page, so the next line is cut by the full disk.
     earlier = b"x" * (4096 - 12) + b"\r\n"
     with open(game.path("players.txt"), "wb") as f:
@@ -136,13 +138,13 @@ def full_disk_leaves_no_partial_line_and_stops(session):
     game.start()
     reach_board(game, PLAYER)
     filler = game.path("filler")
-    with open(filler, "wb") as f:
-        try:
-            while True:
-                f.write(b"\0" * 4096)
-                f.flush()
-        except OSError:
+    fd = os.open(filler, os.O_WRONLY | os.O_CREAT)
+    try:
+        while os.write(fd, b"\0" * 4096) > 0:
             pass
+    except OSError:
+        pass
+    os.close(fd)
     game.click_square(POLTRONA_SQUARE)
     expect_stop_after_result(game, "full disk")
     check(game.read("players.txt") == earlier[10:], "the full disk left part of a line in players.txt")
@@ -157,23 +159,39 @@ def full_disk_leaves_no_partial_line_and_stops(session):
     check(poltrona_shown(again), "state.dat does not show the completed play")
 
 
-def read_only_folder_stops_after_the_player(session):
-    """The folder turns read-only while a player is on the board: the player
-    sees the result, then the game stops rather than go on without records."""
-    folder = mounted_folder(session)
-    game = session.new_game(workdir=folder)
+def unwritable_folder_stops_after_the_player(session):
+    """The folder stops taking new files while a player is on the board (as
+    when its permissions change; root is held back by the immutable flag):
+    players.txt and the journal still take the play, state.dat cannot be
+    replaced, so the game stops after the result; it will not start again in
+    that folder, and once the folder is writable the board comes back from the
+    journal with the prize uncovered."""
+    game = session.new_game()
     with open(game.path("state.dat"), "wb") as f:
         f.write(state_text(KNOWN_BOARD))
+    open(game.path("players.txt"), "wb").close()
     game.start()
     reach_board(game, PLAYER)
-    subprocess.run(["mount", "-o", "remount,ro", folder], check=True)
-    try:
-        game.click_square(POLTRONA_SQUARE)
-        expect_stop_after_result(game, "read-only folder")
-        check(not game.exists("players.txt"), "players.txt was written on a read-only folder")
-        check(game.read("state.dat") == state_text(KNOWN_BOARD), "state.dat changed on a read-only folder")
-    finally:
-        subprocess.run(["mount", "-o", "remount,rw", folder], check=True)
+    lock = ["chattr", "+i", game.workdir] if os.geteuid() == 0 else ["chmod", "555", game.workdir]
+    unlock = ["chattr", "-i", game.workdir] if os.geteuid() == 0 else ["chmod", "755", game.workdir]
+    if subprocess.run(lock, stderr=subprocess.DEVNULL).returncode != 0:
+        raise Skip("the folder cannot be made unwritable here")
+    session.cleanups.append(lambda: subprocess.run(unlock))
+    game.click_square(POLTRONA_SQUARE)
+    expect_stop_after_result(game, "unwritable folder")
+    check(game.read("players.txt") == PLAYER_LINE, "players.txt: %r" % game.read("players.txt"))
+    check(game.read("state.dat") == state_text(KNOWN_BOARD), "state.dat changed in an unwritable folder")
+
+    refused = session.new_game(workdir=game.workdir, files=()).start()
+    code = refused.wait_exit()
+    check(code == 1 and "does not run without its records" in refused.error_text(),
+          "a start in the unwritable folder: exit status %d, stderr %r" % (code, refused.error_text()))
+    subprocess.run(unlock, check=True)
+    again = restart(session, game)
+    again.escape()
+    expect_clean_exit(again, "the restart in a writable folder")
+    check(poltrona_shown(again) and again.read("players.txt") == PLAYER_LINE,
+          "the play did not come back from the journal")
 
 
 def second_copy_stops_before_drawing(session):
@@ -194,6 +212,6 @@ def second_copy_stops_before_drawing(session):
 SCENARIOS = [
     killed_during_a_play_is_recorded_once,
     full_disk_leaves_no_partial_line_and_stops,
-    read_only_folder_stops_after_the_player,
+    unwritable_folder_stops_after_the_player,
     second_copy_stops_before_drawing,
 ]
