@@ -1,6 +1,7 @@
 // Messages for the operator on standard error and, dated, in the errors file.
 #include "board/error_report.h"
 
+#include <errno.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <time.h>
@@ -15,6 +16,7 @@ const char *const errors_file_name = "tabellone-errori.txt";
 void report_error(const char *format, ...)
 {
     // A fixed buffer: reporting must not fail for want of memory; longer messages are cut.
+    int caller_errno = errno;   // callers read errno after reporting
     char message[2048];
     va_list args;
     va_start(args, format);
@@ -35,4 +37,5 @@ void report_error(const char *format, ...)
     if (n > 0 && find_append_point(errors_file_name, &point))
         append_at_durably(errors_file_name, point.size,
                           point.line_break + std::string(line, (size_t)n < sizeof line ? (size_t)n : sizeof line - 1));
+    errno = caller_errno;
 }

@@ -15,7 +15,9 @@
 const char *const journal_file_name = "tabellone-registro.jsonl";
 const char *const journal_chain_start = "0000000000000000000000000000000000000000000000000000000000000000";
 
-// Where the next line goes and what it must carry; set by open_journal.
+// Where the next line goes and what it must carry; set by open_journal, and
+// nothing is appended before it has run.
+static bool journal_open;
 static long journal_size;
 static std::string journal_head = journal_chain_start;
 static const char *journal_line_break = "";
@@ -89,11 +91,14 @@ bool open_journal(JournalReading *reading, std::string *reason)
     journal_head = reading->head_hash;
     // A torn last line is left as it is; the next line starts on a line of its own.
     journal_line_break = reading->ends_with_line_end ? "" : "\r\n";
+    journal_open = true;
     return true;
 }
 
 bool append_journal(JournalEvent event)
 {
+    if (!journal_open)
+        return false;
     JournalEvent line = {{"event", event["event"]}, {"time", local_time_iso(time(NULL))}};
     for (auto &item : event.items())
         if (item.key() != "event")

@@ -168,28 +168,36 @@ static bool settle_board(const JournalSummary &summary)
     return record_deal((std::string(state_file_name) + " refused").c_str());
 }
 
-bool restore_records(std::string *reason)
+// The journal as read at start-up, kept until the board is settled.
+static JournalReading opened;
+
+bool open_records(std::string *reason)
 {
-    JournalReading reading;
-    if (!open_journal(&reading, reason)) {
+    if (!open_journal(&opened, reason)) {
         *reason = std::string(journal_file_name) + " " + *reason;
         return false;
     }
-    JournalSummary summary = summarise(reading);
     if (!append_journal({{"event", "run_started"}})) {
         *reason = std::string("cannot write to ") + journal_file_name;
         return false;
     }
-    if (reading.first_broken_link >= 0) {
+    if (opened.first_broken_link >= 0) {
         report_error("%s: the chain breaks at line %d (a line removed, changed or moved)",
-                     journal_file_name, reading.first_broken_link + 1);
-        append_journal({{"event", "chain_broken"}, {"line", reading.first_broken_link + 1}});
+                     journal_file_name, opened.first_broken_link + 1);
+        append_journal({{"event", "chain_broken"}, {"line", opened.first_broken_link + 1}});
     }
-    for (int index : reading.unparsed) {
+    for (int index : opened.unparsed) {
         report_error("%s: line %d is not a record", journal_file_name, index + 1);
         append_journal({{"event", "unreadable_line"}, {"line", index + 1}});
     }
+    return true;
+}
+
+bool restore_records(std::string *reason)
+{
+    JournalSummary summary = summarise(opened);
     bool ok = (!summary.last_play || complete_last_play(*summary.last_play)) && settle_board(summary);
+    opened = JournalReading();
     if (!ok)
         *reason = "the records cannot be written";
     return ok;
@@ -212,7 +220,11 @@ bool record_deal(const char *why)
 bool record_play(int square)
 {
     PlayLine line;
-    bool ok = prepare_play_line(&line);
+    bool line_ready = prepare_play_line(&line);
+    JournalEvent failed = JournalEvent::array();
+    auto note_failure = [&failed](const char *file) {
+        failed.push_back({{"file", file}, {"reason", strerror(errno)}});
+    };
     JournalEvent play = {
         {"event", "play"},
         {"square", square},
@@ -223,16 +235,19 @@ bool record_play(int square)
     };
     // Each write is tried even when one before it failed: the more records hold
     // the play, the surer it is never given again.
-    ok = append_journal(play) && ok;
+    if (!append_journal(play))
+        note_failure(journal_file_name);
     test_pause();
-    ok = (line.bytes.empty() ? false : write_play_line(line)) && ok;
+    if (!line_ready || !write_play_line(line))
+        note_failure(players_log_name);
     test_pause();
-    ok = save_board_state() && ok;
-    failing = failing || !ok;
-    if (!ok)
-        append_journal({{"event", "write_failed"}, {"square", square},
-                        {"reason", "this play is not in every record"}});
-    return ok;
+    if (!save_board_state())
+        note_failure(state_file_name);
+    if (failed.empty())
+        return true;
+    failing = true;
+    append_journal({{"event", "write_failed"}, {"square", square}, {"failed", failed}});
+    return false;
 }
 
 void record_run_ended(const char *why, bool clean)

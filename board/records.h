@@ -5,11 +5,16 @@
 
 #include <string>
 
-// At start-up, after the start-up deal: reads the journal, completes a play
-// that a crash cut short (exactly once), settles the board between state.dat
-// and the journal (the journal wins), journals a fresh deal when one is used,
-// and records the start of the run. False, with the reason, when the journal
-// cannot be read or written: the game must not run without its records.
+// First thing at start-up, once the folder is the game's: reads the journal,
+// reports a broken chain, and records the start of the run. False, with the
+// reason, when the journal cannot be read or written: the game must not run
+// without its records.
+bool open_records(std::string *reason);
+
+// After the start-up deal: completes a play that a crash cut short (exactly
+// once), settles the board between state.dat and the journal (the journal
+// wins), and journals a fresh deal when one is used. False, with the reason,
+// when the records cannot be written.
 bool restore_records(std::string *reason);
 
 // Journals the deal just made, with why it was made.

@@ -15,11 +15,15 @@ int game_main()
         report_error("%s", reason);
         return 1;
     }
+    std::string why;
+    if (!open_records(&why)) {
+        report_error("%s; the game does not run without its records", why.c_str());
+        return 1;
+    }
     init_system();
     load_assets();
     setup_dialogs();
     deal_board();
-    std::string why;
     if (!restore_records(&why))
         stop_program("%s; the game does not run without its records", why.c_str());
     play_sample(music_sample, 128, 128, 1000, 1);

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include "board/error_report.h"
+#include "board/records.h"
 #include "shell/screens.h"
 
 const char *const game_name = "Tabellone";
@@ -67,6 +68,7 @@ void stop_program(const char *format, ...)
     va_start(args, format);
     vsnprintf(message, sizeof message, format, args);
     va_end(args);
+    record_run_ended(message, false);
     unload_assets();
     shutdown_system();
     // Reported after the library has let go of the display, so that it is the

@@ -28,9 +28,10 @@ protected:
     // The game's start-up: a deal, then the records settle the board.
     std::string start()
     {
-        deal_board();
         std::string reason;
         testing::internal::CaptureStderr();
+        EXPECT_TRUE(open_records(&reason)) << reason;
+        deal_board();
         EXPECT_TRUE(restore_records(&reason)) << reason;
         return testing::internal::GetCapturedStderr();
     }

@@ -1,6 +1,7 @@
 """End-to-end scenarios of the records under faults: the game killed at each
 moment of a play, a full disk, a folder that turns read-only, and a second
 copy started in the same folder."""
+import json
 import os
 import signal
 import subprocess
@@ -181,6 +182,10 @@ def unwritable_folder_stops_after_the_player(session):
     expect_stop_after_result(game, "unwritable folder")
     check(game.read("players.txt") == PLAYER_LINE, "players.txt: %r" % game.read("players.txt"))
     check(game.read("state.dat") == state_text(KNOWN_BOARD), "state.dat changed in an unwritable folder")
+    events = [json.loads(line) for line in game.read(JOURNAL).splitlines()]
+    check([e["event"] for e in events[-3:]] == ["play", "write_failed", "run_ended"]
+          and [f["file"] for f in events[-2]["failed"]] == ["state.dat"] and events[-1]["clean"] is False,
+          "the journal does not tell the failed write: %r" % events[-3:])
 
     refused = session.new_game(workdir=game.workdir, files=()).start()
     code = refused.wait_exit()
