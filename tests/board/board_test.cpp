@@ -137,8 +137,9 @@ TEST(Reveal, RandomRevealsTakeOnlyCoveredSquaresOfTheType)
     EXPECT_EQ(make_up().revealed, 15);
     reveal_random_cells(5, 5);   // every "Telefono" of the board
     for (const BoardCell &cell : prize_board.cells) {
-        if (cell.type == 5)
+        if (cell.type == 5) {
             EXPECT_EQ(cell.revealed, 1);
+        }
     }
     EXPECT_EQ(make_up().revealed, 20);
     EXPECT_TRUE(images.follow_board());

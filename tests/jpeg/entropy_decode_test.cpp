@@ -1,5 +1,5 @@
 // The bit reader, Huffman symbols, magnitude bits and block decoding.
-#include "jpeg/decode_jpeg.h"
+#include "jpeg/decoder_stages.h"
 #include "test_streams.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // every byte is the same. Real encodings from libjpeg-turbo with restarts at
 // every interval, every truncation, random damage, hand-built streams with odd
 // tables, and other channel orders and load depths.
-#include "jpeg/decode_jpeg.h"
+#include "jpeg/decoder_stages.h"
 #include "compare_decoders.h"
 #include "hand_pictures.h"
 #include "libjpeg_codec.h"

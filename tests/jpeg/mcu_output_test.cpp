@@ -1,6 +1,6 @@
 // The picture phase: colour conversion, grey clamping, MCU layouts and their
 // chroma indices, the bitmap's size, palette and depth.
-#include "jpeg/decode_jpeg.h"
+#include "jpeg/decoder_stages.h"
 #include "test_streams.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN

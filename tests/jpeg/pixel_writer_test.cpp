@@ -1,7 +1,7 @@
 // The line writers of the fast picture phase against the putpixel reference:
 // both conversion paths, grey and the three samplings, samples far outside
 // 0..255, MCUs across and beyond the edges, and other channel orders.
-#include "jpeg/decode_jpeg.h"
+#include "jpeg/decoder_stages.h"
 #include "jpeg/pixel_writer_paths.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
@@ -118,11 +118,11 @@ struct Size {
 };
 const Size kSizes[] = {{1, 1}, {17, 9}, {23, 31}, {40, 24}};
 
-class PixelWriterPath : public ::testing::TestWithParam<PixelPath> {
+class PixelWriterPath : public ::testing::TestWithParam<VectorPath> {
 protected:
     void SetUp() override
     {
-        if (!pixel_path_available(GetParam()))
+        if (!vector_path_available(GetParam()))
             GTEST_SKIP() << "this processor cannot run the path";
     }
 
@@ -217,7 +217,7 @@ struct Rgb {
 };
 
 // Converts one flat 8x8 MCU and reads back its bottom-right pixel.
-Rgb convert_flat(PixelPath path, int32_t y, int32_t cb, int32_t cr)
+Rgb convert_flat(VectorPath path, int32_t y, int32_t cb, int32_t cr)
 {
     Mcu m;
     for (int i = 0; i < 64; i++) {
@@ -244,7 +244,7 @@ Rgb convert_flat(PixelPath path, int32_t y, int32_t cb, int32_t cr)
 
 TEST_P(PixelWriterPath, ExactConversionsTruncateAndKeepTheOperationOrder)
 {
-    const PixelPath p = GetParam();
+    const VectorPath p = GetParam();
     EXPECT_RGB(convert_flat(p, 100, 128, 130), 102, 98, 100);     // 102.804, 98.57172: not rounded
     EXPECT_RGB(convert_flat(p, 253, 128, 129), 254, 252, 253);    // 254.402, 252.28586
     EXPECT_RGB(convert_flat(p, 100, 0, 0), 0, 235, 0);            // G 235.45984, R -79.456
@@ -259,9 +259,9 @@ TEST_P(PixelWriterPath, ExactConversionsTruncateAndKeepTheOperationOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, PixelWriterPath,
-                         ::testing::Values(PIXEL_PATH_PORTABLE, PIXEL_PATH_AVX2),
-                         [](const ::testing::TestParamInfo<PixelPath> &info) {
-                             return info.param == PIXEL_PATH_AVX2 ? "Avx2" : "Portable";
+                         ::testing::Values(VECTOR_PATH_PORTABLE, VECTOR_PATH_AVX2),
+                         [](const ::testing::TestParamInfo<VectorPath> &path) {
+                             return path.param == VECTOR_PATH_AVX2 ? "Avx2" : "Portable";
                          });
 
 TEST(PixelWriter, PublicEntriesMatchTheReference)
@@ -275,7 +275,7 @@ TEST(PixelWriter, PublicEntriesMatchTheReference)
         for (int x0 = -3; x0 < 23; x0 += 8) {
             fill(&m, rng, WIDE);
             reference_grey(grey.view[0], x0, y0, m.luma[0]);
-            write_grey_block(grey.view[1], &layout, x0, y0, m.luma[0]);
+            write_grey_block(grey.view[1], x0, y0, m.luma[0]);
         }
     for (int y0 = -5; y0 < 31; y0 += 16)
         for (int x0 = -5; x0 < 23; x0 += 16) {
