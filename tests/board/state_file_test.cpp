@@ -10,7 +10,7 @@
 
 #include "board/state_file.h"
 #include "cell_images.h"
-#include "scratch_folder.h"
+#include "tests/support/scratch_files.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 // 0..255, MCUs across and beyond the edges, and other channel orders.
 #include "jpeg/decoder_stages.h"
 #include "jpeg/pixel_writer_paths.h"
+#include "tests/support/rgb_pixel.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
@@ -212,10 +213,6 @@ TEST_P(PixelWriterPath, FollowsEveryByteOrderOfTheChannels)
     }
 }
 
-struct Rgb {
-    int r, g, b;
-};
-
 // Converts one flat 8x8 MCU and reads back its bottom-right pixel.
 Rgb convert_flat(VectorPath path, int32_t y, int32_t cb, int32_t cr)
 {
@@ -229,9 +226,9 @@ Rgb convert_flat(VectorPath path, int32_t y, int32_t cb, int32_t cr)
     EXPECT_TRUE(pixel_layout_24(&layout));
     BITMAP *bmp = create_bitmap_ex(24, 8, 8);
     write_colour_mcu_on(path, bmp, &layout, 0, 0, 1, m.blocks, m.cb, m.cr);
-    int p = getpixel(bmp, 7, 7);
+    Rgb c = pixel_rgb(bmp, 7, 7);
     destroy_bitmap(bmp);
-    return {getr24(p), getg24(p), getb24(p)};
+    return c;
 }
 
 #define EXPECT_RGB(c, R, G, B)  \

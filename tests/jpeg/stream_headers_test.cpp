@@ -1,7 +1,7 @@
 // The header phase: which streams are accepted, what the parsers store, and
 // that no segment is read past the end of the stream.
 #include "jpeg/decoder_stages.h"
-#include "test_streams.h"
+#include "tests/support/test_streams.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
