@@ -10,17 +10,20 @@ GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 deps:
 	scripts/install-deps
 
-build:
+# WERROR=ON (as `make test` sets it) makes a compiler warning fail the build.
+build: deps
 	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(if $(filter ON,$(WERROR)),cmake -S . -B $(BUILD) -DTABELLONE_WERROR=ON >/dev/null)
 	cmake --build $(BUILD)
 
 test: deps
-	$(MAKE) build
+	$(MAKE) build WERROR=ON
 	ctest --test-dir $(BUILD) --output-on-failure
 
 # Unit tests only (label "unit") under AddressSanitizer and UBSan.
 asan: deps
 	@test -f $(ASAN_BUILD)/CMakeCache.txt || cmake -S . -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DTABELLONE_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -DTABELLONE_WERROR=ON >/dev/null
 	cmake --build $(ASAN_BUILD)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(ASAN_BUILD) -L unit --output-on-failure
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "bench/generated_pictures.h"
-#include "bench/libjpeg_decode.h"
+#include "tests/support/libjpeg_codec.h"
 #include "bench/round_timer.h"
 
 TEST(RoundTimer, MediansAndSettling)

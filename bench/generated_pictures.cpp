@@ -3,7 +3,7 @@
 
 #include <math.h>
 
-#include "tests/jpeg/libjpeg_codec.h"
+#include "tests/support/libjpeg_codec.h"
 
 namespace {
 
@@ -113,29 +113,19 @@ std::vector<BenchPicture> generated_pictures()
     struct Size {
         int width, height;
     };
-    struct Kind {
-        const char *name;
-        int components, luma_h, luma_v;
-    };
     const Size sizes[] = {{800, 600}, {1920, 1080}};
-    const Kind kinds[] = {{"grey", 1, 1, 1}, {"444", 3, 1, 1}, {"422", 3, 2, 1}, {"420", 3, 2, 2}};
 
     std::vector<BenchPicture> pictures;
     for (const Size &size : sizes) {
         std::vector<uint8_t> rgb = photo_like_rgb(size.width, size.height, 20240611u);
         std::vector<uint8_t> grey = grey_of(rgb);
-        for (const Kind &kind : kinds) {
+        for (const PictureLayout &kind : picture_layouts) {
             for (int restarts = 0; restarts < 2; restarts++) {
-                EncodeOptions options;
-                options.components = kind.components;
-                options.luma_h = kind.luma_h;
-                options.luma_v = kind.luma_v;
-                options.quality = 85;
-                options.optimize = false;
+                EncodeOptions options = encode_options(kind, 85);
                 options.restart_rows = restarts != 0;
                 BenchPicture picture;
                 picture.name = "gen-" + std::to_string(size.width) + "x" + std::to_string(size.height) +
-                               "-" + kind.name + (restarts ? "-rst" : "");
+                               "-" + kind.tag + (restarts ? "-rst" : "");
                 picture.jpeg = libjpeg_encode(kind.components == 1 ? grey : rgb, size.width,
                                               size.height, options);
                 pictures.push_back(picture);

@@ -18,7 +18,7 @@
 
 #include "bench/game_backgrounds.h"
 #include "bench/generated_pictures.h"
-#include "bench/libjpeg_decode.h"
+#include "tests/support/libjpeg_codec.h"
 #include "bench/round_timer.h"
 
 namespace {

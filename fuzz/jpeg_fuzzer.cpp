@@ -2,7 +2,7 @@
 // ASan and UBSan any read outside the input or undefined arithmetic is a crash,
 // and so is any difference from decode_jpeg_reference (null-ness, size, a byte).
 #include "jpeg/decode_jpeg.h"
-#include "tests/jpeg/compare_decoders.h"
+#include "tests/support/compare_decoders.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>

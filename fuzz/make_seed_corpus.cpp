@@ -4,10 +4,11 @@
 // copies. Deterministic: the same files every run (for one libjpeg-turbo).
 // Build and run: cmake --build <build> --target jpeg_seed_corpus &&
 //                <build>/tests/jpeg/jpeg_seed_corpus fuzz/corpus
-#include "tests/jpeg/hand_pictures.h"
-#include "tests/jpeg/libjpeg_codec.h"
-#include "tests/jpeg/stream_edits.h"
-#include "tests/jpeg/test_pictures.h"
+#include "tests/support/hand_pictures.h"
+#include "tests/support/libjpeg_codec.h"
+#include "tests/support/scratch_files.h"
+#include "tests/support/stream_edits.h"
+#include "tests/support/test_pictures.h"
 
 #include <stdio.h>
 #include <string>
@@ -26,15 +27,12 @@ void write_seed(const std::string &name, const Bytes &bytes)
         return;
     }
     std::string path = folder + "/" + name + ".jpg";
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) {
+    if (!write_file(path, bytes)) {
         fprintf(stderr, "cannot write %s\n", path.c_str());
         failures++;
     } else {
         written++;
     }
-    if (f)
-        fclose(f);
 }
 
 Bytes encode(int components, int h, int v, int w, int height, int quality, bool optimize,

@@ -50,7 +50,7 @@ void restart_bit_reader(BitReader *br)
     const uint8_t *end = br->end;
     cursor += end - cursor >= 2 ? 2 : end - cursor;
     br->restart_cursor = cursor;
-    br->stuck = end - cursor >= 2 && cursor[0] == 0xFF && cursor[1] >= 0xD0 && cursor[1] <= 0xD7;
+    br->stuck = is_restart_marker(cursor, end);
     br->segment_start = cursor < end ? cursor + 1 : end;
     br->next = br->segment_start;
     br->bits = 0;
@@ -65,7 +65,7 @@ bool has_inner_marker_pattern(const uint8_t *data, const uint8_t *end)
         if (!ff)
             return false;
         const uint8_t *at = static_cast<const uint8_t *>(ff);
-        if (at[1] == 0xFF && at[2] >= 0xD0 && at[2] <= 0xD7)
+        if (is_restart_marker(at + 1, end))
             return true;
         data = at + 1;
     }

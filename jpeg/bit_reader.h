@@ -3,6 +3,8 @@
 // tell where the one-bit-at-a-time reader's cursor would stand.
 #pragma once
 
+#include "jpeg/decoder_stages.h"
+
 #include <stdint.h>
 #include <string.h>
 
@@ -85,7 +87,7 @@ static inline int32_t read_extended(BitReader *br, int32_t size)
         return 0;
     int32_t v = static_cast<int32_t>(peek_bits(br, size));
     skip_bits(br, size);
-    return v < (1 << (size - 1)) ? v - (1 << size) + 1 : v;
+    return extend_sign(v, size);
 }
 
 // start_bits: the segment begins at `cursor`.

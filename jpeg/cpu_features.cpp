@@ -1,4 +1,4 @@
-// The processor feature query behind the choice of vector paths.
+// The processor feature query and the choice of vector path made from it.
 #include "jpeg/cpu_features.h"
 
 bool cpu_has_avx2()
@@ -10,4 +10,17 @@ bool cpu_has_avx2()
 #else
     return false;
 #endif
+}
+
+bool vector_path_available(VectorPath path)
+{
+    return path == VECTOR_PATH_PORTABLE || (path == VECTOR_PATH_AVX2 && cpu_has_avx2());
+}
+
+VectorPath fastest_vector_path()
+{
+    // A function-local static: initialised once, safely across threads.
+    static const VectorPath path =
+        vector_path_available(VECTOR_PATH_AVX2) ? VECTOR_PATH_AVX2 : VECTOR_PATH_PORTABLE;
+    return path;
 }

@@ -1,5 +1,25 @@
-// The JPEG decoder's entry and its working record: baseline JFIF held in memory
-// becomes a 24-bit Allegro bitmap. The stages live in the headers included below.
+// The JPEG decoder's public face: baseline JFIF held in memory becomes a 24-bit
+// Allegro bitmap. The stages behind it are in jpeg/decoder_stages.h.
+//
+// The picture format this decoder reads. The game's pictures are made to it and
+// the tests fix it, so what lies outside it is refused or decoded in the stated
+// way on purpose, not by accident:
+// - SOI, APP0 (JFIF, major version 1), DQT, DHT, SOF0/SOF1 and SOS are all
+//   required; a stream without APP0 is refused. COM and DRI may appear; any
+//   other marker before the scan refuses the stream.
+// - The SOS marker's 0xFF lies within the first JPEG_SOS_LIMIT (10000) bytes.
+// - 8-bit samples; a scan of one or three components (identifiers 1..3); at
+//   most two quantisation tables (8-bit) and two Huffman tables of each class.
+// - With a DRI, a restart marker follows every MCU row, whatever the interval
+//   says; without one there are none.
+// - Three components with luminance sampling 1x1 (4:4:4), 2x1 (4:2:2) or 2x2
+//   (4:2:0) are colour, chroma 1x1 and repeated, never interpolated; any other
+//   sampling product, and one component, decode as grey: one block an MCU,
+//   read with the first component's tables.
+// - Samples are not clamped before the colour step: YCbCr to RGB in double
+//   precision, truncated toward zero, then clamped to 0..255.
+// - Damage never refuses a stream whose headers were read: a block without a
+//   matching code becomes a white X on black, data past the end reads as zeros.
 #pragma once
 
 #include <stddef.h>
@@ -7,18 +27,6 @@
 
 struct BITMAP;
 struct RGB;
-
-// Bits of JpegDecoder::markers_seen.
-enum {
-    SEEN_SOF = 0x01,
-    SEEN_DHT = 0x02,
-    SEEN_SOI = 0x04,
-    SEEN_SOS = 0x08,
-    SEEN_DQT = 0x10,
-    SEEN_APP0 = 0x20,
-    SEEN_DRI = 0x40,
-    SEEN_REQUIRED = 0x3F,  // every marker above but DRI
-};
 
 enum {
     JPEG_SOS_LIMIT = 10000,       // the SOS marker's 0xFF lies at most this far from the start
@@ -60,7 +68,7 @@ struct JpegDecoder {
     int32_t chroma_ac_table;
     int32_t luma_dc_table;
     int32_t chroma_dc_table;
-    uint32_t markers_seen;
+    uint32_t markers_seen;     // SEEN_* bits
 };
 
 // Decodes the `size` bytes at `data` into a new 24-bit bitmap (converted to the
@@ -72,10 +80,3 @@ BITMAP *decode_jpeg(const uint8_t *data, size_t size, RGB *palette);
 // The same decode through the straightforward picture phase (linear code search,
 // one putpixel per pixel): the reference the fast path must equal on every input.
 BITMAP *decode_jpeg_reference(const uint8_t *data, size_t size, RGB *palette);
-
-#include "jpeg/stream_headers.h"
-#include "jpeg/entropy_decode.h"
-#include "jpeg/inverse_dct.h"
-#include "jpeg/mcu_output.h"
-#include "jpeg/inverse_dct_fast.h"
-#include "jpeg/pixel_writer.h"

@@ -1,7 +1,7 @@
 // Bit reader, Huffman symbol decoding and block decoding of the scan data.
 // Reads past the end of the stream yield zero bits, so a truncated picture keeps
 // its intact part and the rest decodes deterministically.
-#include "jpeg/decode_jpeg.h"
+#include "jpeg/decoder_stages.h"
 
 #include <string.h>
 
@@ -45,16 +45,13 @@ int32_t receive_extend(JpegDecoder *dec, int32_t size)
     int32_t v = 0;
     for (int32_t i = 0; i < size; i++)
         v = (v << 1) | next_bit(dec);
-    if (v < (1 << (size - 1)))
-        return v - (1 << size) + 1;
-    return v;
+    return extend_sign(v, size);
 }
 
 // A restart marker right at `cursor` with only one-bits (padding) left unread.
 static bool before_restart(const JpegDecoder *dec)
 {
-    const uint8_t *at = dec->cursor;
-    if (dec->data_end - at < 2 || at[0] != 0xFF || at[1] < 0xD0 || at[1] > 0xD7)
+    if (!is_restart_marker(dec->cursor, dec->data_end))
         return false;
     int32_t mask = (1 << dec->bits_left) - 1;
     return (dec->current_byte & mask) == mask;
@@ -86,12 +83,6 @@ void put_error_pattern(int32_t block[64])
         block[j * 9] = 255;
         block[j * 8 + 7 - j] = 255;
     }
-}
-
-// 32-bit wrap-around addition: a run of wild DC differences must not be UB.
-static int32_t add_wrapping(int32_t a, int32_t b)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
 int32_t decode_block(JpegDecoder *dec, int32_t block[64], int32_t dc_table_id,

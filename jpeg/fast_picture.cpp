@@ -1,9 +1,10 @@
 // The fast picture phase: the same MCU walk, restart steps and block decoding
 // as decode_picture, with table-driven Huffman decoding, a 64-bit bit buffer,
 // the fast transform and pixels written into the bitmap's lines.
-#include "jpeg/decode_jpeg.h"
+#include "jpeg/decoder_stages.h"
 #include "jpeg/bit_reader.h"
 #include "jpeg/huffman_lookup.h"
+#include "jpeg/pixel_writer.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
@@ -30,13 +31,8 @@ struct ComponentTables {
     const QuantTable *quant;
 };
 
-static int32_t add_wrapping(int32_t a, int32_t b)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-
-// decode_block with the lookup tables: 64 samples, or the error pattern and 1.
-static inline __attribute__((always_inline)) int32_t decode_block_bits(
+// decode_block with the lookup tables: 64 samples, or the error pattern.
+static inline __attribute__((always_inline)) void decode_block_bits(
     BitReader *br, const ComponentTables *tables, int32_t *dc_predictor, int32_t block[64])
 {
     static const int32_t zeros[64] = {};
@@ -45,7 +41,7 @@ static inline __attribute__((always_inline)) int32_t decode_block_bits(
         // Every symbol reads as 0 without a bit consumed: DC difference 0, then end of block.
         block[0] = *dc_predictor;
         inverse_dct_fast(block, tables->quant);
-        return 0;
+        return;
     }
     ensure_bits(br, 32);
     int32_t difference;
@@ -57,7 +53,7 @@ static inline __attribute__((always_inline)) int32_t decode_block_bits(
         int32_t symbol = lookup_symbol(br, tables->dc);
         if (symbol < 0) {
             put_error_pattern(block);
-            return 1;
+            return;
         }
         difference = read_extended(br, symbol & 0x0F);
     }
@@ -79,7 +75,7 @@ static inline __attribute__((always_inline)) int32_t decode_block_bits(
         int32_t symbol = lookup_symbol(br, tables->ac);
         if (symbol < 0) {
             put_error_pattern(block);
-            return 1;
+            return;
         }
         int32_t run = symbol >> 4;
         int32_t size = symbol & 0x0F;
@@ -98,17 +94,15 @@ static inline __attribute__((always_inline)) int32_t decode_block_bits(
         block[natural_order.at[k++]] = value;
     }
     inverse_dct_fast(block, tables->quant);
-    return 0;
 }
 
-static int32_t decode_block_fast(BitReader *reader, const ComponentTables *tables,
-                                 int32_t *dc_predictor, int32_t block[64])
+static void decode_block_fast(BitReader *reader, const ComponentTables *tables,
+                              int32_t *dc_predictor, int32_t block[64])
 {
     // A local copy the compiler can keep in registers.
     BitReader local = *reader;
-    int32_t result = decode_block_bits(&local, tables, dc_predictor, block);
+    decode_block_bits(&local, tables, dc_predictor, block);
     *reader = local;
-    return result;
 }
 
 // The fast path needs whole-byte channel shifts and no 0xFF 0xFF RSTn in the data;
@@ -143,7 +137,7 @@ void decode_picture_fast(JpegDecoder *dec, BITMAP *bitmap)
             for (int32_t i = 0; i < mcu.luma_blocks; i++)
                 decode_block_fast(&br, &luma, &pred_y, y[i]);
             if (mcu.sampling == 0) {
-                write_grey_block(bitmap, &pixels, mcu_x, mcu_y, y[0]);
+                write_grey_block(bitmap, mcu_x, mcu_y, y[0]);
                 continue;
             }
             decode_block_fast(&br, &chroma, &pred_cb, cb);

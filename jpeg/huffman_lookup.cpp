@@ -1,6 +1,5 @@
 // Building the Huffman lookup tables, and the codes too long for them.
 #include "jpeg/huffman_lookup.h"
-#include "jpeg/decode_jpeg.h"
 
 // The entries the search can find at `length`: those before the first entry of
 // a greater length, of exactly that length. Returns their count.
@@ -33,9 +32,9 @@ static void build_coded_values(HuffmanLookup *lookup)
             continue;
         int32_t v = 0;
         if (size > 0) {
-            v = static_cast<int32_t>((bits >> (HUFFMAN_LOOKAHEAD - length)) & ((1u << size) - 1));
-            if (v < (1 << (size - 1)))
-                v = v - (1 << size) + 1;
+            v = extend_sign(static_cast<int32_t>((bits >> (HUFFMAN_LOOKAHEAD - length)) &
+                                                 ((1u << size) - 1)),
+                            size);
         }
         int32_t run = symbol == 0 ? 64 : symbol >> 4;
         lookup->coded[bits] = CodedValue{static_cast<int16_t>(v), static_cast<uint8_t>(run),

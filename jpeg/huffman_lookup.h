@@ -7,8 +7,6 @@
 
 #include <stdint.h>
 
-struct HuffmanTable;
-
 enum { HUFFMAN_LOOKAHEAD = 10 };  // bits resolved by one lookup
 
 // A code and the magnitude bits after it, both inside the lookahead, resolved at once.

@@ -1,6 +1,6 @@
 // Zigzag reordering and the Loeffler-Ligtenberg-Moschytz integer inverse DCT:
 // 13-bit fixed-point constants, two extra fraction bits kept between the passes.
-#include "jpeg/decode_jpeg.h"
+#include "jpeg/decoder_stages.h"
 
 #include <string.h>
 
@@ -24,25 +24,25 @@ static int32_t wrap32(int64_t v)
 static void idct_1d(const int64_t in[8], int64_t out[8])
 {
     // Even part.
-    int64_t z1 = (in[2] + in[6]) * 4433;
-    int64_t t2 = z1 - in[6] * 15137;
-    int64_t t3 = z1 + in[2] * 6270;
-    int64_t t0 = (in[0] + in[4]) * 8192;
-    int64_t t1 = (in[0] - in[4]) * 8192;
+    int64_t z1 = (in[2] + in[6]) * IDCT_0_541196100;
+    int64_t t2 = z1 - in[6] * IDCT_1_847759065;
+    int64_t t3 = z1 + in[2] * IDCT_0_765366865;
+    int64_t t0 = (in[0] + in[4]) * IDCT_ONE;
+    int64_t t1 = (in[0] - in[4]) * IDCT_ONE;
     int64_t e10 = t0 + t3, e13 = t0 - t3, e11 = t1 + t2, e12 = t1 - t2;
 
     // Odd part.
     int64_t o0 = in[7], o1 = in[5], o2 = in[3], o3 = in[1];
     int64_t y1 = o0 + o3, y2 = o1 + o2, y3 = o0 + o2, y4 = o1 + o3;
-    int64_t y5 = (y3 + y4) * 9633;
-    o0 *= 2446;
-    o1 *= 16819;
-    o2 *= 25172;
-    o3 *= 12299;
-    y1 *= -7373;
-    y2 *= -20995;
-    y3 *= -16069;
-    y4 *= -3196;
+    int64_t y5 = (y3 + y4) * IDCT_1_175875602;
+    o0 *= IDCT_0_298631336;
+    o1 *= IDCT_2_053119869;
+    o2 *= IDCT_3_072711026;
+    o3 *= IDCT_1_501321110;
+    y1 *= -IDCT_0_899976223;
+    y2 *= -IDCT_2_562915447;
+    y3 *= -IDCT_1_961570560;
+    y4 *= -IDCT_0_390180644;
     y3 += y5;
     y4 += y5;
     o0 += y1 + y3;
@@ -65,14 +65,14 @@ void inverse_dct(int32_t block[64], const QuantTable *table)
     int32_t workspace[64];
     const int32_t *q = table->values;
 
-    // Columns: dequantise, transform, keep 2 fraction bits (divide by 2^11, rounded).
+    // Columns: dequantise, transform, keep the fraction bits (divide by 2^11, rounded).
     for (int c = 0; c < 8; c++) {
         bool ac_zero = true;
         for (int v = 1; v < 8; v++)
             if (block[c + 8 * v] != 0)
                 ac_zero = false;
         if (ac_zero) {
-            int32_t dc = wrap32(static_cast<int64_t>(block[c]) * q[c] * 4);
+            int32_t dc = wrap32(static_cast<int64_t>(block[c]) * q[c] * (1 << IDCT_FRACTION_BITS));
             for (int r = 0; r < 8; r++)
                 workspace[c + 8 * r] = dc;
             continue;
@@ -82,7 +82,7 @@ void inverse_dct(int32_t block[64], const QuantTable *table)
             in[v] = static_cast<int64_t>(block[c + 8 * v]) * q[c + 8 * v];
         idct_1d(in, out);
         for (int r = 0; r < 8; r++)
-            workspace[c + 8 * r] = wrap32(out[r] + 1024) >> 11;
+            workspace[c + 8 * r] = wrap32(out[r] + IDCT_COLUMN_ROUND) >> IDCT_COLUMN_SHIFT;
     }
 
     // Rows: transform and divide by 2^18 (constants, fraction bits, factor 8), rounded.
@@ -92,6 +92,6 @@ void inverse_dct(int32_t block[64], const QuantTable *table)
             in[c] = workspace[8 * r + c];
         idct_1d(in, out);
         for (int c = 0; c < 8; c++)
-            block[8 * r + c] = (wrap32(out[c] + 131072) >> 18) + 128;
+            block[8 * r + c] = (wrap32(out[c] + IDCT_ROW_ROUND) >> IDCT_ROW_SHIFT) + SAMPLE_LEVEL_SHIFT;
     }
 }

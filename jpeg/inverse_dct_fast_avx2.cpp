@@ -2,7 +2,7 @@
 // lanes of one vector per block row, an 8x8 transpose turns rows into lanes for
 // the row pass, a second one brings the samples back. 32-bit lane arithmetic
 // wraps exactly as the reference's wrap32 does.
-#include "jpeg/decode_jpeg.h"
+#include "jpeg/decoder_stages.h"
 #include "jpeg/inverse_dct_paths.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -27,26 +27,26 @@ AVX2_INLINE __m256i mul(__m256i a, int32_t k)
 AVX2_INLINE Rows idct_lanes(const Rows &in, __m256i bias)
 {
     const __m256i *x = in.v;
-    __m256i z1 = mul(_mm256_add_epi32(x[2], x[6]), 4433);
-    __m256i t2 = _mm256_sub_epi32(z1, mul(x[6], 15137));
-    __m256i t3 = _mm256_add_epi32(z1, mul(x[2], 6270));
-    __m256i t0 = _mm256_add_epi32(_mm256_slli_epi32(_mm256_add_epi32(x[0], x[4]), 13), bias);
-    __m256i t1 = _mm256_add_epi32(_mm256_slli_epi32(_mm256_sub_epi32(x[0], x[4]), 13), bias);
+    __m256i z1 = mul(_mm256_add_epi32(x[2], x[6]), IDCT_0_541196100);
+    __m256i t2 = _mm256_sub_epi32(z1, mul(x[6], IDCT_1_847759065));
+    __m256i t3 = _mm256_add_epi32(z1, mul(x[2], IDCT_0_765366865));
+    __m256i t0 = _mm256_add_epi32(_mm256_slli_epi32(_mm256_add_epi32(x[0], x[4]), IDCT_CONST_BITS), bias);
+    __m256i t1 = _mm256_add_epi32(_mm256_slli_epi32(_mm256_sub_epi32(x[0], x[4]), IDCT_CONST_BITS), bias);
     __m256i e10 = _mm256_add_epi32(t0, t3), e13 = _mm256_sub_epi32(t0, t3);
     __m256i e11 = _mm256_add_epi32(t1, t2), e12 = _mm256_sub_epi32(t1, t2);
 
     __m256i o0 = x[7], o1 = x[5], o2 = x[3], o3 = x[1];
     __m256i y1 = _mm256_add_epi32(o0, o3), y2 = _mm256_add_epi32(o1, o2);
     __m256i y3 = _mm256_add_epi32(o0, o2), y4 = _mm256_add_epi32(o1, o3);
-    __m256i y5 = mul(_mm256_add_epi32(y3, y4), 9633);
-    o0 = mul(o0, 2446);
-    o1 = mul(o1, 16819);
-    o2 = mul(o2, 25172);
-    o3 = mul(o3, 12299);
-    y1 = mul(y1, -7373);
-    y2 = mul(y2, -20995);
-    y3 = _mm256_add_epi32(mul(y3, -16069), y5);
-    y4 = _mm256_add_epi32(mul(y4, -3196), y5);
+    __m256i y5 = mul(_mm256_add_epi32(y3, y4), IDCT_1_175875602);
+    o0 = mul(o0, IDCT_0_298631336);
+    o1 = mul(o1, IDCT_2_053119869);
+    o2 = mul(o2, IDCT_3_072711026);
+    o3 = mul(o3, IDCT_1_501321110);
+    y1 = mul(y1, -IDCT_0_899976223);
+    y2 = mul(y2, -IDCT_2_562915447);
+    y3 = _mm256_add_epi32(mul(y3, -IDCT_1_961570560), y5);
+    y4 = _mm256_add_epi32(mul(y4, -IDCT_0_390180644), y5);
     o0 = _mm256_add_epi32(o0, _mm256_add_epi32(y1, y3));
     o1 = _mm256_add_epi32(o1, _mm256_add_epi32(y2, y4));
     o2 = _mm256_add_epi32(o2, _mm256_add_epi32(y2, y3));
@@ -108,31 +108,32 @@ void inverse_dct_avx2(int32_t block[64], const QuantTable *table)
     #pragma GCC unroll 8
     for (int v = 2; v < 8; v++)
         ac = _mm256_or_si256(ac, coef.v[v]);
-    __m256i dc = _mm256_slli_epi32(in.v[0], 2);
+    __m256i dc = _mm256_slli_epi32(in.v[0], IDCT_FRACTION_BITS);
 
     // All 63 AC coefficients zero: column 0 takes the shortcut, the others give
     // 0, and each row transform of (w, 0, ..., 0) is w * 8192 at every output.
     __m256i ac_first_row = _mm256_blend_epi32(coef.v[0], _mm256_setzero_si256(), 0x01);
     if (_mm256_testz_si256(_mm256_or_si256(ac, ac_first_row), _mm256_set1_epi32(-1))) {
         int32_t w = _mm256_cvtsi256_si32(dc);
-        int32_t sample = static_cast<int32_t>(static_cast<uint32_t>(w) * 8192u + 131072u) >> 18;
-        __m256i all = _mm256_set1_epi32(sample + 128);
+        int32_t sample = static_cast<int32_t>(static_cast<uint32_t>(w) * IDCT_ONE + IDCT_ROW_ROUND) >> IDCT_ROW_SHIFT;
+        __m256i all = _mm256_set1_epi32(sample + SAMPLE_LEVEL_SHIFT);
         #pragma GCC unroll 8
         for (int r = 0; r < 8; r++)
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(block + 8 * r), all);
         return;
     }
 
-    Rows cols = idct_lanes(in, _mm256_set1_epi32(1024));
+    Rows cols = idct_lanes(in, _mm256_set1_epi32(IDCT_COLUMN_ROUND));
     __m256i shortcut = _mm256_cmpeq_epi32(ac, _mm256_setzero_si256());
     #pragma GCC unroll 8
     for (int r = 0; r < 8; r++)
-        cols.v[r] = _mm256_blendv_epi8(_mm256_srai_epi32(cols.v[r], 11), dc, shortcut);
+        cols.v[r] = _mm256_blendv_epi8(_mm256_srai_epi32(cols.v[r], IDCT_COLUMN_SHIFT), dc, shortcut);
 
-    Rows rows = idct_lanes(transpose(cols), _mm256_set1_epi32(131072));
+    Rows rows = idct_lanes(transpose(cols), _mm256_set1_epi32(IDCT_ROW_ROUND));
     #pragma GCC unroll 8
     for (int c = 0; c < 8; c++)
-        rows.v[c] = _mm256_add_epi32(_mm256_srai_epi32(rows.v[c], 18), _mm256_set1_epi32(128));
+        rows.v[c] = _mm256_add_epi32(_mm256_srai_epi32(rows.v[c], IDCT_ROW_SHIFT),
+                                     _mm256_set1_epi32(SAMPLE_LEVEL_SHIFT));
     Rows samples = transpose(rows);
     #pragma GCC unroll 8
     for (int r = 0; r < 8; r++)

@@ -1,12 +1,18 @@
 // The fast inverse DCT in plain C++: inverse_dct's arithmetic, done in uint32
 // (equal to the reference's wrapped int64 modulo 2^32) over eight lanes at a
 // time so the compiler can vectorise it.
-#include "jpeg/decode_jpeg.h"
+#include "jpeg/decoder_stages.h"
 #include "jpeg/inverse_dct_paths.h"
 
 #include <string.h>
 
 namespace {
+
+// A constant as the uint32 factor of the wrapping arithmetic.
+constexpr uint32_t k(int32_t constant)
+{
+    return static_cast<uint32_t>(constant);
+}
 
 // One 8-point transform on eight lanes: in[k][lane] is input k of that lane.
 // `bias` is added to every output; it is folded into the DC term, which every
@@ -14,24 +20,24 @@ namespace {
 void idct_lanes(const uint32_t (*__restrict in)[8], uint32_t (*__restrict out)[8], uint32_t bias)
 {
     for (int l = 0; l < 8; l++) {
-        uint32_t z1 = (in[2][l] + in[6][l]) * 4433u;
-        uint32_t t2 = z1 - in[6][l] * 15137u;
-        uint32_t t3 = z1 + in[2][l] * 6270u;
-        uint32_t t0 = (in[0][l] + in[4][l]) * 8192u + bias;
-        uint32_t t1 = (in[0][l] - in[4][l]) * 8192u + bias;
+        uint32_t z1 = (in[2][l] + in[6][l]) * k(IDCT_0_541196100);
+        uint32_t t2 = z1 - in[6][l] * k(IDCT_1_847759065);
+        uint32_t t3 = z1 + in[2][l] * k(IDCT_0_765366865);
+        uint32_t t0 = (in[0][l] + in[4][l]) * k(IDCT_ONE) + bias;
+        uint32_t t1 = (in[0][l] - in[4][l]) * k(IDCT_ONE) + bias;
         uint32_t e10 = t0 + t3, e13 = t0 - t3, e11 = t1 + t2, e12 = t1 - t2;
 
         uint32_t o0 = in[7][l], o1 = in[5][l], o2 = in[3][l], o3 = in[1][l];
         uint32_t y1 = o0 + o3, y2 = o1 + o2, y3 = o0 + o2, y4 = o1 + o3;
-        uint32_t y5 = (y3 + y4) * 9633u;
-        o0 *= 2446u;
-        o1 *= 16819u;
-        o2 *= 25172u;
-        o3 *= 12299u;
-        y1 *= 0u - 7373u;
-        y2 *= 0u - 20995u;
-        y3 = y3 * (0u - 16069u) + y5;
-        y4 = y4 * (0u - 3196u) + y5;
+        uint32_t y5 = (y3 + y4) * k(IDCT_1_175875602);
+        o0 *= k(IDCT_0_298631336);
+        o1 *= k(IDCT_2_053119869);
+        o2 *= k(IDCT_3_072711026);
+        o3 *= k(IDCT_1_501321110);
+        y1 *= k(-IDCT_0_899976223);
+        y2 *= k(-IDCT_2_562915447);
+        y3 = y3 * k(-IDCT_1_961570560) + y5;
+        y4 = y4 * k(-IDCT_0_390180644) + y5;
         o0 += y1 + y3;
         o1 += y2 + y4;
         o2 += y2 + y3;
@@ -67,8 +73,8 @@ void inverse_dct_portable(int32_t block[64], const QuantTable *table)
     for (int i = 1; i < 64; i++)
         any_ac |= block[i];
     if (any_ac == 0) {
-        uint32_t w = static_cast<uint32_t>(block[0]) * static_cast<uint32_t>(q[0]) * 4u;
-        int32_t sample = shift_down(w * 8192u + 131072u, 18) + 128;
+        uint32_t w = static_cast<uint32_t>(block[0]) * static_cast<uint32_t>(q[0]) * k(1 << IDCT_FRACTION_BITS);
+        int32_t sample = shift_down(w * k(IDCT_ONE) + k(IDCT_ROW_ROUND), IDCT_ROW_SHIFT) + SAMPLE_LEVEL_SHIFT;
         for (int i = 0; i < 64; i++)
             block[i] = sample;
         return;
@@ -79,7 +85,7 @@ void inverse_dct_portable(int32_t block[64], const QuantTable *table)
     for (int v = 0; v < 8; v++)
         for (int c = 0; c < 8; c++)
             in[v][c] = static_cast<uint32_t>(block[8 * v + c]) * static_cast<uint32_t>(q[8 * v + c]);
-    idct_lanes(in, out, 1024u);
+    idct_lanes(in, out, k(IDCT_COLUMN_ROUND));
 
     // A column whose seven AC coefficients are zero takes the reference's shortcut,
     // which differs from the full transform once d * 8192 wraps.
@@ -90,21 +96,21 @@ void inverse_dct_portable(int32_t block[64], const QuantTable *table)
             ac[c] |= static_cast<uint32_t>(block[8 * v + c]);
     for (int c = 0; c < 8; c++) {
         shortcut[c] = 0u - static_cast<uint32_t>(ac[c] == 0);
-        dc[c] = in[0][c] * 4u & shortcut[c];
+        dc[c] = in[0][c] * k(1 << IDCT_FRACTION_BITS) & shortcut[c];
     }
     for (int r = 0; r < 8; r++)
         for (int c = 0; c < 8; c++)
-            in[r][c] = dc[c] | (static_cast<uint32_t>(shift_down(out[r][c], 11)) & ~shortcut[c]);
+            in[r][c] = dc[c] | (static_cast<uint32_t>(shift_down(out[r][c], IDCT_COLUMN_SHIFT)) & ~shortcut[c]);
 
     // Rows, one per lane: transposed in, transposed back out.
     uint32_t rows[8][8];
     for (int r = 0; r < 8; r++)
         for (int c = 0; c < 8; c++)
             rows[c][r] = in[r][c];
-    idct_lanes(rows, out, 131072u);
+    idct_lanes(rows, out, k(IDCT_ROW_ROUND));
     for (int c = 0; c < 8; c++)
         for (int r = 0; r < 8; r++)
-            rows[c][r] = static_cast<uint32_t>(shift_down(out[c][r], 18) + 128);
+            rows[c][r] = static_cast<uint32_t>(shift_down(out[c][r], IDCT_ROW_SHIFT) + SAMPLE_LEVEL_SHIFT);
     for (int r = 0; r < 8; r++)
         for (int c = 0; c < 8; c++)
             block[8 * r + c] = static_cast<int32_t>(rows[c][r]);

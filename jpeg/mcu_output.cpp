@@ -1,10 +1,9 @@
-// The picture phase of decode_jpeg: blocks decoded MCU by MCU in raster order,
+// The reference picture phase: blocks decoded MCU by MCU in raster order,
 // chrominance repeated (no interpolation), pixels written one at a time.
-#include "jpeg/decode_jpeg.h"
+#include "jpeg/decoder_stages.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
-#include <allegro/internal/aintern.h>
 
 // Truncation toward zero, then 0..255. Testing the double first gives the same
 // result for every value and never converts one that does not fit an int.
@@ -19,9 +18,9 @@ static int to_channel(double v)
 
 void put_ycbcr_pixel(BITMAP *bitmap, int32_t x, int32_t y, int32_t luma, int32_t cb, int32_t cr)
 {
-    double r = luma + (cr - 128.0) * 1.402;
-    double g = luma - (cb - 128.0) * 0.34414 - (cr - 128.0) * 0.71414;
-    double b = luma + (cb - 128.0) * 1.772;
+    double r = luma + (cr - YCBCR_CHROMA_CENTRE) * YCBCR_CR_R;
+    double g = luma - (cb - YCBCR_CHROMA_CENTRE) * YCBCR_CB_G - (cr - YCBCR_CHROMA_CENTRE) * YCBCR_CR_G;
+    double b = luma + (cb - YCBCR_CHROMA_CENTRE) * YCBCR_CB_B;
     putpixel(bitmap, x, y, makecol24(to_channel(r), to_channel(g), to_channel(b)));
 }
 
@@ -136,42 +135,4 @@ void decode_picture(JpegDecoder *dec, BITMAP *bitmap)
                 restart(dec, &pred);
         }
     }
-}
-
-// Header phase, bitmap, the given picture phase, then the library's load depth.
-static BITMAP *decode_with(const uint8_t *data, size_t size, RGB *palette,
-                           void (*picture_phase)(JpegDecoder *, BITMAP *))
-{
-    JpegDecoder dec;
-    if (!read_jpeg_headers(&dec, data, size))
-        return nullptr;
-
-    PALETTE own_palette;
-    if (!palette)
-        palette = own_palette;
-
-    int load_depth = _color_load_depth(24, 0);
-    // Larger than Allegro can size in an int: as if the bitmap could not be created.
-    if (static_cast<int64_t>(dec.width) * dec.height > JPEG_MAX_PIXELS)
-        return nullptr;
-    BITMAP *bitmap = create_bitmap_ex(24, dec.width, dec.height);
-    if (!bitmap)
-        return nullptr;
-
-    picture_phase(&dec, bitmap);
-
-    generate_332_palette(palette);
-    if (load_depth != 24)
-        bitmap = _fixup_loaded_bitmap(bitmap, palette, load_depth);
-    return bitmap;
-}
-
-BITMAP *decode_jpeg(const uint8_t *data, size_t size, RGB *palette)
-{
-    return decode_with(data, size, palette, decode_picture_fast);
-}
-
-BITMAP *decode_jpeg_reference(const uint8_t *data, size_t size, RGB *palette)
-{
-    return decode_with(data, size, palette, decode_picture);
 }

@@ -1,8 +1,6 @@
 // Pixel output of the fast picture phase: the channel layout, the choice of
 // conversion path, and the clipping of MCUs that cross the bitmap's edges.
-#include "jpeg/decode_jpeg.h"
 #include "jpeg/pixel_writer_paths.h"
-#include "jpeg/cpu_features.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
@@ -30,11 +28,6 @@ bool pixel_layout_24(PixelLayout *layout)
     return true;
 }
 
-bool pixel_path_available(PixelPath path)
-{
-    return path == PIXEL_PATH_PORTABLE || (path == PIXEL_PATH_AVX2 && cpu_has_avx2());
-}
-
 // Samples of one grey block or colour MCU.
 struct McuSamples {
     bool grey;
@@ -45,14 +38,14 @@ struct McuSamples {
     const int32_t *cr;
 };
 
-static void convert(PixelPath path, const McuSamples *s, uint8_t *const rows[16])
+static void convert(VectorPath path, const McuSamples *s, uint8_t *const rows[16])
 {
     if (s->grey) {
-        if (path == PIXEL_PATH_AVX2)
+        if (path == VECTOR_PATH_AVX2)
             grey_rows_avx2(rows, s->luma[0]);
         else
             grey_rows_portable(rows, s->luma[0]);
-    } else if (path == PIXEL_PATH_AVX2) {
+    } else if (path == VECTOR_PATH_AVX2) {
         colour_rows_avx2(rows, s->layout, s->sampling, s->luma, s->cb, s->cr);
     } else {
         colour_rows_portable(rows, s->layout, s->sampling, s->luma, s->cb, s->cr);
@@ -63,7 +56,7 @@ static void convert(PixelPath path, const McuSamples *s, uint8_t *const rows[16]
 // visible, else through a buffer of which only the visible part is copied.
 // Visible means what putpixel would write: inside the clip rectangle, and
 // inside the bitmap.
-static void write_mcu(PixelPath path, BITMAP *bitmap, int32_t x0, int32_t y0, int w, int h,
+static void write_mcu(VectorPath path, BITMAP *bitmap, int32_t x0, int32_t y0, int w, int h,
                       const McuSamples *s)
 {
     int64_t left = 0, top = 0, right = bitmap->w, bottom = bitmap->h;
@@ -99,7 +92,7 @@ static void write_mcu(PixelPath path, BITMAP *bitmap, int32_t x0, int32_t y0, in
                    static_cast<size_t>(3 * (to - from)));
 }
 
-void write_grey_block_on(PixelPath path, BITMAP *bitmap, int32_t x0, int32_t y0,
+void write_grey_block_on(VectorPath path, BITMAP *bitmap, int32_t x0, int32_t y0,
                          const int32_t luma[64])
 {
     const int32_t *const blocks[1] = {luma};
@@ -107,7 +100,7 @@ void write_grey_block_on(PixelPath path, BITMAP *bitmap, int32_t x0, int32_t y0,
     write_mcu(path, bitmap, x0, y0, 8, 8, &s);
 }
 
-void write_colour_mcu_on(PixelPath path, BITMAP *bitmap, const PixelLayout *layout, int32_t x0,
+void write_colour_mcu_on(VectorPath path, BITMAP *bitmap, const PixelLayout *layout, int32_t x0,
                          int32_t y0, int32_t sampling, const int32_t *const luma[4],
                          const int32_t cb[64], const int32_t cr[64])
 {
@@ -115,23 +108,14 @@ void write_colour_mcu_on(PixelPath path, BITMAP *bitmap, const PixelLayout *layo
     write_mcu(path, bitmap, x0, y0, sampling >= 2 ? 16 : 8, sampling == 4 ? 16 : 8, &s);
 }
 
-// Decided once: the processor does not change under a running program.
-static PixelPath fastest_path()
+void write_grey_block(BITMAP *bitmap, int32_t x0, int32_t y0, const int32_t luma[64])
 {
-    static const PixelPath path =
-        pixel_path_available(PIXEL_PATH_AVX2) ? PIXEL_PATH_AVX2 : PIXEL_PATH_PORTABLE;
-    return path;
-}
-
-void write_grey_block(BITMAP *bitmap, const PixelLayout *, int32_t x0, int32_t y0,
-                      const int32_t luma[64])
-{
-    write_grey_block_on(fastest_path(), bitmap, x0, y0, luma);
+    write_grey_block_on(fastest_vector_path(), bitmap, x0, y0, luma);
 }
 
 void write_colour_mcu(BITMAP *bitmap, const PixelLayout *layout, int32_t x0, int32_t y0,
                       int32_t sampling, const int32_t *const luma[4], const int32_t cb[64],
                       const int32_t cr[64])
 {
-    write_colour_mcu_on(fastest_path(), bitmap, layout, x0, y0, sampling, luma, cb, cr);
+    write_colour_mcu_on(fastest_vector_path(), bitmap, layout, x0, y0, sampling, luma, cb, cr);
 }

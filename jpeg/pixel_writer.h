@@ -22,8 +22,7 @@ bool pixel_layout_24(PixelLayout *layout);
 
 // One grey 8x8 block whose top-left pixel is (x0, y0): each sample clamped to
 // 0..255 and written as (v, v, v). Pixels outside the bitmap are skipped.
-void write_grey_block(BITMAP *bitmap, const PixelLayout *layout, int32_t x0, int32_t y0,
-                      const int32_t luma[64]);
+void write_grey_block(BITMAP *bitmap, int32_t x0, int32_t y0, const int32_t luma[64]);
 
 // One colour MCU whose top-left pixel is (x0, y0). `sampling` is the luma
 // sampling product: 1 (8x8, luma[0]), 2 (16x8, luma[0] left, luma[1] right) or

@@ -1,5 +1,6 @@
 // The AVX2 conversion path: four doubles per vector, the same operations in the
 // same order as the portable path, pixels packed to 3 bytes with byte shuffles.
+#include "jpeg/decoder_stages.h"
 #include "jpeg/pixel_writer_paths.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -82,7 +83,7 @@ struct ChromaVectors {
 AVX2 static inline void chroma_vectors(const int32_t cb[8], const int32_t cr[8], int sub_x,
                                        ChromaVectors *t)
 {
-    const __m256d centre = _mm256_set1_pd(128.0);
+    const __m256d centre = _mm256_set1_pd(YCBCR_CHROMA_CENTRE);
     __m256d cr_r[2], cb_g[2], cr_g[2], cb_b[2];
     for (int k = 0; k < 2; k++) {
         const __m256d cbd = _mm256_sub_pd(
@@ -91,10 +92,10 @@ AVX2 static inline void chroma_vectors(const int32_t cb[8], const int32_t cr[8],
         const __m256d crd = _mm256_sub_pd(
             _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i *>(cr + 4 * k))),
             centre);
-        cr_r[k] = _mm256_mul_pd(crd, _mm256_set1_pd(1.402));
-        cb_g[k] = _mm256_mul_pd(cbd, _mm256_set1_pd(0.34414));
-        cr_g[k] = _mm256_mul_pd(crd, _mm256_set1_pd(0.71414));
-        cb_b[k] = _mm256_mul_pd(cbd, _mm256_set1_pd(1.772));
+        cr_r[k] = _mm256_mul_pd(crd, _mm256_set1_pd(YCBCR_CR_R));
+        cb_g[k] = _mm256_mul_pd(cbd, _mm256_set1_pd(YCBCR_CB_G));
+        cr_g[k] = _mm256_mul_pd(crd, _mm256_set1_pd(YCBCR_CR_G));
+        cb_b[k] = _mm256_mul_pd(cbd, _mm256_set1_pd(YCBCR_CB_B));
     }
     if (!sub_x) {
         for (int k = 0; k < 2; k++) {

@@ -2,22 +2,15 @@
 // apart so that each can be run and checked on its own.
 #pragma once
 
+#include "jpeg/cpu_features.h"
 #include "jpeg/pixel_writer.h"
 
 #include <stdint.h>
 
-enum PixelPath {
-    PIXEL_PATH_PORTABLE,
-    PIXEL_PATH_AVX2,
-};
-
-// True when the path was built in and the processor can run it.
-bool pixel_path_available(PixelPath path);
-
 // write_grey_block and write_colour_mcu through the given path (which must be available).
-void write_grey_block_on(PixelPath path, BITMAP *bitmap, int32_t x0, int32_t y0,
+void write_grey_block_on(VectorPath path, BITMAP *bitmap, int32_t x0, int32_t y0,
                          const int32_t luma[64]);
-void write_colour_mcu_on(PixelPath path, BITMAP *bitmap, const PixelLayout *layout, int32_t x0,
+void write_colour_mcu_on(VectorPath path, BITMAP *bitmap, const PixelLayout *layout, int32_t x0,
                          int32_t y0, int32_t sampling, const int32_t *const luma[4],
                          const int32_t cb[64], const int32_t cr[64]);
 

@@ -1,5 +1,6 @@
 // The portable conversion path: plain C++ with fixed-length loops over a row so
 // that the compiler can vectorise them on any target.
+#include "jpeg/decoder_stages.h"
 #include "jpeg/pixel_writer_paths.h"
 
 #include <string.h>
@@ -57,11 +58,11 @@ static void chroma_terms(const int32_t cb[8], const int32_t cr[8], int sub_x, Ch
 {
     double cr_r[8], cb_g[8], cr_g[8], cb_b[8];
     for (int k = 0; k < 8; k++) {
-        const double cbd = cb[k] - 128.0, crd = cr[k] - 128.0;
-        cr_r[k] = crd * 1.402;
-        cb_g[k] = cbd * 0.34414;
-        cr_g[k] = crd * 0.71414;
-        cb_b[k] = cbd * 1.772;
+        const double cbd = cb[k] - YCBCR_CHROMA_CENTRE, crd = cr[k] - YCBCR_CHROMA_CENTRE;
+        cr_r[k] = crd * YCBCR_CR_R;
+        cb_g[k] = cbd * YCBCR_CB_G;
+        cr_g[k] = crd * YCBCR_CR_G;
+        cb_b[k] = cbd * YCBCR_CB_B;
     }
     for (int j = 0; j < 16; j++) {
         const int k = (j >> sub_x) & 7;

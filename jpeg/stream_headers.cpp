@@ -1,6 +1,6 @@
 // The header phase: scans markers up to the first SOS and parses the segments the
 // decoder understands. Every read is checked against the end of the stream.
-#include "jpeg/decode_jpeg.h"
+#include "jpeg/decoder_stages.h"
 
 #include <string.h>
 
@@ -15,30 +15,30 @@ static int32_t read_u16(const uint8_t *at)
     return (at[0] << 8) | at[1];
 }
 
-int32_t parse_sof(JpegDecoder *dec)
+SegmentResult parse_sof(JpegDecoder *dec)
 {
     const uint8_t *c = dec->cursor;
     if (!available(dec, c, 9))
-        return JPEG_PAST_END;
+        return REFUSED_PAST_END;
     if (c[3] != 8)
-        return 2;
+        return REFUSED_UNSUPPORTED;
     dec->height = read_u16(c + 4);
     dec->width = read_u16(c + 6);
     if (dec->width == 0 || dec->height == 0)
-        return 3;
+        return REFUSED_OUT_OF_RANGE;
     int count = c[8];
     dec->cursor = c + 9;
     for (int n = 0; n < count; n++) {
         if (!available(dec, dec->cursor, 1))
-            return JPEG_PAST_END;
+            return REFUSED_PAST_END;
         int id = dec->cursor[0];
         if (id != 1 && id != 2 && id != 3)
             continue;  // the scan resumes at this byte
         if (!available(dec, dec->cursor, 3))
-            return JPEG_PAST_END;
+            return REFUSED_PAST_END;
         int quant = dec->cursor[2];
         if (quant > 1)
-            return 3;
+            return REFUSED_OUT_OF_RANGE;
         if (id == 1) {
             int s = dec->cursor[1];
             dec->luma_sampling = (s & 0x0F) * (s >> 4);
@@ -48,20 +48,20 @@ int32_t parse_sof(JpegDecoder *dec)
         }
         dec->cursor += 3;
     }
-    return 0;
+    return SEGMENT_ACCEPTED;
 }
 
-int32_t parse_dht(JpegDecoder *dec)
+SegmentResult parse_dht(JpegDecoder *dec)
 {
     const uint8_t *c = dec->cursor;
     if (!available(dec, c, 3))
-        return JPEG_PAST_END;
+        return REFUSED_PAST_END;
     uint32_t length = static_cast<uint32_t>(read_u16(c + 1));
     dec->cursor = c + 3;
     uint32_t consumed = 2;
     do {
         if (!available(dec, dec->cursor, 17))
-            return JPEG_PAST_END;
+            return REFUSED_PAST_END;
         int class_id = dec->cursor[0];
         HuffmanTable *table = &dec->huffman[((class_id >> 4) & 1) * 2 + (class_id & 1)];
         const uint8_t *counts = dec->cursor + 1;
@@ -69,11 +69,11 @@ int32_t parse_dht(JpegDecoder *dec)
         for (int l = 0; l < 16; l++)
             total += counts[l];
         if (total > 256)
-            return 1;
+            return REFUSED_TABLE_OR_ID;
         dec->cursor += 17;
         consumed += 17;
         if (!available(dec, dec->cursor, static_cast<size_t>(total)))
-            return JPEG_PAST_END;
+            return REFUSED_PAST_END;
 
         // Canonical code assignment, as the JPEG standard does it.
         int32_t code = 0;
@@ -90,26 +90,26 @@ int32_t parse_dht(JpegDecoder *dec)
             code <<= 1;
         }
     } while (consumed < length);
-    return 0;
+    return SEGMENT_ACCEPTED;
 }
 
-int32_t parse_dqt(JpegDecoder *dec)
+SegmentResult parse_dqt(JpegDecoder *dec)
 {
     const uint8_t *c = dec->cursor;
     if (!available(dec, c, 3))
-        return JPEG_PAST_END;
+        return REFUSED_PAST_END;
     uint32_t length = static_cast<uint32_t>(read_u16(c + 1));
     dec->cursor = c + 3;
     uint32_t consumed = 2;
     do {
         if (!available(dec, dec->cursor, 1))
-            return JPEG_PAST_END;
+            return REFUSED_PAST_END;
         int pq = dec->cursor[0] >> 4;
         int tq = dec->cursor[0] & 0x0F;
         if (tq > 1 || pq != 0)
-            return 1;
+            return REFUSED_TABLE_OR_ID;
         if (!available(dec, dec->cursor, 65))
-            return JPEG_PAST_END;
+            return REFUSED_PAST_END;
         dec->cursor += 1;
         int32_t *values = dec->quant[tq].values;
         for (int i = 0; i < 64; i++)
@@ -118,29 +118,29 @@ int32_t parse_dqt(JpegDecoder *dec)
         consumed += 65;
         dezigzag(values);
     } while (consumed < length);
-    return 0;
+    return SEGMENT_ACCEPTED;
 }
 
-int32_t parse_sos(JpegDecoder *dec)
+SegmentResult parse_sos(JpegDecoder *dec)
 {
     const uint8_t *c = dec->cursor;
     if (!available(dec, c, 4))
-        return JPEG_PAST_END;
+        return REFUSED_PAST_END;
     int count = c[3];
     dec->component_count = count;
     dec->cursor = c + 4;
     if (count != 1 && count != 3)
-        return 2;
+        return REFUSED_UNSUPPORTED;
     for (int n = 0; n < count; n++) {
         if (!available(dec, dec->cursor, 2))
-            return JPEG_PAST_END;
+            return REFUSED_PAST_END;
         int id = dec->cursor[0];
         int dc = dec->cursor[1] >> 4;
         int ac = dec->cursor[1] & 0x0F;
         if (id != 1 && id != 2 && id != 3)
-            return 3;
+            return REFUSED_OUT_OF_RANGE;
         if (dc > 1 || ac > 1)
-            return 3;
+            return REFUSED_OUT_OF_RANGE;
         if (id == 1) {
             dec->luma_dc_table = dc;
             dec->luma_ac_table = ac;
@@ -152,30 +152,30 @@ int32_t parse_sos(JpegDecoder *dec)
     }
     // Spectral selection and successive approximation are not read.
     if (!available(dec, dec->cursor, 3))
-        return JPEG_PAST_END;
+        return REFUSED_PAST_END;
     dec->cursor += 3;
-    return 0;
+    return SEGMENT_ACCEPTED;
 }
 
-int32_t parse_app0(JpegDecoder *dec)
+SegmentResult parse_app0(JpegDecoder *dec)
 {
     const uint8_t *c = dec->cursor;
     if (!available(dec, c, 3))
-        return JPEG_PAST_END;
+        return REFUSED_PAST_END;
     if (read_u16(c + 1) < 16)
-        return 1;
+        return REFUSED_TABLE_OR_ID;
     if (!available(dec, c, 17))
-        return JPEG_PAST_END;
+        return REFUSED_PAST_END;
     if (memcmp(c + 3, "JFIF", 5) != 0)
-        return 1;
+        return REFUSED_TABLE_OR_ID;
     if (c[8] != 1)
-        return 1;
+        return REFUSED_TABLE_OR_ID;
     // Skip the thumbnail; the segment length itself only served the test above.
     size_t thumbnail = 3u * c[15] * c[16];
     if (!available(dec, c + 17, thumbnail))
-        return JPEG_PAST_END;
+        return REFUSED_PAST_END;
     dec->cursor = c + 17 + thumbnail;
-    return 0;
+    return SEGMENT_ACCEPTED;
 }
 
 // Moves `cursor` `count` bytes on; false (cursor unmoved) when that passes the end.
@@ -198,7 +198,7 @@ bool read_jpeg_headers(JpegDecoder *dec, const uint8_t *data, size_t size)
         if (*dec->cursor++ == 0xFF) {
             if (dec->cursor == dec->data_end)
                 return false;
-            int32_t result = 0;
+            SegmentResult result = SEGMENT_ACCEPTED;
             switch (*dec->cursor) {
             case 0xC0:
             case 0xC1:
@@ -241,7 +241,7 @@ bool read_jpeg_headers(JpegDecoder *dec, const uint8_t *data, size_t size)
             default:
                 return false;
             }
-            if (result != 0)
+            if (result != SEGMENT_ACCEPTED)
                 return false;
         }
         // The limit is tested between steps only: the SOS's 0xFF may lie at data + 10000.

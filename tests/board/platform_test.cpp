@@ -16,7 +16,7 @@
 #include "board/local_time.h"
 #include "board/random_source.h"
 #include "board/sha256.h"
-#include "scratch_folder.h"
+#include "tests/support/scratch_files.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "board/board.h"
 #include "board/players_log.h"
-#include "scratch_folder.h"
+#include "tests/support/scratch_files.h"
 
 namespace {
 

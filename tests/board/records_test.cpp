@@ -17,7 +17,7 @@
 #include "board/records.h"
 #include "board/state_file.h"
 #include "cell_images.h"
-#include "scratch_folder.h"
+#include "tests/support/scratch_files.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include "board/state_file.h"
 #include "cell_images.h"
-#include "scratch_folder.h"
 #include "seeded_random.h"
+#include "tests/support/scratch_files.h"
 
 namespace {
 

@@ -9,19 +9,13 @@
 
 namespace {
 
-std::string scratch_dir(const char* tag) {
-    std::string dir = std::string("/tmp/tabellone-content-") + tag + "-" + std::to_string(::getpid());
-    std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
-    return dir;
-}
-
 int run_builder(const std::string& out) {
     const std::string cmd = std::string("ASAN_OPTIONS=detect_leaks=0 '") + MAKE_CONTENT_PATH + "' '" + out + "'";
     return std::system(cmd.c_str());
 }
 
 TEST(ContentBuilder, TwoBuildsAreByteIdentical) {
-    const std::string a = scratch_dir("a"), b = scratch_dir("b");
+    const std::string a = make_scratch_folder(), b = make_scratch_folder();
     ASSERT_EQ(run_builder(a), 0);
     ASSERT_EQ(run_builder(b), 0);
     for (const char* name : {"graphics.dat", "battle.dat", "music.dat"}) {
@@ -31,7 +25,8 @@ TEST(ContentBuilder, TwoBuildsAreByteIdentical) {
         EXPECT_TRUE(first == read_bytes(b + "/" + name));
         EXPECT_TRUE(first == read_bytes(play_path(name)));
     }
-    std::system(("rm -rf '" + a + "' '" + b + "'").c_str());
+    remove_scratch_folder(a);
+    remove_scratch_folder(b);
 }
 
 TEST(ContentBuilder, RefusesAMissingOutputFolder) {

@@ -7,21 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <jpeglib.h>
-
 #include "jpeg/decode_jpeg.h"
 #include "play_datafiles.h"
+#include "tests/support/libjpeg_codec.h"
+#include "tests/support/rgb_pixel.h"
 
 namespace {
-
-struct Rgb {
-    int r, g, b;
-};
-
-Rgb pixel(BITMAP* b, int x, int y) {
-    const int c = getpixel(b, x, y);
-    return {getr24(c), getg24(c), getb24(c)};
-}
 
 BITMAP* decode_object(int n) {
     DATAFILE* d = play_datafile("graphics.dat");
@@ -31,24 +22,13 @@ BITMAP* decode_object(int n) {
 // The reference decode: libjpeg-turbo with chroma repeated (no smoothing), RGB out.
 std::vector<uint8_t> reference_rgb(int n) {
     DATAFILE* d = play_datafile("graphics.dat");
-    jpeg_decompress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, static_cast<const unsigned char*>(d[n].dat), (unsigned long)d[n].size);
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_RGB;
-    cinfo.do_fancy_upsampling = FALSE;
-    cinfo.dct_method = JDCT_ISLOW;
-    jpeg_start_decompress(&cinfo);
-    std::vector<uint8_t> rgb(size_t(cinfo.output_width) * cinfo.output_height * 3);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = &rgb[size_t(cinfo.output_scanline) * cinfo.output_width * 3];
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return rgb;
+    LibjpegDecoder* libjpeg = libjpeg_decoder_create();
+    int w = 0, h = 0;
+    uint8_t* rgb = libjpeg_decode_rgb(libjpeg, static_cast<const uint8_t*>(d[n].dat), size_t(d[n].size), &w, &h);
+    std::vector<uint8_t> out(rgb, rgb + (rgb ? size_t(w) * h * 3 : 0));
+    free(rgb);
+    libjpeg_decoder_destroy(libjpeg);
+    return out;
 }
 
 // Every pixel of the rectangle (less `inset` on each side) within `tolerance` of `want`.
@@ -56,7 +36,7 @@ void expect_plain(BITMAP* b, int x, int y, int w, int h, int inset, Rgb want, in
     int worst = 0;
     for (int yy = y + inset; yy < y + h - inset; ++yy)
         for (int xx = x + inset; xx < x + w - inset; ++xx) {
-            Rgb p = pixel(b, xx, yy);
+            Rgb p = pixel_rgb(b, xx, yy);
             worst = std::max({worst, std::abs(p.r - want.r), std::abs(p.g - want.g), std::abs(p.b - want.b)});
         }
     EXPECT_LE(worst, tolerance) << what;
@@ -85,7 +65,7 @@ TEST(ContentDecode, EveryBlockMatchesTheReferenceDecoder) {
                 int sum = 0;
                 for (int y = by; y < by + 8; ++y)
                     for (int x = bx; x < bx + 8; ++x) {
-                        Rgb p = pixel(b, x, y);
+                        Rgb p = pixel_rgb(b, x, y);
                         const uint8_t* q = &ref[(size_t(y) * 800 + size_t(x)) * 3];
                         sum += std::abs(p.r - q[0]) + std::abs(p.g - q[1]) + std::abs(p.b - q[2]);
                     }
@@ -103,7 +83,7 @@ TEST(ContentDecode, OnlyTheEmptySquaresResultIsGrey) {
         int coloured = 0;
         for (int y = 0; y < 600; y += 3)
             for (int x = 0; x < 800; x += 3) {
-                Rgb p = pixel(b, x, y);
+                Rgb p = pixel_rgb(b, x, y);
                 coloured += std::abs(p.r - p.b) > 24 || std::abs(p.r - p.g) > 24;
             }
         if (n == 9)
@@ -126,7 +106,7 @@ TEST(ContentDecode, FieldsAndButtonPlaceAreLeftPlain) {
     for (int n : {0, 1, 3, 4, 5, 6, 7, 8, 9}) {
         BITMAP* b = decode_object(n);
         ASSERT_NE(b, nullptr);
-        expect_plain(b, 350, 544, 100, 23, 2, pixel(b, 400, 555), 6, ("button of object " + std::to_string(n)).c_str());
+        expect_plain(b, 350, 544, 100, 23, 2, pixel_rgb(b, 400, 555), 6, ("button of object " + std::to_string(n)).c_str());
         destroy_bitmap(b);
     }
 }
@@ -136,11 +116,11 @@ TEST(ContentDecode, BoardCellsSitOnTheFrameBetweenGaps) {
     // same colour, so a cell drawn smaller than its square leaves no stray art.
     BITMAP* b = decode_object(2);
     ASSERT_NE(b, nullptr);
-    const Rgb cell = pixel(b, 66 + 21, 105 + 21);
+    const Rgb cell = pixel_rgb(b, 66 + 21, 105 + 21);
     for (int r = 0; r < 10; ++r)
         for (int c = 0; c < 10; ++c)
             expect_plain(b, 66 + 46 * c, 105 + 46 * r, 42, 42, 8, cell, 8, "cell");
-    const Rgb gap = pixel(b, 66 + 42 + 2, 105 + 21);
+    const Rgb gap = pixel_rgb(b, 66 + 42 + 2, 105 + 21);
     EXPECT_GT(std::abs(gap.b - cell.b) + std::abs(gap.g - cell.g), 10);
     destroy_bitmap(b);
 }

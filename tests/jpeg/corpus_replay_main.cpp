@@ -2,8 +2,8 @@
 // decode_jpeg_reference with the normal compiler (and under the sanitizer
 // build): every file must decode or be refused without a fault, the same way by
 // both, to the same bytes. Arguments: directories to replay.
-#include "compare_decoders.h"
-#include "file_bytes.h"
+#include "tests/support/compare_decoders.h"
+#include "tests/support/scratch_files.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>

@@ -1,13 +1,12 @@
 // The decode-jpeg command: PPM output bytes, exit statuses and messages.
-#include "file_bytes.h"
-#include "libjpeg_codec.h"
+#include "tests/support/scratch_files.h"
+#include "tests/support/libjpeg_codec.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string>
-#include <dirent.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,38 +17,14 @@ struct ToolRun {
     std::string err;
 };
 
-// A scratch folder for the command's files, removed when the tests end.
-struct ScratchFolder {
-    std::string path;
-    ScratchFolder()
-    {
-        char pattern[] = "/tmp/decode-jpeg-test-XXXXXX";
-        path = mkdtemp(pattern);
-    }
-    ~ScratchFolder()
-    {
-        if (DIR *dir = opendir(path.c_str())) {
-            while (dirent *entry = readdir(dir))
-                if (entry->d_name[0] != '.')
-                    unlink((path + "/" + entry->d_name).c_str());
-            closedir(dir);
-        }
-        rmdir(path.c_str());
-    }
-};
-
+// One scratch folder for the command's files, removed when the tests end.
 std::string temp_dir()
 {
-    static ScratchFolder folder;
+    static const struct Folder {
+        std::string path = make_scratch_folder();
+        ~Folder() { remove_scratch_folder(path); }
+    } folder;
     return folder.path;
-}
-
-void write_file(const std::string &path, const std::vector<uint8_t> &bytes)
-{
-    FILE *f = fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
 }
 
 ToolRun run_tool(const std::string &args)
@@ -79,7 +54,7 @@ TEST(DecodeJpegTool, GreyPictureBecomesP6EqualToLibjpeg)
     o.components = 1;
     std::vector<uint8_t> jpeg = libjpeg_encode(picture(21, 10, 1), 21, 10, o);
     std::string in = temp_dir() + "/grey.jpg", out = temp_dir() + "/grey.ppm";
-    write_file(in, jpeg);
+    ASSERT_TRUE(write_file(in, jpeg));
     ToolRun run = run_tool(in + " " + out);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
@@ -101,7 +76,7 @@ TEST(DecodeJpegTool, RepeatReportsTiming)
     EncodeOptions o;
     o.luma_h = o.luma_v = 2;
     std::string in = temp_dir() + "/colour.jpg", out = temp_dir() + "/colour.ppm";
-    write_file(in, libjpeg_encode(picture(32, 16, 3), 32, 16, o));
+    ASSERT_TRUE(write_file(in, libjpeg_encode(picture(32, 16, 3), 32, 16, o)));
     ToolRun run = run_tool("--repeat 3 " + in + " " + out);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("ms per decode"), std::string::npos) << run.err;
@@ -119,7 +94,7 @@ TEST(DecodeJpegTool, RefusedAndUnreadableFiles)
         if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0)
             jpeg[i + 1] = 0xC2;
     std::string in = temp_dir() + "/refused.jpg", out = temp_dir() + "/refused.ppm";
-    write_file(in, jpeg);
+    ASSERT_TRUE(write_file(in, jpeg));
     ToolRun refused = run_tool(in + " " + out);
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("refused"), std::string::npos) << refused.err;

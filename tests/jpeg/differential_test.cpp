@@ -2,8 +2,9 @@
 // against its islow decode, colour pictures against a reference built here from
 // its decoded coefficients; restarts, truncation and every accepted layout.
 #include "jpeg/decode_jpeg.h"
-#include "libjpeg_codec.h"
-#include "test_pictures.h"
+#include "tests/support/libjpeg_codec.h"
+#include "tests/support/rgb_pixel.h"
+#include "tests/support/test_pictures.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
@@ -14,10 +15,6 @@
 #include <algorithm>
 
 namespace {
-
-struct Rgb {
-    int r, g, b;
-};
 
 struct Decoded {
     int width = 0, height = 0;
@@ -37,8 +34,7 @@ bool decode(const std::vector<uint8_t> &jpeg, Decoded *out)
     out->pixels.resize(static_cast<size_t>(bmp->w) * bmp->h);
     for (int y = 0; y < bmp->h; y++)
         for (int x = 0; x < bmp->w; x++) {
-            int p = getpixel(bmp, x, y);
-            out->pixels[static_cast<size_t>(y) * bmp->w + x] = {getr24(p), getg24(p), getb24(p)};
+            out->pixels[static_cast<size_t>(y) * bmp->w + x] = pixel_rgb(bmp, x, y);
         }
     destroy_bitmap(bmp);
     return true;
@@ -146,13 +142,8 @@ struct Size {
 const Size sizes[] = {{1, 1}, {17, 9}, {227, 149}, {64, 48}};
 const int qualities[] = {10, 30, 50, 75, 90, 100};
 
-struct Sampling {
-    const char *name;
-    int components, h, v;
-};
-const Sampling samplings[] = {{"grey", 1, 1, 1}, {"4:4:4", 3, 1, 1}, {"4:2:2", 3, 2, 1}, {"4:2:0", 3, 2, 2}};
 
-std::string describe(const Sampling &s, Size size, const EncodeOptions &o)
+std::string describe(const PictureLayout &s, Size size, const EncodeOptions &o)
 {
     char text[128];
     snprintf(text, sizeof text, "%s %dx%d q%d%s%s", s.name, size.w, size.h, o.quality,
@@ -174,7 +165,7 @@ void expect_same_pixels(const std::vector<Rgb> &got, const std::vector<Rgb> &wan
     }
 }
 
-void check_against_libjpeg(const Sampling &s, Size size, const EncodeOptions &o)
+void check_against_libjpeg(const PictureLayout &s, Size size, const EncodeOptions &o)
 {
     SCOPED_TRACE(describe(s, size, o));
     std::vector<uint8_t> picture = make_picture(size.w, size.h, s.components,
@@ -206,15 +197,11 @@ void check_against_libjpeg(const Sampling &s, Size size, const EncodeOptions &o)
 
 TEST(Differential, EveryLayoutSizeQualityAndTableKind)
 {
-    for (const Sampling &s : samplings)
+    for (const PictureLayout &s : picture_layouts)
         for (Size size : sizes)
             for (int q : qualities)
                 for (int optimize = 0; optimize < 2; optimize++) {
-                    EncodeOptions o;
-                    o.components = s.components;
-                    o.luma_h = s.h;
-                    o.luma_v = s.v;
-                    o.quality = q;
+                    EncodeOptions o = encode_options(s, q);
                     o.optimize = optimize != 0;
                     o.restart_rows = (q / 10 + optimize) % 2 == 0;
                     check_against_libjpeg(s, size, o);
@@ -223,13 +210,9 @@ TEST(Differential, EveryLayoutSizeQualityAndTableKind)
 
 TEST(Differential, RestartsAfterEveryRowGiveTheSamePixels)
 {
-    for (const Sampling &s : samplings) {
+    for (const PictureLayout &s : picture_layouts) {
         for (Size size : {Size{227, 149}, Size{17, 9}, Size{40, 33}}) {
-            EncodeOptions o;
-            o.components = s.components;
-            o.luma_h = s.h;
-            o.luma_v = s.v;
-            o.quality = 85;
+            EncodeOptions o = encode_options(s, 85);
             std::vector<uint8_t> picture = make_picture(size.w, size.h, s.components, 7);
             std::vector<uint8_t> plain = libjpeg_encode(picture, size.w, size.h, o);
             o.restart_rows = true;
@@ -243,7 +226,7 @@ TEST(Differential, RestartsAfterEveryRowGiveTheSamePixels)
                 markers += restarted[i] == 0xFF && restarted[i + 1] >= 0xD0 && restarted[i + 1] <= 0xD7;
             }
             EXPECT_TRUE(dri);
-            int mcu_h = 8 * s.v;
+            int mcu_h = 8 * s.luma_v;
             EXPECT_EQ(markers, (size.h + mcu_h - 1) / mcu_h - 1);
 
             Decoded a, b;
@@ -259,12 +242,8 @@ TEST(Differential, RestartsAfterEveryRowGiveTheSamePixels)
 // deterministic, and MCU rows whose data lies before the cut are intact.
 TEST(Differential, TruncatedPicturesKeepTheirIntactRows)
 {
-    for (const Sampling &s : samplings) {
-        EncodeOptions o;
-        o.components = s.components;
-        o.luma_h = s.h;
-        o.luma_v = s.v;
-        o.quality = 60;
+    for (const PictureLayout &s : picture_layouts) {
+        EncodeOptions o = encode_options(s, 60);
         o.restart_rows = true;
         const int w = 40, h = 48;
         std::vector<uint8_t> jpeg = libjpeg_encode(make_picture(w, h, s.components, 3), w, h, o);
@@ -278,7 +257,7 @@ TEST(Differential, TruncatedPicturesKeepTheirIntactRows)
                 rst.push_back(i);
         ASSERT_GE(rst.size(), 2u);
 
-        int mcu_h = 8 * s.v;
+        int mcu_h = 8 * s.luma_v;
         for (size_t cut = 0; cut < jpeg.size(); cut++) {
             std::vector<uint8_t> part(jpeg.begin(), jpeg.begin() + static_cast<long>(cut));
             Decoded a, b;

@@ -1,6 +1,6 @@
 // The bit reader, Huffman symbols, magnitude bits and block decoding.
-#include "jpeg/decode_jpeg.h"
-#include "test_streams.h"
+#include "jpeg/decoder_stages.h"
+#include "tests/support/test_streams.h"
 
 #include <gtest/gtest.h>
 #include <memory>

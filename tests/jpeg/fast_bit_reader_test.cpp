@@ -1,7 +1,7 @@
 // The fast path's bit reader and Huffman lookup against the one-bit-at-a-time
 // reader and the linear code search: the same bits, the same symbols, the same
 // cursor, on streams full of 0xFF bytes, markers and early ends.
-#include "jpeg/decode_jpeg.h"
+#include "jpeg/decoder_stages.h"
 #include "jpeg/bit_reader.h"
 #include "jpeg/huffman_lookup.h"
 

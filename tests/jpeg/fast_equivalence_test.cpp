@@ -3,12 +3,12 @@
 // every byte is the same. Real encodings from libjpeg-turbo with restarts at
 // every interval, every truncation, random damage, hand-built streams with odd
 // tables, and other channel orders and load depths.
-#include "jpeg/decode_jpeg.h"
-#include "compare_decoders.h"
-#include "hand_pictures.h"
-#include "libjpeg_codec.h"
-#include "stream_edits.h"
-#include "test_pictures.h"
+#include "jpeg/decoder_stages.h"
+#include "tests/support/compare_decoders.h"
+#include "tests/support/hand_pictures.h"
+#include "tests/support/libjpeg_codec.h"
+#include "tests/support/stream_edits.h"
+#include "tests/support/test_pictures.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
@@ -43,24 +43,15 @@ bool small_frame(const Bytes &jpeg)
     return static_cast<int64_t>(header.width) * header.height <= (1 << 18);
 }
 
-struct Sampling {
-    const char *name;
-    int components, h, v;
-};
-const Sampling samplings[] = {{"grey", 1, 1, 1}, {"4:4:4", 3, 1, 1}, {"4:2:2", 3, 2, 1}, {"4:2:0", 3, 2, 2}};
 
 // Restart layouts: none, every MCU row, and intervals that are not a whole
 // row, whose markers the decoder reads as scan data.
 enum Restarts { NO_RESTARTS, ROW_RESTARTS, EVERY_MCU, EVERY_3_MCUS, EVERY_2_MCUS };
 
-Bytes encode(const Sampling &s, int w, int h, int quality, bool optimize, Restarts restarts,
+Bytes encode(const PictureLayout &s, int w, int h, int quality, bool optimize, Restarts restarts,
              uint32_t seed = 5)
 {
-    EncodeOptions o;
-    o.components = s.components;
-    o.luma_h = s.h;
-    o.luma_v = s.v;
-    o.quality = quality;
+    EncodeOptions o = encode_options(s, quality);
     o.optimize = optimize;
     o.restart_rows = restarts == ROW_RESTARTS;
     o.restart_mcus = restarts == EVERY_MCU ? 1 : restarts == EVERY_3_MCUS ? 3 : restarts == EVERY_2_MCUS ? 2 : 0;
@@ -68,7 +59,7 @@ Bytes encode(const Sampling &s, int w, int h, int quality, bool optimize, Restar
                           w, h, o);
 }
 
-std::string describe(const Sampling &s, int w, int h, int quality, bool optimize, Restarts restarts)
+std::string describe(const PictureLayout &s, int w, int h, int quality, bool optimize, Restarts restarts)
 {
     static const char *restart_names[] = {"", " row restarts", " restart every MCU",
                                           " restart every 3 MCUs", " restart every 2 MCUs"};
@@ -97,7 +88,7 @@ TEST(FastEquivalence, LibjpegPicturesOfEveryLayoutSizeAndQuality)
     const SizeCase sizes[] = {{1, 1, true}, {7, 5, true}, {17, 9, true}, {33, 17, true},
                               {227, 149, false}, {800, 600, false}};
     const int qualities[] = {3, 25, 50, 75, 95, 100};
-    for (const Sampling &s : samplings) {
+    for (const PictureLayout &s : picture_layouts) {
         for (const SizeCase &size : sizes) {
             int combination = 0;
             for (int q : qualities)
@@ -121,14 +112,14 @@ TEST(FastEquivalence, LibjpegPicturesOfEveryLayoutSizeAndQuality)
 
 TEST(FastEquivalence, RestartIntervalsThatAreNotAWholeRow)
 {
-    for (const Sampling &s : samplings) {
+    for (const PictureLayout &s : picture_layouts) {
         for (Restarts restarts : {EVERY_MCU, EVERY_2_MCUS, EVERY_3_MCUS}) {
             for (int w : {50, 97}) {
                 int h = 41;
                 Bytes jpeg = encode(s, w, h, 80, w == 97, restarts);
                 SCOPED_TRACE(describe(s, w, h, 80, w == 97, restarts));
                 // The markers really fall inside MCU rows.
-                int mcu_w = 8 * s.h, mcu_h = 8 * s.v;
+                int mcu_w = 8 * s.luma_h, mcu_h = 8 * s.luma_v;
                 int rows = (h + mcu_h - 1) / mcu_h, per_row = (w + mcu_w - 1) / mcu_w;
                 ASSERT_GT(restart_markers(jpeg), rows - 1);
                 int interval = restarts == EVERY_MCU ? 1 : restarts == EVERY_2_MCUS ? 2 : 3;
@@ -143,7 +134,7 @@ TEST(FastEquivalence, RestartIntervalsThatAreNotAWholeRow)
 
 TEST(FastEquivalence, EveryTruncationOfASmallPicture)
 {
-    for (const Sampling &s : samplings) {
+    for (const PictureLayout &s : picture_layouts) {
         for (Restarts restarts : {ROW_RESTARTS, EVERY_MCU, NO_RESTARTS}) {
             Bytes jpeg = encode(s, 24, 17, 90, restarts == EVERY_MCU, restarts);
             SCOPED_TRACE(describe(s, 24, 17, 90, restarts == EVERY_MCU, restarts));
@@ -160,11 +151,11 @@ TEST(FastEquivalence, EveryTruncationOfASmallPicture)
 TEST(FastEquivalence, SampledTruncationsOfALargerPicture)
 {
     struct Case {
-        Sampling sampling;
+        PictureLayout sampling;
         Restarts restarts;
     };
-    for (const Case &c : {Case{samplings[3], ROW_RESTARTS}, Case{samplings[0], EVERY_3_MCUS},
-                          Case{samplings[2], ROW_RESTARTS}}) {
+    for (const Case &c : {Case{picture_layouts[3], ROW_RESTARTS}, Case{picture_layouts[0], EVERY_3_MCUS},
+                          Case{picture_layouts[2], ROW_RESTARTS}}) {
         Bytes jpeg = encode(c.sampling, 227, 149, 85, false, c.restarts);
         SCOPED_TRACE(describe(c.sampling, 227, 149, 85, false, c.restarts));
         size_t start = scan_start(jpeg);
@@ -223,17 +214,17 @@ void check_random_edits(const Bytes &jpeg, uint32_t seed, int cases, const std::
 TEST(FastEquivalence, RandomDamageOfLibjpegPictures)
 {
     struct Case {
-        Sampling sampling;
+        PictureLayout sampling;
         int w, h, quality;
         bool optimize;
         Restarts restarts;
     };
     const Case cases[] = {
-        {samplings[0], 33, 17, 75, false, ROW_RESTARTS},
-        {samplings[3], 40, 40, 60, true, NO_RESTARTS},
-        {samplings[2], 33, 17, 90, false, EVERY_3_MCUS},
-        {samplings[1], 24, 16, 100, false, EVERY_MCU},
-        {samplings[3], 48, 33, 100, true, ROW_RESTARTS},
+        {picture_layouts[0], 33, 17, 75, false, ROW_RESTARTS},
+        {picture_layouts[3], 40, 40, 60, true, NO_RESTARTS},
+        {picture_layouts[2], 33, 17, 90, false, EVERY_3_MCUS},
+        {picture_layouts[1], 24, 16, 100, false, EVERY_MCU},
+        {picture_layouts[3], 48, 33, 100, true, ROW_RESTARTS},
     };
     uint32_t seed = 1000;
     for (const Case &c : cases) {
@@ -374,9 +365,9 @@ TEST(FastEquivalence, ScanEndingMidMcuWithoutEoi)
 
 TEST(FastEquivalence, DataAfterEoi)
 {
-    Bytes other = encode(samplings[3], 16, 16, 50, false, ROW_RESTARTS);
+    Bytes other = encode(picture_layouts[3], 16, 16, 50, false, ROW_RESTARTS);
     Bytes junk = {0xFF, 0xD0, 0x12, 0xFF, 0xFF, 0xD3, 0xFF, 0x00, 0xAB, 0xFF, 0xD9, 0x00, 0xFF};
-    for (const Sampling &s : samplings) {
+    for (const PictureLayout &s : picture_layouts) {
         for (bool whole : {true, false}) {
             Bytes jpeg = encode(s, 40, 24, 70, false, ROW_RESTARTS);
             // A scan cut short before its EOI: the reader runs on into what follows.
@@ -438,10 +429,10 @@ std::vector<Bytes> channel_order_pictures()
 {
     HandPicture hand = long_code_picture(9, true);
     hand.luma_sampling = 0x21;
-    return {encode(samplings[3], 33, 17, 90, false, ROW_RESTARTS),
-            encode(samplings[1], 17, 9, 100, true, NO_RESTARTS),
-            encode(samplings[2], 40, 24, 30, false, EVERY_3_MCUS),
-            encode(samplings[0], 17, 9, 75, false, NO_RESTARTS),
+    return {encode(picture_layouts[3], 33, 17, 90, false, ROW_RESTARTS),
+            encode(picture_layouts[1], 17, 9, 100, true, NO_RESTARTS),
+            encode(picture_layouts[2], 40, 24, 30, false, EVERY_3_MCUS),
+            encode(picture_layouts[0], 17, 9, 75, false, NO_RESTARTS),
             build_hand_picture(hand),
             build_hand_picture(huge_coefficient_picture(2))};
 }

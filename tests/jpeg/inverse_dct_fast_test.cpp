@@ -1,7 +1,7 @@
 // The fast inverse DCT's paths (portable, AVX2, and the dispatcher) against
 // inverse_dct: every sample equal, for realistic blocks and for wild values
 // where 32-bit wrapping and the per-column shortcut decide the result.
-#include "jpeg/decode_jpeg.h"
+#include "jpeg/decoder_stages.h"
 #include "jpeg/inverse_dct_paths.h"
 
 #include <gtest/gtest.h>
@@ -256,6 +256,6 @@ TEST_P(FastIdct, UnalignedBlocksAndTables)
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, FastIdct, testing::ValuesIn(kPaths),
-                         [](const testing::TestParamInfo<PathParam> &info) { return info.param.name; });
+                         [](const testing::TestParamInfo<PathParam> &path) { return path.param.name; });
 
 }  // namespace

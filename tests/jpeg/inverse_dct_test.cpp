@@ -1,5 +1,5 @@
 // Zigzag reordering and the integer inverse DCT: exact samples of known blocks.
-#include "jpeg/decode_jpeg.h"
+#include "jpeg/decoder_stages.h"
 
 #include <gtest/gtest.h>
 #include <math.h>

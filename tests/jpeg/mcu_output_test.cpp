@@ -1,7 +1,8 @@
 // The picture phase: colour conversion, grey clamping, MCU layouts and their
 // chroma indices, the bitmap's size, palette and depth.
-#include "jpeg/decode_jpeg.h"
-#include "test_streams.h"
+#include "jpeg/decoder_stages.h"
+#include "tests/support/rgb_pixel.h"
+#include "tests/support/test_streams.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
@@ -10,28 +11,11 @@
 
 namespace {
 
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
-    bool operator!=(const Rgb &o) const { return !(*this == o); }
-};
-
-std::ostream &operator<<(std::ostream &os, const Rgb &c)
-{
-    return os << "(" << c.r << "," << c.g << "," << c.b << ")";
-}
-
-Rgb pixel_at(BITMAP *bmp, int x, int y)
-{
-    int p = getpixel(bmp, x, y);
-    return {getr24(p), getg24(p), getb24(p)};
-}
-
 Rgb convert(int y, int cb, int cr)
 {
     BITMAP *bmp = create_bitmap_ex(24, 1, 1);
     put_ycbcr_pixel(bmp, 0, 0, y, cb, cr);
-    Rgb c = pixel_at(bmp, 0, 0);
+    Rgb c = pixel_rgb(bmp, 0, 0);
     destroy_bitmap(bmp);
     return c;
 }
@@ -59,7 +43,7 @@ TEST(ColourConversion, OutsideTheBitmapIsDiscarded)
     put_ycbcr_pixel(bmp, -1, 1, 255, 128, 128);
     for (int y = 0; y < 2; y++)
         for (int x = 0; x < 2; x++)
-            EXPECT_EQ(pixel_at(bmp, x, y), (Rgb{1, 2, 3}));
+            EXPECT_EQ(pixel_rgb(bmp, x, y), (Rgb{1, 2, 3}));
     destroy_bitmap(bmp);
 }
 
@@ -103,7 +87,7 @@ TEST(McuLayout, OneToOneChroma)
     ASSERT_NE(bmp, nullptr);
     for (int y = 0; y < 8; y++)
         for (int x = 0; x < 8; x++)
-            EXPECT_EQ(pixel_at(bmp, x, y), pattern_pixel(y, x)) << x << "," << y;
+            EXPECT_EQ(pixel_rgb(bmp, x, y), pattern_pixel(y, x)) << x << "," << y;
     destroy_bitmap(bmp);
 }
 
@@ -118,7 +102,7 @@ TEST(McuLayout, TwoBlocksSideBySideShareChromaByHalves)
         EXPECT_EQ(bmp->h, 8);
         for (int y = 0; y < 8; y++)
             for (int x = 0; x < 17; x++)
-                EXPECT_EQ(pixel_at(bmp, x, y), pattern_pixel(y, (x % 16) >> 1)) << x << "," << y;
+                EXPECT_EQ(pixel_rgb(bmp, x, y), pattern_pixel(y, (x % 16) >> 1)) << x << "," << y;
         destroy_bitmap(bmp);
     }
 }
@@ -129,11 +113,11 @@ TEST(McuLayout, FourBlocksShareChromaByQuarters)
     ASSERT_NE(bmp, nullptr);
     for (int y = 0; y < 18; y++)
         for (int x = 0; x < 20; x++)
-            EXPECT_EQ(pixel_at(bmp, x, y), pattern_pixel((y % 16) >> 1, (x % 16) >> 1)) << x << "," << y;
+            EXPECT_EQ(pixel_rgb(bmp, x, y), pattern_pixel((y % 16) >> 1, (x % 16) >> 1)) << x << "," << y;
     // The chroma sample at row 2, column 5 colours columns 10, 11 of rows 4, 5.
-    EXPECT_EQ(pixel_at(bmp, 10, 4), pattern_pixel(2, 5));
-    EXPECT_EQ(pixel_at(bmp, 11, 5), pattern_pixel(2, 5));
-    EXPECT_NE(pixel_at(bmp, 10, 4), pixel_at(bmp, 12, 4));
+    EXPECT_EQ(pixel_rgb(bmp, 10, 4), pattern_pixel(2, 5));
+    EXPECT_EQ(pixel_rgb(bmp, 11, 5), pattern_pixel(2, 5));
+    EXPECT_NE(pixel_rgb(bmp, 10, 4), pixel_rgb(bmp, 12, 4));
     destroy_bitmap(bmp);
 }
 
@@ -142,7 +126,7 @@ TEST(McuLayout, OtherSamplingProductsDecodeAsGrey)
     // Product 3: every block is read as luminance; all flat -> mid grey.
     BITMAP *bmp = decode_bytes(patterned_chroma_stream(8, 8, 0x31));
     ASSERT_NE(bmp, nullptr);
-    EXPECT_EQ(pixel_at(bmp, 3, 3), (Rgb{128, 128, 128}));
+    EXPECT_EQ(pixel_rgb(bmp, 3, 3), (Rgb{128, 128, 128}));
     destroy_bitmap(bmp);
 }
 
@@ -198,7 +182,7 @@ TEST(GreyPicture, McusPastTheEdgesAreClippedAndSamplesClamped)
         for (int x = 0; x < 20; x++) {
             int v = dc[(y / 8) * 3 + x / 8] + 128;
             v = v > 255 ? 255 : v < 0 ? 0 : v;
-            EXPECT_EQ(pixel_at(bmp, x, y), (Rgb{v, v, v})) << x << "," << y;
+            EXPECT_EQ(pixel_rgb(bmp, x, y), (Rgb{v, v, v})) << x << "," << y;
         }
     destroy_bitmap(bmp);
 }
@@ -213,8 +197,8 @@ TEST(GreyPicture, RestartStepResetsPredictorsEveryRow)
     for (int y = 0; y < 24; y++)
         for (int x = 0; x < 24; x++) {
             int v = dc[(y / 8) * 3 + x / 8] + 128;
-            ASSERT_EQ(pixel_at(plain, x, y), (Rgb{v, v, v})) << x << "," << y;
-            ASSERT_EQ(pixel_at(restarted, x, y), (Rgb{v, v, v})) << x << "," << y;
+            ASSERT_EQ(pixel_rgb(plain, x, y), (Rgb{v, v, v})) << x << "," << y;
+            ASSERT_EQ(pixel_rgb(restarted, x, y), (Rgb{v, v, v})) << x << "," << y;
         }
     destroy_bitmap(plain);
     destroy_bitmap(restarted);
@@ -232,7 +216,7 @@ TEST(GreyPicture, UndecodableBlocksShowAWhiteX)
     for (int y = 0; y < 8; y++)
         for (int x = 0; x < 16; x++) {
             int v = pattern(y, x % 8);
-            EXPECT_EQ(pixel_at(bmp, x, y), (Rgb{v, v, v})) << x << "," << y;
+            EXPECT_EQ(pixel_rgb(bmp, x, y), (Rgb{v, v, v})) << x << "," << y;
         }
     destroy_bitmap(bmp);
 }

@@ -1,8 +1,9 @@
 // The line writers of the fast picture phase against the putpixel reference:
 // both conversion paths, grey and the three samplings, samples far outside
 // 0..255, MCUs across and beyond the edges, and other channel orders.
-#include "jpeg/decode_jpeg.h"
+#include "jpeg/decoder_stages.h"
 #include "jpeg/pixel_writer_paths.h"
+#include "tests/support/rgb_pixel.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
@@ -118,11 +119,11 @@ struct Size {
 };
 const Size kSizes[] = {{1, 1}, {17, 9}, {23, 31}, {40, 24}};
 
-class PixelWriterPath : public ::testing::TestWithParam<PixelPath> {
+class PixelWriterPath : public ::testing::TestWithParam<VectorPath> {
 protected:
     void SetUp() override
     {
-        if (!pixel_path_available(GetParam()))
+        if (!vector_path_available(GetParam()))
             GTEST_SKIP() << "this processor cannot run the path";
     }
 
@@ -212,12 +213,8 @@ TEST_P(PixelWriterPath, FollowsEveryByteOrderOfTheChannels)
     }
 }
 
-struct Rgb {
-    int r, g, b;
-};
-
 // Converts one flat 8x8 MCU and reads back its bottom-right pixel.
-Rgb convert_flat(PixelPath path, int32_t y, int32_t cb, int32_t cr)
+Rgb convert_flat(VectorPath path, int32_t y, int32_t cb, int32_t cr)
 {
     Mcu m;
     for (int i = 0; i < 64; i++) {
@@ -229,9 +226,9 @@ Rgb convert_flat(PixelPath path, int32_t y, int32_t cb, int32_t cr)
     EXPECT_TRUE(pixel_layout_24(&layout));
     BITMAP *bmp = create_bitmap_ex(24, 8, 8);
     write_colour_mcu_on(path, bmp, &layout, 0, 0, 1, m.blocks, m.cb, m.cr);
-    int p = getpixel(bmp, 7, 7);
+    Rgb c = pixel_rgb(bmp, 7, 7);
     destroy_bitmap(bmp);
-    return {getr24(p), getg24(p), getb24(p)};
+    return c;
 }
 
 #define EXPECT_RGB(c, R, G, B)  \
@@ -244,7 +241,7 @@ Rgb convert_flat(PixelPath path, int32_t y, int32_t cb, int32_t cr)
 
 TEST_P(PixelWriterPath, ExactConversionsTruncateAndKeepTheOperationOrder)
 {
-    const PixelPath p = GetParam();
+    const VectorPath p = GetParam();
     EXPECT_RGB(convert_flat(p, 100, 128, 130), 102, 98, 100);     // 102.804, 98.57172: not rounded
     EXPECT_RGB(convert_flat(p, 253, 128, 129), 254, 252, 253);    // 254.402, 252.28586
     EXPECT_RGB(convert_flat(p, 100, 0, 0), 0, 235, 0);            // G 235.45984, R -79.456
@@ -259,9 +256,9 @@ TEST_P(PixelWriterPath, ExactConversionsTruncateAndKeepTheOperationOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, PixelWriterPath,
-                         ::testing::Values(PIXEL_PATH_PORTABLE, PIXEL_PATH_AVX2),
-                         [](const ::testing::TestParamInfo<PixelPath> &info) {
-                             return info.param == PIXEL_PATH_AVX2 ? "Avx2" : "Portable";
+                         ::testing::Values(VECTOR_PATH_PORTABLE, VECTOR_PATH_AVX2),
+                         [](const ::testing::TestParamInfo<VectorPath> &path) {
+                             return path.param == VECTOR_PATH_AVX2 ? "Avx2" : "Portable";
                          });
 
 TEST(PixelWriter, PublicEntriesMatchTheReference)
@@ -275,7 +272,7 @@ TEST(PixelWriter, PublicEntriesMatchTheReference)
         for (int x0 = -3; x0 < 23; x0 += 8) {
             fill(&m, rng, WIDE);
             reference_grey(grey.view[0], x0, y0, m.luma[0]);
-            write_grey_block(grey.view[1], &layout, x0, y0, m.luma[0]);
+            write_grey_block(grey.view[1], x0, y0, m.luma[0]);
         }
     for (int y0 = -5; y0 < 31; y0 += 16)
         for (int x0 = -5; x0 < 23; x0 += 16) {

@@ -1,7 +1,7 @@
 // The header phase: which streams are accepted, what the parsers store, and
 // that no segment is read past the end of the stream.
-#include "jpeg/decode_jpeg.h"
-#include "test_streams.h"
+#include "jpeg/decoder_stages.h"
+#include "tests/support/test_streams.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
@@ -149,14 +149,14 @@ TEST(StreamHeaders, App0Variants)
 
     Bytes short_app0 = {0xFF, 0xE0, 0x00, 0x0F, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0, 0};
     Segment seg(short_app0);
-    EXPECT_EQ(parse_app0(seg.dec.get()), 1);
+    EXPECT_EQ(parse_app0(seg.dec.get()), REFUSED_TABLE_OR_ID);
 
     // A thumbnail is stepped over: 2x1 pixels, 6 bytes.
     Bytes thumb;
     put_app0(thumb, 1, "JFIF", 2, 1);
     thumb.push_back(0xAB);
     Segment t(thumb);
-    EXPECT_EQ(parse_app0(t.dec.get()), 0);
+    EXPECT_EQ(parse_app0(t.dec.get()), SEGMENT_ACCEPTED);
     EXPECT_EQ(t.offset(), thumb.size() - 2);
 }
 
@@ -194,7 +194,7 @@ TEST(StreamHeaders, SofFields)
     Bytes s;
     put_sof(s, 640, 480, {{1, 0x22, 1}, {2, 0x11, 0}, {3, 0x11, 1}}, 0xC1);
     Segment seg(s);
-    ASSERT_EQ(parse_sof(seg.dec.get()), 0);
+    ASSERT_EQ(parse_sof(seg.dec.get()), SEGMENT_ACCEPTED);
     EXPECT_EQ(seg.dec->width, 640);
     EXPECT_EQ(seg.dec->height, 480);
     EXPECT_EQ(seg.dec->luma_sampling, 4);
@@ -204,14 +204,14 @@ TEST(StreamHeaders, SofFields)
 
     Bytes twelve;
     put_sof(twelve, 8, 8, {{1, 0x11, 0}}, 0xC0, 12);
-    EXPECT_EQ(parse_sof(Segment(twelve).dec.get()), 2);
+    EXPECT_EQ(parse_sof(Segment(twelve).dec.get()), REFUSED_UNSUPPORTED);
 
     // Identifier 0 stops the component list: nothing from it on is stored and
     // the cursor stays on it.
     Bytes zero;
     put_sof(zero, 8, 8, {{0, 0x21, 1}, {1, 0x22, 1}, {2, 0x11, 1}});
     Segment z(zero);
-    ASSERT_EQ(parse_sof(z.dec.get()), 0);
+    ASSERT_EQ(parse_sof(z.dec.get()), SEGMENT_ACCEPTED);
     EXPECT_EQ(z.dec->luma_sampling, 0);
     EXPECT_EQ(z.dec->chroma_quant, 0);
     EXPECT_EQ(z.offset(), 9u);
@@ -224,10 +224,10 @@ TEST(StreamHeaders, SofRefusesZeroSizeAndMissingQuantTables)
     put_sof(h0, 8, 0, {{1, 0x11, 0}});
     put_sof(q2, 8, 8, {{1, 0x11, 2}});
     put_sof(cq2, 8, 8, {{1, 0x11, 0}, {2, 0x11, 4}, {3, 0x11, 1}});
-    EXPECT_EQ(parse_sof(Segment(w0).dec.get()), 3);
-    EXPECT_EQ(parse_sof(Segment(h0).dec.get()), 3);
-    EXPECT_EQ(parse_sof(Segment(q2).dec.get()), 3);
-    EXPECT_EQ(parse_sof(Segment(cq2).dec.get()), 3);
+    EXPECT_EQ(parse_sof(Segment(w0).dec.get()), REFUSED_OUT_OF_RANGE);
+    EXPECT_EQ(parse_sof(Segment(h0).dec.get()), REFUSED_OUT_OF_RANGE);
+    EXPECT_EQ(parse_sof(Segment(q2).dec.get()), REFUSED_OUT_OF_RANGE);
+    EXPECT_EQ(parse_sof(Segment(cq2).dec.get()), REFUSED_OUT_OF_RANGE);
 }
 
 TEST(StreamHeaders, DqtTablesAndRefusals)
@@ -239,7 +239,7 @@ TEST(StreamHeaders, DqtTablesAndRefusals)
             both.push_back(static_cast<uint8_t>(t * 100 + i));
     }
     Segment seg(both);
-    ASSERT_EQ(parse_dqt(seg.dec.get()), 0);
+    ASSERT_EQ(parse_dqt(seg.dec.get()), SEGMENT_ACCEPTED);
     EXPECT_EQ(seg.offset(), both.size() - 1);
     for (int t = 0; t < 2; t++)
         for (int i = 0; i < 64; i++)
@@ -248,8 +248,8 @@ TEST(StreamHeaders, DqtTablesAndRefusals)
     Bytes id2, sixteen;
     put_dqt(id2, 0x02, 1);
     put_dqt(sixteen, 0x10, 1);
-    EXPECT_EQ(parse_dqt(Segment(id2).dec.get()), 1);
-    EXPECT_EQ(parse_dqt(Segment(sixteen).dec.get()), 1);
+    EXPECT_EQ(parse_dqt(Segment(id2).dec.get()), REFUSED_TABLE_OR_ID);
+    EXPECT_EQ(parse_dqt(Segment(sixteen).dec.get()), REFUSED_TABLE_OR_ID);
 }
 
 TEST(StreamHeaders, DhtFillsTablesCanonically)
@@ -264,7 +264,7 @@ TEST(StreamHeaders, DhtFillsTablesCanonically)
     s.push_back(0xFF);
     s.push_back(0xD9);
     Segment seg(s);
-    ASSERT_EQ(parse_dht(seg.dec.get()), 0);
+    ASSERT_EQ(parse_dht(seg.dec.get()), SEGMENT_ACCEPTED);
     EXPECT_EQ(seg.offset(), s.size() - 3);  // on the 0xFF of the next marker
 
     const HuffmanCode *dc0t = seg.dec->huffman[0].entries;
@@ -287,7 +287,7 @@ TEST(StreamHeaders, DhtRefusesMoreThan256Codes)
     big.symbols.assign(257, 0x01);
     Bytes s;
     put_dht(s, {big});
-    EXPECT_EQ(parse_dht(Segment(s).dec.get()), 1);
+    EXPECT_EQ(parse_dht(Segment(s).dec.get()), REFUSED_TABLE_OR_ID);
 
     Bytes whole = grey_headers(8, 8, 1, {dc0(), big});
     EXPECT_FALSE(read(whole).accepted);
@@ -298,7 +298,7 @@ TEST(StreamHeaders, DhtRefusesMoreThan256Codes)
     big.symbols.resize(256);
     Bytes fits;
     put_dht(fits, {big});
-    EXPECT_EQ(parse_dht(Segment(fits).dec.get()), 0);
+    EXPECT_EQ(parse_dht(Segment(fits).dec.get()), SEGMENT_ACCEPTED);
 }
 
 TEST(StreamHeaders, SosFieldsAndRefusals)
@@ -306,7 +306,7 @@ TEST(StreamHeaders, SosFieldsAndRefusals)
     Bytes s;
     put_sos(s, {{1, 0x01}, {2, 0x10}, {3, 0x11}});
     Segment seg(s);
-    ASSERT_EQ(parse_sos(seg.dec.get()), 0);
+    ASSERT_EQ(parse_sos(seg.dec.get()), SEGMENT_ACCEPTED);
     EXPECT_EQ(seg.dec->component_count, 3);
     EXPECT_EQ(seg.dec->luma_dc_table, 0);
     EXPECT_EQ(seg.dec->luma_ac_table, 1);
@@ -319,10 +319,10 @@ TEST(StreamHeaders, SosFieldsAndRefusals)
     put_sos(id0, {{0, 0}, {1, 0}, {2, 0}});
     put_sos(dc2, {{1, 0x20}});
     put_sos(ac5, {{1, 0}, {2, 0}, {3, 0x05}});
-    EXPECT_EQ(parse_sos(Segment(two).dec.get()), 2);
-    EXPECT_EQ(parse_sos(Segment(id0).dec.get()), 3);
-    EXPECT_EQ(parse_sos(Segment(dc2).dec.get()), 3);
-    EXPECT_EQ(parse_sos(Segment(ac5).dec.get()), 3);
+    EXPECT_EQ(parse_sos(Segment(two).dec.get()), REFUSED_UNSUPPORTED);
+    EXPECT_EQ(parse_sos(Segment(id0).dec.get()), REFUSED_OUT_OF_RANGE);
+    EXPECT_EQ(parse_sos(Segment(dc2).dec.get()), REFUSED_OUT_OF_RANGE);
+    EXPECT_EQ(parse_sos(Segment(ac5).dec.get()), REFUSED_OUT_OF_RANGE);
 }
 
 TEST(StreamHeaders, OneComponentScanOfColourFrame)
@@ -366,14 +366,14 @@ TEST(StreamHeaders, LengthFieldsPointingPastTheEndRefuse)
     thumb[thumb.size() - 2] = 200;
     thumb[thumb.size() - 1] = 200;
     Segment t(Bytes(thumb.begin() + 2, thumb.end()));
-    EXPECT_EQ(parse_app0(t.dec.get()), JPEG_PAST_END);
+    EXPECT_EQ(parse_app0(t.dec.get()), REFUSED_PAST_END);
     EXPECT_FALSE(read(thumb).accepted);
 
     HuffmanSpec many = {0x00, {0, 0, 0, 0, 0, 0, 0, 0, 100}, {}};
     many.symbols.assign(10, 0);
     Bytes dht;
     put_dht(dht, {many});
-    EXPECT_EQ(parse_dht(Segment(dht).dec.get()), JPEG_PAST_END);
+    EXPECT_EQ(parse_dht(Segment(dht).dec.get()), REFUSED_PAST_END);
     Bytes dri = {0xFF, 0xD8, 0xFF, 0xDD, 0x00, 0x04, 0x00};
     EXPECT_FALSE(read(dri).accepted);
 }

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/screens.h"
-#include "tests/jpeg/libjpeg_codec.h"
+#include "tests/support/libjpeg_codec.h"
 
 namespace {
 

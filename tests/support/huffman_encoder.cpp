@@ -1,5 +1,5 @@
 // Canonical code assignment and the random block writer.
-#include "huffman_encoder.h"
+#include "tests/support/huffman_encoder.h"
 
 void load_table(std::vector<TableEntry> *entries, const HuffmanSpec &table)
 {

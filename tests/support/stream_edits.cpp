@@ -1,5 +1,5 @@
 // Scan bounds and random edits of encoded streams.
-#include "stream_edits.h"
+#include "tests/support/stream_edits.h"
 
 size_t scan_start(const Bytes &jpeg)
 {

@@ -3,8 +3,8 @@
 // tables redefined with fewer codes) and scan data of random blocks coded with them.
 #pragma once
 
-#include "huffman_encoder.h"
-#include "test_streams.h"
+#include "tests/support/huffman_encoder.h"
+#include "tests/support/test_streams.h"
 
 #include <vector>
 

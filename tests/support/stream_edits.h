@@ -3,8 +3,8 @@
 // bytes, stray markers, lost byte stuffing).
 #pragma once
 
-#include "test_rng.h"
-#include "test_streams.h"
+#include "tests/support/test_rng.h"
+#include "tests/support/test_streams.h"
 
 #include <stddef.h>
 

@@ -1,5 +1,5 @@
 // Both decoders over the same bytes, compared byte by byte.
-#include "compare_decoders.h"
+#include "tests/support/compare_decoders.h"
 
 #include "jpeg/decode_jpeg.h"
 

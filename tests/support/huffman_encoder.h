@@ -3,8 +3,8 @@
 // exactly where decode_block stops reading it.
 #pragma once
 
-#include "test_rng.h"
-#include "test_streams.h"
+#include "tests/support/test_rng.h"
+#include "tests/support/test_streams.h"
 
 #include <stdint.h>
 #include <vector>

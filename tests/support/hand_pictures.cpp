@@ -1,5 +1,5 @@
 // Hand-built pictures: headers, tables and scans of random blocks.
-#include "hand_pictures.h"
+#include "tests/support/hand_pictures.h"
 
 #include <algorithm>
 

@@ -1,0 +1,44 @@
+// The decoder's two entry points: the header phase, the bitmap, one of the two
+// picture phases, then the depth the library asks for loaded images.
+#include "jpeg/decoder_stages.h"
+
+#define ALLEGRO_NO_MAGIC_MAIN
+#include <allegro.h>
+#include <allegro/internal/aintern.h>
+
+static BITMAP *decode_with(const uint8_t *data, size_t size, RGB *palette,
+                           void (*picture_phase)(JpegDecoder *, BITMAP *))
+{
+    JpegDecoder dec;
+    if (!read_jpeg_headers(&dec, data, size))
+        return nullptr;
+
+    PALETTE own_palette;
+    if (!palette)
+        palette = own_palette;
+
+    int load_depth = _color_load_depth(24, 0);
+    // Larger than Allegro can size in an int: as if the bitmap could not be created.
+    if (static_cast<int64_t>(dec.width) * dec.height > JPEG_MAX_PIXELS)
+        return nullptr;
+    BITMAP *bitmap = create_bitmap_ex(24, dec.width, dec.height);
+    if (!bitmap)
+        return nullptr;
+
+    picture_phase(&dec, bitmap);
+
+    generate_332_palette(palette);
+    if (load_depth != 24)
+        bitmap = _fixup_loaded_bitmap(bitmap, palette, load_depth);
+    return bitmap;
+}
+
+BITMAP *decode_jpeg(const uint8_t *data, size_t size, RGB *palette)
+{
+    return decode_with(data, size, palette, decode_picture_fast);
+}
+
+BITMAP *decode_jpeg_reference(const uint8_t *data, size_t size, RGB *palette)
+{
+    return decode_with(data, size, palette, decode_picture);
+}
