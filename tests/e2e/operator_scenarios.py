@@ -1,0 +1,252 @@
+"""End-to-end scenarios of the operator program on a folder the game really
+played in: full passes, a restart, a kill during a play and a redeal; then
+status, winners, export, verify (also on tampered copies), report and erase,
+which refuses while the game runs."""
+import csv
+import hashlib
+import io
+import json
+import os
+import shutil
+import subprocess
+
+from harness import check, parse_state, state_text, PRIZE_NAMES
+from record_scenarios import JOURNAL, RECORD_PAUSE, kill_hard, restart, wait_until
+from scenarios import EMPTY_COVERED_SQUARE, KNOWN_BOARD, POLTRONA_SQUARE, expect_clean_exit, reach_board
+
+# A winner whose fields hold a semicolon, quotes, a comma and accented letters.
+WINNER = ('Rossi; "Mario"', "Via Po, 3", "Perché 333 1234567")
+# A player who will ask for their data to be erased, and who won nothing.
+ERASED = ("Anna", "Bianchi", "340 7654321")
+BORSA_SQUARE = 31
+MARKS = {t: m for t, m in enumerate(["Po", "Bo", "Mo", "As", "Te", "Tl", "--"])}
+
+
+def operator(session, *args, stdin=None):
+    """Runs build/tabellone-operatore; (exit status, stdout, stderr)."""
+    done = subprocess.run([os.path.join(session.content.build_dir, "tabellone-operatore")] + list(args),
+                          input=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=30)
+    return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+
+
+def play_one(game, texts, square, prize=None):
+    reach_board(game, texts)
+    game.click_square(square)
+    return game.wait_result(prize) if prize is not None else game.wait_any_result()
+
+
+def played_folder(session):
+    """A folder with a full pass of a winner and of a loser, a restart, a play
+    killed between players.txt and state.dat, and a redeal after state.dat was
+    removed: 4 plays on 2 boards."""
+    game = session.new_game()
+    with open(game.path("state.dat"), "wb") as f:
+        f.write(state_text(KNOWN_BOARD))
+    game.start()
+    play_one(game, WINNER, POLTRONA_SQUARE, 0)
+    game.press_ok()
+    play_one(game, ERASED, EMPTY_COVERED_SQUARE, 6)
+    game.escape()
+    expect_clean_exit(game, "the first run")
+
+    again = session.new_game(workdir=game.workdir, env=RECORD_PAUSE).start()
+    reach_board(again, ("Luca", "Verdi", "Torino"))
+    size = os.path.getsize(game.path("players.txt"))
+    again.click_square(BORSA_SQUARE)
+    wait_until(lambda: os.path.getsize(game.path("players.txt")) > size, "the killed play in players.txt")
+    kill_hard(again)
+
+    third = restart(session, game)
+    third.escape()
+    expect_clean_exit(third, "the run after the kill")
+    check("board_restored" in [e["event"] for e in events(game.workdir)], "the kill did not land mid-play")
+    # The operator removes state.dat for a new board.
+    os.remove(game.path("state.dat"))
+    fourth = session.new_game(workdir=game.workdir).start()
+    board = reach_board(fourth, ERASED)
+    square = fourth.board_cells(board).index("cover")
+    fourth.click_square(square)
+    fourth.wait_any_result()
+    fourth.escape()
+    expect_clean_exit(fourth, "the run with a new deal")
+    return game
+
+
+def events(folder):
+    with open(os.path.join(folder, JOURNAL), "rb") as f:
+        return [json.loads(line) for line in f.read().splitlines()]
+
+
+def check_status(session, folder):
+    code, out, err = operator(session, "status", folder)
+    check(code == 0 and not err, "status: exit status %d, stderr %r" % (code, err))
+    with open(os.path.join(folder, "state.dat"), "rb") as f:
+        cells = parse_state(f.read())
+    grid = [line.split()[1:] for line in out.splitlines()[4:14]]
+    shown = [mark for row in grid for mark in row]
+    check(shown == [MARKS[t] if rev else "##" for t, rev in cells], "status shows another board:\n%s" % out)
+    covered = sum(1 for _, rev in cells if not rev)
+    for expected in ("Caselle ancora coperte: %d di 100" % covered, "Giocate su questo tabellone: 1",
+                     "Giocate in tutto: 4 (vincenti: 2)", "Tabelloni in tutto: 2", "Avvisi: nessuno"):
+        check(expected in out, "status lacks %r:\n%s" % (expected, out))
+    hidden = [sum(1 for t, rev in cells if t == k and not rev) for k in range(6)]
+    for k in range(6):
+        check("%-12s %d di" % (PRIZE_NAMES[k], hidden[k]) in out, "status: %s hidden %d:\n%s" % (PRIZE_NAMES[k], hidden[k], out))
+    return out
+
+
+def check_winners(session, folder):
+    code, out, err = operator(session, "winners", folder)
+    check(code == 0, "winners: exit status %d, %r" % (code, err))
+    plays = [e for e in events(folder) if e["event"] == "play"]
+    winning = [p for p in plays if p["prize"] != "Niente"]
+    check("Premi vinti: %d" % len(winning) in out, "winners does not count %d prizes:\n%s" % (len(winning), out))
+    for p in winning:
+        line = "%s  %s  (casella %d)" % (p["time"][8:10] + "/" + p["time"][5:7] + "/" + p["time"][:4] + " "
+                                         + p["time"][11:19], ", ".join(p["fields"]), p["square"])
+        check(line in out, "winners lacks %r:\n%s" % (line, out))
+    check("Poltrona (1)" in out and "Borsa (1)" in out, "winners not grouped by prize:\n%s" % out)
+    return out
+
+
+def check_export(session, folder):
+    target = os.path.join(session.scratch, "giocate.csv")
+    code, out, err = operator(session, "export", "--uscita", target, folder)
+    check(code == 0, "export: exit status %d, %r" % (code, err))
+    with open(target, "rb") as f:
+        data = f.read()
+    check(data[:3] == b"\xef\xbb\xbf", "the export does not start with the byte order mark: %r" % data[:8])
+    rows = list(csv.reader(io.StringIO(data[3:].decode("utf-8"), newline=""), delimiter=";"))
+    check(rows[0] == ["Numero", "Data e ora", "Primo campo", "Secondo campo", "Terzo campo", "Premio", "Nota"],
+          "export header %r" % rows[0])
+    check(len(rows) == 5 and [r[0] for r in rows[1:]] == ["1", "2", "3", "4"], "export rows %r" % rows)
+    check(rows[1][2:6] == list(WINNER) + ["Poltrona"], "the winner did not round-trip: %r" % rows[1])
+    check(rows[3][2:6] == ["Luca", "Verdi", "Torino", "Borsa"], "the killed play: %r" % rows[3])
+    return data
+
+
+def tampered(session, folder, name, change):
+    """verify on a copy of the folder after change(copy): its exit status and output."""
+    copy = os.path.join(session.scratch, "tampered-" + name)
+    shutil.copytree(folder, copy, ignore=shutil.ignore_patterns("*.dat", "home", "*.wav", "*.lock"))
+    shutil.copy(os.path.join(folder, "state.dat"), copy)
+    change(copy)
+    return operator(session, "verify", copy)
+
+
+def rewrite(path, edit):
+    with open(path, "rb") as f:
+        data = f.read()
+    with open(path, "wb") as f:
+        f.write(edit(data))
+
+
+def journal_lines_edit(edit):
+    def change(copy):
+        def apply(data):
+            lines = data.split(b"\r\n")[:-1]
+            return b"".join(line + b"\r\n" for line in edit(lines))
+        rewrite(os.path.join(copy, JOURNAL), apply)
+    return change
+
+
+def swap(lines, i):
+    lines[i], lines[i + 1] = lines[i + 1], lines[i]
+    return lines
+
+
+def uncover_one(state):
+    """state.dat with its first covered square uncovered: still a board the game could have dealt."""
+    at = next(i for i, b in enumerate(state) if 0x61 <= b <= 0x7a)
+    return state[:at] + state[at:at + 1].upper() + state[at + 1:]
+
+
+def check_verify_catches(session, folder):
+    plays = [i for i, e in enumerate(events(folder)) if e["event"] == "play"]
+    cases = {
+        "an edited field": (journal_lines_edit(lambda ls: [l.replace(b'"Luca"', b'"Lucia"') for l in ls]),
+                            "la catena si rompe alla riga %d" % (plays[2] + 2)),
+        "a removed line": (journal_lines_edit(lambda ls: ls[:plays[1]] + ls[plays[1] + 1:]),
+                           "la catena si rompe alla riga %d" % (plays[1] + 1)),
+        "a swapped pair": (journal_lines_edit(lambda ls: swap(ls, plays[0])),
+                           "la catena si rompe alla riga %d" % (plays[0] + 1)),
+        "an edited state.dat": (lambda c: rewrite(os.path.join(c, "state.dat"), uncover_one),
+                                "state.dat non è l'ultimo tabellone del registro"),
+        "a players.txt line without an entry": (
+            lambda c: rewrite(os.path.join(c, "players.txt"), lambda d: d + b"Ugo, Neri, Roma, Tenda\r\n"),
+            "la riga 5 di players.txt non ha una voce nel registro"),
+        "an edited players.txt field": (
+            lambda c: rewrite(os.path.join(c, "players.txt"), lambda d: d.replace(b"Luca", b"Lucio")),
+            "manca in players.txt"),
+    }
+    for what, (change, expected) in cases.items():
+        code, out, err = tampered(session, folder, what.replace(" ", "-"), change)
+        check(code == 1 and expected in out and "Esito: i registri NON concordano" in out,
+              "verify after %s: exit status %d, %r, output:\n%s" % (what, code, err, out))
+
+
+def operator_reads_a_played_folder(session):
+    game = played_folder(session)
+    folder = game.workdir
+    code, out, err = operator(session, "verify", folder)
+    check(code == 0 and "Esito: tutto concorda" in out, "verify: exit status %d, %r:\n%s" % (code, err, out))
+    head = out.split("(SHA-256): ")[1].split("\n")[0].replace(" ", "")
+    with open(os.path.join(folder, JOURNAL), "rb") as f:
+        last = f.read().splitlines()[-1]
+    check(head == hashlib.sha256(last).hexdigest(), "verify prints another head hash: %s" % head)
+    check_status(session, folder)
+    winners = check_winners(session, folder)
+    check_export(session, folder)
+    check_verify_catches(session, folder)
+    code, out, err = operator(session, "verify", "--quale", folder)
+    check(code == 2 and err.count("\n") == 1, "a bad option: exit status %d, %r" % (code, err))
+    code, out, err = operator(session, "status", session.scratch)
+    check(code == 2 and err.count("\n") == 1 and "non contiene i file del gioco" in err,
+          "a folder without the game's files: exit status %d, %r" % (code, err))
+
+    # While the game runs: reading works and writes nothing; erase refuses.
+    running = session.new_game(workdir=folder).start()
+    running.wait_title()
+    before = {n: game.read(n) for n in ("state.dat", "players.txt", JOURNAL)}
+    for command in (["status"], ["winners"], ["verify"], ["export", "--uscita", "-"], ["report", "--uscita", "-"]):
+        code, _, err = operator(session, *(command + [folder]))
+        check(code == 0, "%s while the game runs: exit status %d, %r" % (command[0], code, err))
+    code, out, err = operator(session, "erase", "7654321", "--si", folder)
+    check(code == 2 and "il gioco è in corso" in err, "erase while the game runs: exit status %d, %r" % (code, err))
+    check(all(game.read(n) == b for n, b in before.items()), "the operator changed the game's files")
+    running.escape()
+    expect_clean_exit(running, "the run beside the operator")
+
+    code, out, err = operator(session, "erase", "340 7654321", folder, stdin=b"no\n")
+    check(code == 1 and "Nessuna modifica" in out and b"7654321" in game.read("players.txt"),
+          "erase not confirmed: exit status %d, %r" % (code, out))
+    code, out, err = operator(session, "erase", "3407654321", folder, stdin=b"si\n")
+    check(code == 0 and out.count("da cancellare") == 2, "erase: exit status %d, %r, %r" % (code, out, err))
+    check(b"7654321" not in game.read("players.txt") and b"7654321" not in game.read(JOURNAL),
+          "the erased phone number is still in the records")
+    check(b"[cancellato], [cancellato], [cancellato], Niente\r\n" in game.read("players.txt"),
+          "players.txt has no erased line:\n%r" % game.read("players.txt"))
+    erasure = events(folder)[-1]
+    check(erasure["event"] == "erasure" and len(erasure["journal_lines"]) == 2 and len(erasure["players_lines"]) == 2,
+          "the erasure event: %r" % erasure)
+    code, out, err = operator(session, "verify", folder)
+    check(code == 0, "verify after erase: exit status %d:\n%s" % (code, out))
+    check(operator(session, "winners", folder)[1] == winners, "erase changed the winners")
+    code, out, _ = operator(session, "erase", "Mario", "--si", folder)
+    check(code == 0 and "vincente: resta" in out and "Nessuna giocata non vincente" in out,
+          "erase of a winner: exit status %d, %r" % (code, out))
+
+    # The game starts cleanly on the rewritten records.
+    after = session.new_game(workdir=folder).start()
+    after.wait_title()
+    after.escape()
+    expect_clean_exit(after, "the run after the erasure")
+    names = [e["event"] for e in events(folder)]
+    check("records_disagree" not in names and "chain_broken" not in names,
+          "the game found the erased records wrong: %r" % names[-4:])
+    check(operator(session, "verify", folder)[0] == 0, "verify after the next run")
+
+
+SCENARIOS = [
+    operator_reads_a_played_folder,
+]
