@@ -34,11 +34,12 @@ table { border-collapse: collapse; width: 100%; }
 th, td { border: 1px solid #999; padding: 1.2mm 2mm; text-align: left; vertical-align: top; }
 th { background: #e8e8e8; }
 td.n { text-align: right; white-space: nowrap; }
+td.t { white-space: nowrap; }
 tr { break-inside: avoid; }
 table.facts th { width: 45%; background: #f3f3f3; }
 .ok { color: #0a5d0a; font-weight: bold; }
 .bad { color: #a00000; font-weight: bold; }
-.hash { font: 11pt "DejaVu Sans Mono", monospace; letter-spacing: 0.5pt; padding: 2mm; border: 1px solid #999; display: inline-block; }
+.hash { font: 9.5pt "DejaVu Sans Mono", monospace; letter-spacing: 0.5pt; padding: 2mm; border: 1px solid #999; display: inline-block; }
 .signatures { display: flex; gap: 12mm; margin-top: 10mm; break-inside: avoid; }
 .signatures div { flex: 1; border-top: 1px solid #111; padding-top: 1.5mm; margin-top: 18mm; font-size: 9.5pt; }
 @media print { body { padding: 0; max-width: none; } th { -webkit-print-color-adjust: exact; print-color-adjust: exact; } }
@@ -74,7 +75,7 @@ static std::string winners_table(const FolderView &view)
     int number = 0;
     for (int index : order) {
         const Play &play = plays[index];
-        html += "<tr><td class=\"n\">" + std::to_string(++number) + "</td><td>"
+        html += "<tr><td class=\"n\">" + std::to_string(++number) + "</td><td class=\"t\">"
                 + (play.time.empty() ? "non registrata" : html_escaped(italian_time(play.time))) + "</td>";
         for (const std::string &field : play.fields)
             html += "<td>" + html_escaped(field) + "</td>";

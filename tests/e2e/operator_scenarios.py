@@ -10,8 +10,8 @@ import os
 import shutil
 import subprocess
 
-from harness import check, parse_state, state_text, PRIZE_NAMES
-from record_scenarios import JOURNAL, RECORD_PAUSE, kill_hard, restart, wait_until
+from harness import PRIZE_NAMES, check, parse_state, state_text
+from record_scenarios import JOURNAL, RECORD_PAUSE, Skip, kill_hard, restart, wait_until
 from scenarios import EMPTY_COVERED_SQUARE, KNOWN_BOARD, POLTRONA_SQUARE, expect_clean_exit, reach_board
 
 # A winner whose fields hold a semicolon, quotes, a comma and accented letters.
@@ -63,10 +63,11 @@ def played_folder(session):
     # The operator removes state.dat for a new board.
     os.remove(game.path("state.dat"))
     fourth = session.new_game(workdir=game.workdir).start()
-    board = reach_board(fourth, ERASED)
-    square = fourth.board_cells(board).index("cover")
-    fourth.click_square(square)
-    fourth.wait_any_result()
+    reach_board(fourth, ERASED)
+    # A covered empty square of the new deal, so this player wins nothing again.
+    dealt = [e for e in events(game.workdir) if e["event"] == "deal"][-1]["board"]
+    fourth.click_square(dealt.index("x"))
+    fourth.wait_result(6)
     fourth.escape()
     expect_clean_exit(fourth, "the run with a new deal")
     return game
@@ -221,7 +222,7 @@ def operator_reads_a_played_folder(session):
     check(code == 1 and "Nessuna modifica" in out and b"7654321" in game.read("players.txt"),
           "erase not confirmed: exit status %d, %r" % (code, out))
     code, out, err = operator(session, "erase", "3407654321", folder, stdin=b"si\n")
-    check(code == 0 and out.count("da cancellare") == 2, "erase: exit status %d, %r, %r" % (code, out, err))
+    check(code == 0 and out.count("-> da cancellare") == 2, "erase: exit status %d, %r, %r" % (code, out, err))
     check(b"7654321" not in game.read("players.txt") and b"7654321" not in game.read(JOURNAL),
           "the erased phone number is still in the records")
     check(b"[cancellato], [cancellato], [cancellato], Niente\r\n" in game.read("players.txt"),
@@ -250,3 +251,94 @@ def operator_reads_a_played_folder(session):
 SCENARIOS = [
     operator_reads_a_played_folder,
 ]
+
+
+# ---------------------------------------------------------------- the closing report in a browser
+
+CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                  "--disable-background-networking", "--disable-component-update", "--disable-sync"]
+MORE_PLAYERS = 60
+
+
+def extend_records(folder, count):
+    """Adds plays the way the game records them (journal line chained, its
+    bytes in players.txt, the square uncovered in state.dat), so a report runs
+    to more than one page; the records stay in step."""
+    with open(os.path.join(folder, JOURNAL), "rb") as f:
+        lines = f.read().splitlines()
+    with open(os.path.join(folder, "players.txt"), "rb") as f:
+        players = f.read()
+    with open(os.path.join(folder, "state.dat"), "rb") as f:
+        cells = parse_state(f.read())
+    covered = [i for i, (_, rev) in enumerate(cells) if not rev]
+    last_time = json.loads(lines[-1])["time"]
+    for n in range(count):
+        square = covered[n]
+        prize = PRIZE_NAMES[cells[square][0]]
+        fields = ["Giocatore %d" % (n + 1), "Cognome è %d" % (n + 1), "333 %07d" % n]
+        line = ("%s, %s, %s, %s\r\n" % (fields[0], fields[1], fields[2], prize)).encode()
+        event = {"event": "play", "time": last_time, "square": square, "prize": prize, "fields": fields,
+                 "players_size_before": len(players), "players_bytes": line.decode(),
+                 "prev": hashlib.sha256(lines[-1]).hexdigest()}
+        lines.append(json.dumps(event, ensure_ascii=False, separators=(",", ":")).encode())
+        players += line
+        cells[square] = (cells[square][0], 1)
+    with open(os.path.join(folder, JOURNAL), "wb") as f:
+        f.write(b"".join(l + b"\r\n" for l in lines))
+    with open(os.path.join(folder, "players.txt"), "wb") as f:
+        f.write(players)
+    with open(os.path.join(folder, "state.dat"), "wb") as f:
+        f.write(state_text(cells))
+
+
+def chromium(session, *args):
+    profile = os.path.join(session.scratch, "chromium-%d" % len(os.listdir(session.scratch)))
+    subprocess.run(["chromium"] + CHROMIUM_FLAGS + ["--user-data-dir=" + profile] + list(args),
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=90, check=True)
+
+
+def operator_report_prints_on_a4(session):
+    """The closing report of a played folder, printed to PDF by headless
+    Chromium: A4 pages, the text of every section and of every winner, and a
+    picture of its first page (kept in build/operator-report/)."""
+    if not shutil.which("chromium") or not shutil.which("pdftotext"):
+        raise Skip("chromium and pdftotext (poppler-utils) are not installed")
+    folder = played_folder(session).workdir
+    extend_records(folder, MORE_PLAYERS)
+    check(operator(session, "verify", folder)[0] == 0, "verify refuses the extended records")
+    out_dir = os.path.join(session.content.build_dir, "operator-report")
+    os.makedirs(out_dir, exist_ok=True)
+    html = os.path.join(out_dir, "relazione-chiusura.html")
+    code, out, err = operator(session, "report", "--uscita", html, folder)
+    check(code == 0, "report: exit status %d, %r" % (code, err))
+    with open(html, encoding="utf-8") as f:
+        source = f.read()
+    check("<script" not in source and "src=" not in source and "href=" not in source,
+          "the report is not self-contained")
+
+    pdf = os.path.join(out_dir, "relazione-chiusura.pdf")
+    chromium(session, "--no-pdf-header-footer", "--print-to-pdf=" + pdf, "file://" + html)
+    info = subprocess.run(["pdfinfo", pdf], stdout=subprocess.PIPE, check=True).stdout.decode()
+    pages = int(info.split("Pages:")[1].split()[0])
+    size = info.split("Page size:")[1].split("\n")[0]
+    # Sixty more plays give about ten winners: more than the first page holds.
+    check(pages >= 2 and "(A4)" in size, "the PDF: %d pages of %s" % (pages, size.strip()))
+    # In reading order, with a cell wrapped over two lines joined again.
+    text = " ".join(subprocess.run(["pdftotext", pdf, "-"], stdout=subprocess.PIPE, check=True).stdout.decode().split())
+    winners = [e for e in events(folder) if e["event"] == "play" and e["prize"] != "Niente"]
+    sections = ["Tabellone: relazione di chiusura", "Tabelloni distribuiti", "Premi assegnati e messi in palio",
+                "Vincitori", "Verifica dei registri", "Tutto concorda", "Firme", 'Rossi; "Mario"']
+    page_numbers = ["Pagina %d di %d" % (n + 1, pages) for n in range(pages)]
+    for expected in sections + page_numbers + [w["fields"][2] for w in winners]:
+        check(expected in text, "the PDF lacks %r" % expected)
+    head = operator(session, "verify", folder)[1].split("(SHA-256): ")[1].split("\n")[0]
+    check(head in text, "the PDF lacks the head hash %s" % head)
+
+    subprocess.run(["pdftoppm", "-png", "-r", "80", "-f", "1", "-l", "1", "-singlefile", pdf,
+                    os.path.join(out_dir, "relazione-pagina-1")], check=True)
+    chromium(session, "--screenshot=" + os.path.join(out_dir, "relazione-schermo.png"),
+             "--window-size=900,1200", "file://" + html)
+    check(os.path.getsize(os.path.join(out_dir, "relazione-schermo.png")) > 10000, "no screenshot")
+
+
+SCENARIOS.append(operator_report_prints_on_a4)
