@@ -187,12 +187,12 @@ TEST_F(OperatorOnRecords, ExportWritesTheBomHeaderAndTheLinesWithoutAnEntry)
 {
     write_file(players_log_name, "Vecchio, Via Po, 3, 111, Borsa\r\n");
     start_game();
-    play("Anna", "+39 333", 0);
+    play("Perché", "+39 333", 0);
     Outcome run = operate({"export", "--vincitori", "--uscita", "-"});
     ASSERT_EQ(run.status, EXIT_AGREE) << run.err;
     std::string time = italian_time_of_last_play();
     EXPECT_EQ(run.out, "\xEF\xBB\xBFNumero;Data e ora;Primo campo;Secondo campo;Terzo campo;Premio;Nota\r\n"
-                       "1;" + time + ";Anna;\"Rossi; \"\"R\"\"\";'+39 333;Poltrona;\r\n"
+                       "1;" + time + ";Perché;\"Rossi; \"\"R\"\"\";'+39 333;Poltrona;\r\n"
                        "2;;Vecchio;Via Po, 3;111;Borsa;senza voce nel registro: divisa da players.txt\r\n");
     EXPECT_EQ(operate({"export", "--uscita", "players.txt"}).status, EXIT_TROUBLE);
 }
