@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: deps build test asan fuzz bench clean preview play screenshots
+.PHONY: deps build test asan fuzz bench clean preview play screenshots operator-report-check
 
 deps:
 	scripts/install-deps
@@ -59,6 +59,14 @@ play:
 screenshots: deps
 	$(MAKE) build
 	python3 tests/e2e/run_e2e.py --build-dir $(BUILD) --screenshots $(BUILD)/screens
+
+# The operator's closing report of a played folder printed by headless Chromium:
+# PDF, its first page as PNG and a screenshot into $(BUILD)/operator-report/.
+# Needs chromium and poppler-utils (not in install-deps: only this check uses them).
+operator-report-check: deps
+	@command -v chromium >/dev/null && command -v pdftotext >/dev/null || { echo "operator-report-check needs: apt-get install chromium poppler-utils"; exit 1; }
+	$(MAKE) build
+	python3 tests/e2e/run_e2e.py --build-dir $(BUILD) operator_report_prints_on_a4
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -14,6 +14,7 @@ import traceback
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from harness import Failure, Session, run_with_timeout  # noqa: E402
+import operator_scenarios  # noqa: E402
 import record_scenarios  # noqa: E402
 import scenarios  # noqa: E402
 import screens_tour  # noqa: E402
@@ -65,7 +66,7 @@ def main():
             session.close(keep=args.keep)
         return 0
 
-    every = scenarios.SCENARIOS + record_scenarios.SCENARIOS
+    every = scenarios.SCENARIOS + record_scenarios.SCENARIOS + operator_scenarios.SCENARIOS
     by_name = {f.__name__: f for f in every}
     unknown = [n for n in args.names if n not in by_name]
     if unknown:

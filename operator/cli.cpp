@@ -1,0 +1,267 @@
+// The command line: which command, its options and the game's folder, the
+// help texts, and the move into the folder and back.
+#include "operator/commands.h"
+
+#include <errno.h>
+#include <stdlib.h>
+#include <string.h>
+
+#ifdef _WIN32
+#include <direct.h>
+#define chdir _chdir
+#define getcwd _getcwd
+#else
+#include <unistd.h>
+#endif
+
+#include "board/error_report.h"
+#include "board/folder_lock.h"
+#include "board/journal.h"
+#include "board/players_log.h"
+#include "board/state_file.h"
+
+static const char program[] = "tabellone-operatore";
+
+static const char overview[] =
+    "Uso: tabellone-operatore COMANDO [OPZIONI] [CARTELLA]\n"
+    "\n"
+    "Legge i registri del Tabellone nella CARTELLA del gioco (se manca, la cartella\n"
+    "corrente): tabellone-registro.jsonl, players.txt e state.dat. Non li modifica\n"
+    "mai, tranne il comando erase, e funziona anche mentre il gioco è in corso.\n"
+    "\n"
+    "Comandi:\n"
+    "  status    il tabellone com'è ora, i premi ancora nascosti, le giocate, gli avvisi\n"
+    "  winners   le giocate vincenti, per premio, con data e ora\n"
+    "  export    tutte le giocate (o solo le vincenti) in un file CSV per Excel\n"
+    "  verify    controlla la catena del registro, players.txt e state.dat\n"
+    "  report    scrive la relazione di chiusura in un file HTML da stampare\n"
+    "  erase     cancella i dati di un giocatore dalle giocate non vincenti\n"
+    "\n"
+    "tabellone-operatore COMANDO --help spiega ogni comando.\n"
+    "Uscita: 0 tutto bene, 1 verify ha trovato differenze (o erase non confermato),\n"
+    "2 errore (argomenti, cartella senza i file del gioco, file illeggibile).\n";
+
+struct CommandInfo {
+    const char *name;
+    int (*run)(const Arguments &, Console);
+    const char *options;         // the options it takes, each followed by a space
+    bool takes_text;
+    const char *help;
+};
+
+static const CommandInfo command_table[] = {
+    {"status", command_status, "", false,
+     "Uso: tabellone-operatore status [CARTELLA]\n"
+     "\n"
+     "Mostra il tabellone come lo vede il giocatore (## coperta, le altre col loro\n"
+     "premio), le caselle ancora coperte, i premi ancora nascosti, le giocate su\n"
+     "questo tabellone e in tutto, i tabelloni in tutto, e gli avvisi: state.dat\n"
+     "mancante o rifiutato, catena del registro rotta, players.txt e registro in\n"
+     "disaccordo, tabellone diverso dall'ultima distribuzione più le giocate.\n"},
+    {"winners", command_winners, "", false,
+     "Uso: tabellone-operatore winners [CARTELLA]\n"
+     "\n"
+     "Elenca le giocate vincenti raggruppate per premio e numerate, con data e ora\n"
+     "dal registro (le righe di players.txt senza voce nel registro non hanno ora).\n"},
+    {"export", command_export, "--vincitori --uscita -o ", false,
+     "Uso: tabellone-operatore export [--vincitori] [--uscita FILE] [CARTELLA]\n"
+     "\n"
+     "Scrive le giocate in un file CSV che Excel apre col doppio clic: UTF-8 con BOM,\n"
+     "separatore punto e virgola, virgolette alla RFC 4180. Colonne: numero, data e\n"
+     "ora, primo campo, secondo campo, terzo campo, premio, nota. Le righe di\n"
+     "players.txt senza voce nel registro sono divise come si può e segnate nella nota.\n"
+     "Un campo che comincia con = + - @ riceve davanti un apostrofo, perché Excel non\n"
+     "lo prenda per una formula.\n"
+     "\n"
+     "  --vincitori      solo le giocate vincenti\n"
+     "  --uscita FILE    il file da scrivere (predefinito: giocate.csv, o vincitori.csv\n"
+     "                   con --vincitori, nella cartella corrente); - per lo schermo\n"},
+    {"verify", command_verify, "", false,
+     "Uso: tabellone-operatore verify [CARTELLA]\n"
+     "\n"
+     "Controlla ogni anello della catena SHA-256 del registro, che ogni riga di\n"
+     "players.txt abbia la sua voce nel registro e viceversa, e che il tabellone\n"
+     "ricostruito dalle distribuzioni e dalle giocate sia quello di state.dat.\n"
+     "Stampa cosa ha trovato e l'hash in testa alla catena, da annotare su carta:\n"
+     "ogni modifica successiva del registro lo cambia.\n"
+     "Uscita 0 se tutto concorda, 1 altrimenti.\n"},
+    {"report", command_report, "--uscita -o ", false,
+     "Uso: tabellone-operatore report [--uscita FILE] [CARTELLA]\n"
+     "\n"
+     "Scrive la relazione di chiusura in un unico file HTML (senza script né file\n"
+     "accanto, con stile di stampa A4): periodo, tabelloni, giocate, premi assegnati\n"
+     "per premio, elenco dei vincitori, esito della verifica e hash della catena,\n"
+     "spazio per le firme. Si stampa o si salva in PDF da qualsiasi browser.\n"
+     "\n"
+     "  --uscita FILE    il file da scrivere (predefinito: relazione-chiusura.html\n"
+     "                   nella cartella corrente)\n"},
+    {"erase", command_erase, "--si --yes ", true,
+     "Uso: tabellone-operatore erase TESTO [--si] [CARTELLA]\n"
+     "\n"
+     "Per la richiesta di un giocatore di cancellare i suoi dati: mostra le giocate\n"
+     "in cui uno dei tre campi contiene TESTO (senza badare a maiuscole e spazi) e,\n"
+     "dopo conferma, sostituisce i tre campi delle giocate non vincenti con\n"
+     "[cancellato] in players.txt e nel registro. Ogni file è riscritto per intero in\n"
+     "modo atomico, la catena è risigillata dalla prima riga cambiata e la\n"
+     "cancellazione è registrata come evento. Le giocate vincenti restano: servono\n"
+     "per il verbale di chiusura. Non parte mentre il gioco è in corso nella cartella.\n"
+     "\n"
+     "  --si, --yes      non chiedere conferma\n"},
+};
+
+int trouble(Console console, const std::string &message)
+{
+    fprintf(console.err, "%s: %s\n", program, message.c_str());
+    return EXIT_TROUBLE;
+}
+
+static std::string current_folder()
+{
+    char buffer[4096];
+    return getcwd(buffer, sizeof buffer) ? buffer : ".";
+}
+
+static bool is_absolute(const std::string &path)
+{
+#ifdef _WIN32
+    return (path.size() > 1 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
+#else
+    return !path.empty() && path[0] == '/';
+#endif
+}
+
+static std::string absolute(const std::string &path)
+{
+    return is_absolute(path) || path == "-" ? path : current_folder() + "/" + path;
+}
+
+static std::string base_name(const std::string &path)
+{
+    size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+static std::string real_folder(const std::string &folder)
+{
+#ifdef _WIN32
+    char *resolved = _fullpath(nullptr, folder.c_str(), 0);
+#else
+    char *resolved = realpath(folder.c_str(), nullptr);
+#endif
+    std::string result = resolved ? resolved : folder;
+    free(resolved);
+    return result;
+}
+
+bool is_game_file(const std::string &absolute_path)
+{
+    std::string name = base_name(absolute_path);
+    std::string folder = absolute_path.substr(0, absolute_path.size() - name.size());
+    if (real_folder(folder.empty() ? "." : folder) != real_folder("."))
+        return false;
+    for (const char *own : {journal_file_name, players_log_name, state_file_name, lock_file_name, errors_file_name})
+        if (name == own || name == std::string(own) + ".tmp")
+            return true;
+    return false;
+}
+
+static const CommandInfo *find_command(const std::string &name)
+{
+    for (const CommandInfo &info : command_table)
+        if (name == info.name)
+            return &info;
+    return nullptr;
+}
+
+static bool takes_option(const CommandInfo &info, const std::string &option)
+{
+    return strstr(info.options, (option + " ").c_str()) != nullptr;
+}
+
+// Fills `arguments`; false, with the reason, for anything it does not know.
+static bool parse(const CommandInfo &info, const std::vector<std::string> &args, Arguments *arguments, bool *help,
+                  std::string *error)
+{
+    std::vector<std::string> positional;
+    std::string output;
+    for (size_t i = 1; i < args.size(); i++) {
+        const std::string &arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            *help = true;
+            return true;
+        }
+        if (arg.size() > 1 && arg[0] == '-' && !takes_option(info, arg)) {
+            *error = "opzione sconosciuta per " + std::string(info.name) + ": " + arg;
+            return false;
+        }
+        if (arg == "--uscita" || arg == "-o") {
+            if (++i == args.size() || args[i].empty()) {
+                *error = arg + " vuole il nome di un file";
+                return false;
+            }
+            output = args[i];
+        } else if (arg == "--vincitori") {
+            arguments->winners_only = true;
+        } else if (arg == "--si" || arg == "--yes") {
+            arguments->confirmed = true;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    size_t wanted = info.takes_text ? 1 : 0;
+    if (positional.size() < wanted) {
+        *error = std::string(info.name) + " vuole il testo da cercare";
+        return false;
+    }
+    if (positional.size() > wanted + 1) {
+        *error = "troppi argomenti per " + std::string(info.name) + ": " + positional.back();
+        return false;
+    }
+    if (info.takes_text) {
+        arguments->text = positional[0];
+        if (arguments->text.find_first_not_of(" ") == std::string::npos) {
+            *error = "il testo da cercare è vuoto";
+            return false;
+        }
+    }
+    arguments->folder = absolute(positional.size() > wanted ? positional.back() : ".");
+    if (info.options[0] && takes_option(info, "--uscita"))
+        arguments->output = absolute(!output.empty() ? output
+                                     : std::string(info.name) == "report" ? "relazione-chiusura.html"
+                                     : arguments->winners_only ? "vincitori.csv" : "giocate.csv");
+    return true;
+}
+
+int run_operator(const std::vector<std::string> &args, Console console)
+{
+    if (args.empty()) {
+        fputs(overview, console.err);
+        return EXIT_TROUBLE;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        fputs(overview, console.out);
+        return EXIT_AGREE;
+    }
+    const CommandInfo *info = find_command(args[0]);
+    if (!info)
+        return trouble(console, "comando sconosciuto: " + args[0] + " (tabellone-operatore --help li elenca)");
+    Arguments arguments;
+    arguments.command = info->name;
+    bool help = false;
+    std::string error;
+    if (!parse(*info, args, &arguments, &help, &error))
+        return trouble(console, error);
+    if (help) {
+        fputs(info->help, console.out);
+        return EXIT_AGREE;
+    }
+    std::string before = current_folder();
+    if (chdir(arguments.folder.c_str()) != 0)
+        return trouble(console, "la cartella " + arguments.folder + " non si può aprire (" + strerror(errno) + ")");
+    arguments.folder = current_folder();
+    int status = info->run(arguments, console);
+    if (chdir(before.c_str()) != 0)
+        status = trouble(console, "non si torna alla cartella " + before);
+    fflush(console.out);
+    return status;
+}

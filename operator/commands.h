@@ -1,0 +1,47 @@
+// The operator program's commands and what they share: where they read and
+// write, the arguments they were given, and the exit statuses.
+#pragma once
+
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+enum {
+    EXIT_AGREE = 0,       // done; for verify, everything agrees
+    EXIT_DISAGREE = 1,    // verify found faults; erase was not confirmed
+    EXIT_TROUBLE = 2,     // bad arguments, no game folder, a file that cannot be read or written
+};
+
+struct Console {
+    FILE *in;
+    FILE *out;
+    FILE *err;
+};
+
+struct Arguments {
+    std::string command;
+    std::string folder;          // absolute
+    std::string text;            // erase: what to look for
+    std::string output;          // export, report: absolute, or "-" for standard output
+    bool winners_only = false;   // export
+    bool confirmed = false;      // erase
+};
+
+// The whole program, for main and for the tests: moves into the game's folder
+// for the command and back before it returns.
+int run_operator(const std::vector<std::string> &args, Console console);
+
+int command_status(const Arguments &arguments, Console console);
+int command_winners(const Arguments &arguments, Console console);
+int command_export(const Arguments &arguments, Console console);
+int command_verify(const Arguments &arguments, Console console);
+int command_report(const Arguments &arguments, Console console);
+int command_erase(const Arguments &arguments, Console console);
+
+// The one-line error every command gives before EXIT_TROUBLE.
+int trouble(Console console, const std::string &message);
+
+// The file names the game owns in its folder; the operator never writes
+// over them from export or report.
+bool is_game_file(const std::string &absolute_path);

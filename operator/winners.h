@@ -1,0 +1,14 @@
+// The winning plays grouped by prize, numbered in that order, shared by
+// winners, export --vincitori and the report.
+#pragma once
+
+#include <vector>
+
+#include "operator/plays.h"
+
+// Indices into the plays: every winner of prize 0, then of prize 1, and so on,
+// each group in the players' order.
+std::vector<int> winners_by_prize(const std::vector<Play> &plays);
+
+// The three fields of a play joined for a list: "Mario, Rossi, Milano".
+std::string joined_fields(const Play &play);

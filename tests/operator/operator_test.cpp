@@ -1,0 +1,200 @@
+// The operator program on records the game's own code writes: CSV bytes,
+// players.txt lines split, verify's exit status, and erase on a log that did
+// not end in a line end, after which the game starts without a disagreement.
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "board/journal.h"
+#include "board/players_log.h"
+#include "board/records.h"
+#include "board/state_file.h"
+#include "cell_images.h"
+#include "operator/commands.h"
+#include "operator/csv.h"
+#include "operator/plays.h"
+#include "operator/text_format.h"
+#include "scratch_folder.h"
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+std::string contents(FILE *file)
+{
+    std::string bytes;
+    rewind(file);
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, n);
+    fclose(file);
+    return bytes;
+}
+
+Outcome operate(const std::vector<std::string> &args, const std::string &answer = "")
+{
+    FILE *in = tmpfile(), *out = tmpfile(), *err = tmpfile();
+    fputs(answer.c_str(), in);
+    rewind(in);
+    Outcome run;
+    run.status = run_operator(args, Console{in, out, err});
+    fclose(in);
+    run.out = contents(out);
+    run.err = contents(err);
+    return run;
+}
+
+TEST(OperatorCsv, QuotesSeparatorsQuotesAndLineBreaksAndDisarmsFormulas)
+{
+    EXPECT_EQ(csv_field("Via Po, 3"), "Via Po, 3");
+    EXPECT_EQ(csv_field("Perché"), "Perché");
+    EXPECT_EQ(csv_field("a;b"), "\"a;b\"");
+    EXPECT_EQ(csv_field("il \"Gatto\""), "\"il \"\"Gatto\"\"\"");
+    EXPECT_EQ(csv_field("due\r\nrighe"), "\"due\r\nrighe\"");
+    EXPECT_EQ(csv_field("+39 333"), "'+39 333");
+    EXPECT_EQ(csv_field("=1+1;x"), "\"'=1+1;x\"");
+    EXPECT_EQ(csv_row({"1", "", "x;y"}), "1;;\"x;y\"\r\n");
+}
+
+TEST(OperatorPlayersLine, SplitsThePrizeOffTheEndAndKeepsCommasInTheMiddleField)
+{
+    std::string fields[FORM_FIELD_COUNT];
+    PrizeType prize;
+    ASSERT_TRUE(split_players_text("Mario, Rossi, Milano, Poltrona", fields, &prize));
+    EXPECT_EQ(prize, 0);
+    EXPECT_EQ(fields[0] + "|" + fields[1] + "|" + fields[2], "Mario|Rossi|Milano");
+    ASSERT_TRUE(split_players_text("Anna, Via Po, 3, 333, Niente", fields, &prize));
+    EXPECT_EQ(prize, EMPTY_SQUARE);
+    EXPECT_EQ(fields[0] + "|" + fields[1] + "|" + fields[2], "Anna|Via Po, 3|333");
+    ASSERT_TRUE(split_players_text(", , , Cavallo", fields, &prize));
+    EXPECT_EQ(prize, -1);
+    EXPECT_FALSE(split_players_text("una riga qualsiasi", fields, &prize));
+}
+
+TEST(OperatorArguments, BadArgumentsAndFoldersGiveOneLineAndStatusTwo)
+{
+    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
+             {"stato"}, {"erase"}, {"erase", "  "}, {"status", "a", "b"}, {"export", "--uscita"},
+             {"verify", "--si"}, {"status", "/nessuna/cartella"}}) {
+        Outcome run = operate(args);
+        EXPECT_EQ(run.status, EXIT_TROUBLE) << args[0];
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_EQ(run.err.rfind("tabellone-operatore: ", 0), 0u) << run.err;
+    }
+    Outcome help = operate({"erase", "--help"});
+    EXPECT_EQ(help.status, EXIT_AGREE);
+    EXPECT_NE(help.out.find("Uso: tabellone-operatore erase TESTO"), std::string::npos);
+}
+
+class OperatorOnRecords : public ScratchFolder {
+protected:
+    CellImages images;
+
+    void start_game()
+    {
+        std::string reason;
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(open_records(&reason)) << reason;
+        deal_board();
+        ASSERT_TRUE(restore_records(&reason)) << reason;
+        testing::internal::GetCapturedStderr();
+    }
+
+    void play(const char *first, const char *phone, PrizeType type)
+    {
+        strcpy(form_text[0], first);
+        strcpy(form_text[1], "Rossi; \"R\"");
+        strcpy(form_text[2], phone);
+        for (int i = 0; i < BOARD_SIZE; i++)
+            if (!prize_board.cells[i].revealed && prize_board.cells[i].type == type) {
+                reveal_cell(i);
+                selected_prize = type;
+                ASSERT_TRUE(record_play(i));
+                return;
+            }
+        FAIL() << "no covered square of type " << type;
+    }
+
+    std::string italian_time_of_last_play()
+    {
+        JournalReading reading;
+        std::string reason, time;
+        EXPECT_TRUE(read_journal(journal_file_name, &reading, &reason));
+        for (const JournalLine &line : reading.lines)
+            if (line.event["event"] == "play")
+                time = line.event["time"];
+        return italian_time(time);
+    }
+};
+
+TEST_F(OperatorOnRecords, EraseKeepsWinnersMovesLaterPlaysAndTheGameStartsCleanly)
+{
+    // A log from before the journal, its last line without a line end.
+    write_file(players_log_name, "Vecchio, Giocatore, 111, Niente\r\nTroncata, 222");
+    start_game();
+    play("Anna", "333 1234567", EMPTY_SQUARE);   // after the torn line: its bytes start with CR LF
+    play("Anna", "333 1234567", 0);              // a winner: kept
+    play("Bruno", "444", EMPTY_SQUARE);
+    play("Anna", "3331234567", EMPTY_SQUARE);
+    record_run_ended("ESC", true);
+
+    Outcome before = operate({"verify"});
+    EXPECT_EQ(before.status, EXIT_DISAGREE) << before.out;   // the two lines from before the journal
+    EXPECT_NE(before.out.find("la riga 2 di players.txt non ha una voce nel registro: «Troncata, 222»"),
+              std::string::npos) << before.out;
+    std::string winners = operate({"winners"}).out;
+
+    Outcome erase = operate({"erase", "333 123 4567"}, "si\n");
+    ASSERT_EQ(erase.status, EXIT_AGREE) << erase.out << erase.err;
+    EXPECT_NE(erase.out.find("vincente: resta"), std::string::npos) << erase.out;
+    std::string players = read_file(players_log_name);
+    EXPECT_EQ(players, "Vecchio, Giocatore, 111, Niente\r\nTroncata, 222\r\n"
+                       "[cancellato], [cancellato], [cancellato], Niente\r\n"
+                       "Anna, Rossi; \"R\", 333 1234567, Poltrona\r\n"
+                       "Bruno, Rossi; \"R\", 444, Niente\r\n"
+                       "[cancellato], [cancellato], [cancellato], Niente\r\n");
+    EXPECT_EQ(operate({"winners"}).out, winners);
+    Outcome after = operate({"verify"});
+    EXPECT_EQ(after.out.find("la catena si rompe"), std::string::npos) << after.out;
+    EXPECT_EQ(after.out.find("giocata della riga"), std::string::npos) << after.out;
+    Outcome again = operate({"erase", "3331234567", "--si"});
+    EXPECT_EQ(again.out.find("-> da cancellare"), std::string::npos) << again.out;
+
+    // The game reads the rewritten records as its own: no broken chain, the last play where it belongs.
+    start_game();
+    record_run_ended("ESC", true);
+    JournalReading reading;
+    std::string reason;
+    ASSERT_TRUE(read_journal(journal_file_name, &reading, &reason));
+    EXPECT_EQ(reading.first_broken_link, -1);
+    for (const JournalLine &line : reading.lines) {
+        EXPECT_NE(line.event["event"], "records_disagree");
+        EXPECT_NE(line.event["event"], "chain_broken");
+    }
+    EXPECT_EQ(read_file(players_log_name), players);
+}
+
+TEST_F(OperatorOnRecords, ExportWritesTheBomHeaderAndTheLinesWithoutAnEntry)
+{
+    write_file(players_log_name, "Vecchio, Via Po, 3, 111, Borsa\r\n");
+    start_game();
+    play("Perché", "+39 333", 0);
+    Outcome run = operate({"export", "--vincitori", "--uscita", "-"});
+    ASSERT_EQ(run.status, EXIT_AGREE) << run.err;
+    std::string time = italian_time_of_last_play();
+    EXPECT_EQ(run.out, "\xEF\xBB\xBFNumero;Data e ora;Primo campo;Secondo campo;Terzo campo;Premio;Nota\r\n"
+                       "1;" + time + ";Perché;\"Rossi; \"\"R\"\"\";'+39 333;Poltrona;\r\n"
+                       "2;;Vecchio;Via Po, 3;111;Borsa;senza voce nel registro: divisa da players.txt\r\n");
+    EXPECT_EQ(operate({"export", "--uscita", "players.txt"}).status, EXIT_TROUBLE);
+}
+
+}  // namespace
