@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "board/board.h"
-#include "cell_images.h"
+#include "tests/support/cell_images.h"
 #include "seeded_random.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "board/players_log.h"
 #include "board/records.h"
 #include "board/state_file.h"
-#include "cell_images.h"
+#include "tests/support/cell_images.h"
 #include "tests/support/scratch_files.h"
 
 namespace {

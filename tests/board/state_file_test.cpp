@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "board/state_file.h"
-#include "cell_images.h"
+#include "tests/support/cell_images.h"
 #include "seeded_random.h"
 #include "tests/support/scratch_files.h"
 

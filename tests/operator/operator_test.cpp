@@ -14,12 +14,12 @@
 #include "board/players_log.h"
 #include "board/records.h"
 #include "board/state_file.h"
-#include "cell_images.h"
+#include "tests/support/cell_images.h"
 #include "operator/commands.h"
 #include "operator/csv.h"
 #include "operator/plays.h"
 #include "operator/text_format.h"
-#include "scratch_folder.h"
+#include "tests/support/scratch_files.h"
 
 namespace {
 
