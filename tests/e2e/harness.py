@@ -426,13 +426,15 @@ class Game:
     def exists(self, name):
         return os.path.exists(self.path(name))
 
-    def cpu_seconds(self):
-        """Time on a processor so far, summed over the game's threads: the
-        scheduler's count in nanoseconds, as /proc/PID/stat's clock ticks are
-        too coarse for shares under 1%."""
+    def cpu_seconds(self, main_thread_only=False):
+        """Time on a processor so far, summed over the game's threads or of
+        its main thread alone (the one that runs the dialogs): the scheduler's
+        count in nanoseconds, as /proc/PID/stat's clock ticks are too coarse
+        for shares under 1%."""
         total = 0
         task_dir = "/proc/%d/task" % self.process.pid
-        for task in os.listdir(task_dir):
+        tasks = [str(self.process.pid)] if main_thread_only else os.listdir(task_dir)
+        for task in tasks:
             try:
                 with open(os.path.join(task_dir, task, "schedstat")) as f:
                     total += int(f.read().split()[0])

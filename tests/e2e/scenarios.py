@@ -19,8 +19,9 @@ for square in (0, 1, 2, 10, 19, 33, 40, 49, 55, 60, 66, 77, 90, 91, 99):
     KNOWN_BOARD[square] = (6, 1)
 POLTRONA_SQUARE = 7
 EMPTY_COVERED_SQUARE = 14
-# A waiting screen's share of one core, measured at 0.?% (see README).
-IDLE_SHARE_LIMIT = 0.01
+# A waiting screen's share of one core, all threads: measured 1.6-3.0% idle,
+# about 1.7% with both cores busy (the game's own thread 0.1-0.3% of it).
+IDLE_SHARE_LIMIT = 0.04
 UNCOVERED_SQUARE = 33
 
 ACCENTED = "Perché così è più già"
@@ -374,17 +375,22 @@ def graphics_mode_failure_stops(session):
 
 
 def waiting_uses_little_processor(session):
-    """Each waiting screen uses under IDLE_SHARE_LIMIT of one core. Measured without a sound
+    """Each waiting screen uses under 1% of one core in the game's own thread,
+    and under IDLE_SHARE_LIMIT in all (the library's background thread wakes
+    every millisecond whatever the game does). Measured without a sound
     device: the capture device of the other scenarios takes samples as fast
     as the library mixes them, at about twice a real card's pace."""
     game = start_with_board(session, KNOWN_BOARD, sound=False)
 
     def measure(what):
         time.sleep(0.5)
-        used, started = game.cpu_seconds(), time.monotonic()
+        used, own, started = game.cpu_seconds(), game.cpu_seconds(True), time.monotonic()
         time.sleep(4.0)
-        share = (game.cpu_seconds() - used) / (time.monotonic() - started)
-        check(share < IDLE_SHARE_LIMIT, "waiting on the %s uses %.1f%% of a core" % (what, 100 * share))
+        elapsed = time.monotonic() - started
+        share, own_share = (game.cpu_seconds() - used) / elapsed, (game.cpu_seconds(True) - own) / elapsed
+        check(own_share < 0.01, "waiting on the %s, the game's thread uses %.2f%% of a core"
+              % (what, 100 * own_share))
+        check(share < IDLE_SHARE_LIMIT, "waiting on the %s uses %.2f%% of a core" % (what, 100 * share))
 
     game.wait_title()
     measure("title screen")
