@@ -22,13 +22,22 @@ static int close_dialog()
 }
 #define CLOSE_DIALOG ((void *)close_dialog)
 
+// The library's d_yield_proc rests 1 ms a pass, a thousand wake-ups a second
+// for a screen that may wait all day; this one rests IDLE_REST_MS.
+int idle_proc(int msg, DIALOG *, int)
+{
+    if (msg == MSG_IDLE)
+        rest(IDLE_REST_MS);
+    return D_O_K;
+}
+
 // The dp of the OK buttons and text fields are filled by setup_dialogs, once
 // the datafiles are loaded.
 DIALOG confirm_dialog[CONFIRM_DIALOG_SIZE] = {
     // proc            x      y      w      h     fg  bg             key      flags   d1  d2  dp    dp2   dp3
     { d_keyboard_proc, 0,     0,     0,     0,    0,  0,             ESC_KEY, D_EXIT, 0,  0,  CLOSE_DIALOG, NULL, NULL },
     { d_icon_proc,     OK_X,  OK_Y,  OK_W,  OK_H, 0,  BUTTON_SHADOW, 0,       D_EXIT, 2,  1,  NULL, NULL, NULL },
-    { d_yield_proc,    0,     0,     0,     0,    0,  0,             0,       0,      0,  0,  NULL, NULL, NULL },
+    { idle_proc,       0,     0,     0,     0,    0,  0,             0,       0,      0,  0,  NULL, NULL, NULL },
     { NULL,            0,     0,     0,     0,    0,  0,             0,       0,      0,  0,  NULL, NULL, NULL },
 };
 
@@ -39,7 +48,7 @@ DIALOG form_dialog[FORM_DIALOG_SIZE] = {
     { d_edit_proc,     442,   221,   FIELD_W, FIELD_H, 0,  WHITE,         0,       0,      FORM_FIELD_CHARS, 0, NULL, NULL, NULL },
     { d_edit_proc,     46,    310,   FIELD_W, FIELD_H, 0,  WHITE,         0,       0,      FORM_FIELD_CHARS, 0, NULL, NULL, NULL },
     { d_icon_proc,     OK_X,  OK_Y,  OK_W,    OK_H,    0,  BUTTON_SHADOW, 0,       D_EXIT, 2,  1,  NULL, NULL, NULL },
-    { d_yield_proc,    0,     0,     0,       0,       0,  0,             0,       0,      0,  0,  NULL, NULL, NULL },
+    { idle_proc,       0,     0,     0,       0,       0,  0,             0,       0,      0,  0,  NULL, NULL, NULL },
     { NULL,            0,     0,     0,       0,       0,  0,             0,       0,      0,  0,  NULL, NULL, NULL },
 };
 
@@ -73,10 +82,10 @@ void setup_dialogs()
         cell_images[i] = &board_dialog[i].dp;
     }
     const DIALOG esc = { d_keyboard_proc, 0, 0, 0, 0, 0, 0, ESC_KEY, D_EXIT, 0, 0, CLOSE_DIALOG, NULL, NULL };
-    const DIALOG yield = { d_yield_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, NULL, NULL, NULL };
+    const DIALOG idle = { idle_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, NULL, NULL, NULL };
     const DIALOG terminator = { NULL, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, NULL, NULL, NULL };
     board_dialog[BOARD_ESC] = esc;
-    board_dialog[BOARD_ESC + 1] = yield;
+    board_dialog[BOARD_ESC + 1] = idle;
     board_dialog[BOARD_ESC + 2] = terminator;
     link_cell_images(cell_images);
 }

@@ -6,12 +6,14 @@
 bool title_screen()
 {
     show_background(0);
+    settle_input();
     return do_dialog(confirm_dialog, CONFIRM_OK) != CONFIRM_ESC;
 }
 
 bool form_screen()
 {
     show_background(1);
+    settle_input();
     return do_dialog(form_dialog, 1) != FORM_ESC;
 }
 
@@ -20,6 +22,7 @@ bool board_screen()
     show_background(2);
     int r;
     for (;;) {
+        settle_input();
         r = do_dialog(board_dialog, -1);
         if (r >= BOARD_ESC)
             return false;
@@ -44,5 +47,6 @@ bool board_screen()
 bool result_screen()
 {
     show_background(selected_prize + RESULT_BACKGROUND_BASE);
+    settle_input();
     return do_dialog(confirm_dialog, CONFIRM_OK) != CONFIRM_ESC;
 }

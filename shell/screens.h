@@ -15,6 +15,14 @@ enum {
     BACKGROUND_COUNT = 10,       // objects of "graphics.dat", one per background
     RESULT_BACKGROUND_BASE = 3,  // result screen of prize type t: background t + 3
     REVEAL_PAUSE_MS = 2000,
+    // A waiting dialog sleeps this long per idle pass: about a hundred
+    // wake-ups a second, quick enough for any key or click of a hand.
+    IDLE_REST_MS = 10,
+    // A screen takes input only once the mouse button has been up this long
+    // since it appeared: the second click of a double click lands 50-200 ms
+    // after the first one closed the screen before, while nobody sees a new
+    // screen and clicks on purpose in under a quarter of a second.
+    INPUT_SETTLE_MS = 250,
     // Indices that close the dialogs.
     CONFIRM_ESC = 0,
     CONFIRM_OK = 1,
@@ -50,7 +58,7 @@ bool datafile_is_whole(const char *file_name, char *reason, size_t reason_size);
 void unload_assets();
 
 // Dialogs and form buffers (dialogs.cpp). Each array ends with one
-// d_yield_proc, so a waiting screen sleeps, and then the terminator.
+// idle_proc, so a waiting screen sleeps, and then the terminator.
 enum {
     CONFIRM_DIALOG_SIZE = 4,
     FORM_DIALOG_SIZE = 7,
@@ -59,8 +67,15 @@ enum {
 extern DIALOG confirm_dialog[CONFIRM_DIALOG_SIZE];
 extern DIALOG form_dialog[FORM_DIALOG_SIZE];
 extern DIALOG board_dialog[BOARD_DIALOG_SIZE];
+int idle_proc(int msg, DIALOG *d, int c);
 void setup_dialogs();
 void clear_form();
+
+// Called before each dialog of the screens starts (settle_input.cpp): drops
+// the pending keys and returns once the mouse button has been up for
+// INPUT_SETTLE_MS, dropping keys all the while, so nothing typed or clicked
+// for one screen acts on the next.
+void settle_input();
 
 // Decoded backgrounds, each decoded on its first show and kept for the run
 // (background_cache.cpp). A slot whose picture the decoder refused stays null.

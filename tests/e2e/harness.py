@@ -20,6 +20,8 @@ OK_BUTTON = (350, 544, 100, 23)
 FORM_FIELDS = [(46, 221, 311, 27), (442, 221, 311, 27), (46, 310, 311, 27)]
 GRID_X, GRID_Y, CELL_STEP, CELL_SIZE = 66, 105, 46, 42
 GRID_BOX = (GRID_X, GRID_Y, 9 * CELL_STEP + CELL_SIZE, 9 * CELL_STEP + CELL_SIZE)
+OK_INSIDE_IMAGE = (2, 2, OK_BUTTON[2] - 4, OK_BUTTON[3] - 4)   # less the focus frame
+OK_INSIDE = (OK_BUTTON[0] + 2, OK_BUTTON[1] + 2, OK_BUTTON[2] - 4, OK_BUTTON[3] - 4)
 PARKED_POINTER = (790, 8)   # out of the way of every object and most of the picture
 FOCUS_INSIDE = (2, 2, CELL_SIZE - 4, CELL_SIZE - 4)   # a cell less its focus frame
 
@@ -245,6 +247,19 @@ class Display:
         time.sleep(0.15)
         self.xdotool("mouseup", 1)
 
+    def double_click(self, x, y, gap):
+        """Two presses of 60 ms, gap seconds apart, as a hand makes them:
+        "xdotool click" sends each press and release in the same millisecond,
+        too short for the game's polling to see at all."""
+        self.move(x, y)
+        time.sleep(0.1)
+        for n in range(2):
+            if n:
+                time.sleep(gap)
+            self.xdotool("mousedown", 1)
+            time.sleep(0.06)
+            self.xdotool("mouseup", 1)
+
     def click_box(self, box):
         self.click(*box_centre(box))
 
@@ -412,11 +427,21 @@ class Game:
     def exists(self, name):
         return os.path.exists(self.path(name))
 
-    def cpu_seconds(self):
-        """User and system time used so far by every thread of the game."""
-        with open("/proc/%d/stat" % self.process.pid) as f:
-            fields = f.read().rsplit(")", 1)[1].split()
-        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+    def cpu_seconds(self, main_thread_only=False):
+        """Time on a processor so far, summed over the game's threads or of
+        its main thread alone (the one that runs the dialogs): the scheduler's
+        count in nanoseconds, as /proc/PID/stat's clock ticks are too coarse
+        for shares under 1%."""
+        total = 0
+        task_dir = "/proc/%d/task" % self.process.pid
+        tasks = [str(self.process.pid)] if main_thread_only else os.listdir(task_dir)
+        for task in tasks:
+            try:
+                with open(os.path.join(task_dir, task, "schedstat")) as f:
+                    total += int(f.read().split()[0])
+            except FileNotFoundError:      # a thread that just ended
+                pass
+        return total / 1e9
 
     def peak_memory_kib(self):
         with open("/proc/%d/status" % self.process.pid) as f:
@@ -427,10 +452,12 @@ class Game:
 
     # ------------------------------------------------------------ screens
 
-    def wait_for(self, predicate, what, timeout=10):
-        """Screenshots until predicate(shot) holds on a settled screen (the
-        library updates the window behind the game's back, so a shot may
-        catch a picture half drawn); returns that shot."""
+    def wait_for(self, predicate, what, timeout=10, settled=True):
+        """Screenshots until predicate(shot) holds, on a settled screen unless
+        settled is False (the library updates the window behind the game's
+        back, so a shot may catch a picture half drawn: two equal shots in a
+        row are whole); returns that shot. A predicate that looks at exact
+        pixels of one small spot needs no settled screen."""
         deadline = time.monotonic() + timeout
         previous = None
         while True:
@@ -438,7 +465,7 @@ class Game:
                   % (what, self.error_text().strip()))
             shot = self.display.screenshot()
             if predicate(shot):
-                if previous is not None and previous.rgb == shot.rgb:
+                if not settled or (previous is not None and previous.rgb == shot.rgb):
                     return shot
                 previous = shot
                 time.sleep(0.1)
@@ -462,8 +489,21 @@ class Game:
                     return False
         return True
 
+    def dialog_drawn(self, shot, n):
+        """The dialog of the screen with background n has drawn its objects:
+        the board its cells, the others their OK button (inside its focus
+        frame). The game draws them only once its input has settled, so from
+        then on a click or a key reaches the dialog."""
+        if n == 2:
+            return None not in self.board_cells(shot)
+        return differing_in_place(shot, self.content.ok_button().crop(OK_INSIDE_IMAGE), OK_INSIDE) == 0
+
+    def ready(self, shot, n):
+        return self.shows_background(shot, n) and self.dialog_drawn(shot, n)
+
     def wait_for_background(self, n, what, timeout=10):
-        return self.wait_for(lambda shot: self.shows_background(shot, n), what, timeout)
+        """Waits until the screen with background n is up and takes input."""
+        return self.wait_for(lambda shot: self.ready(shot, n), what, timeout)
 
     def wait_title(self, timeout=10):
         """Waits for the title screen, then parks the pointer: the library
@@ -471,6 +511,14 @@ class Game:
         self.wait_for_background(0, "title screen", timeout)
         self.park_pointer()
         return self.wait_for_background(0, "title screen", timeout)
+
+    def stays_on(self, n, what, seconds=1.5):
+        """The screen with background n is up, and still up seconds later."""
+        self.wait_for_background(n, what, timeout=5)
+        time.sleep(seconds)
+        shot = self.display.screenshot()
+        check(self.ready(shot, n), "the %s did not stay up for %.1f s" % (what, seconds))
+        return shot
 
     def park_pointer(self):
         x, y = PARKED_POINTER
@@ -492,7 +540,7 @@ class Game:
         found = []
 
         def is_result(shot):
-            found[:] = [t for t in range(7) if self.shows_background(shot, t + 3)]
+            found[:] = [t for t in range(7) if self.ready(shot, t + 3)]
             return bool(found)
         self.wait_for(is_result, "a result screen", timeout)
         return found[0]

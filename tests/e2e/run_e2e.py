@@ -5,6 +5,7 @@ scripted pass that saves a PNG of each screen (--screenshots DIR).
     run_e2e.py --build-dir build full_pass esc_on_title
     run_e2e.py --build-dir build --screenshots build/screens
     run_e2e.py --build-dir build --all
+    run_e2e.py --list          (the scenario names, one a line: CTest's list)
 """
 import argparse
 import os
@@ -50,12 +51,19 @@ def run_one(build_dir, function, keep):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--build-dir")
     parser.add_argument("--all", action="store_true", help="every scenario")
+    parser.add_argument("--list", action="store_true", help="print the scenario names and stop")
     parser.add_argument("--screenshots", metavar="DIR", help="one pass, a PNG of each screen")
     parser.add_argument("--keep", action="store_true", help="keep the scratch folder")
     parser.add_argument("names", nargs="*")
     args = parser.parse_args()
+    every = scenarios.SCENARIOS + record_scenarios.SCENARIOS + operator_scenarios.SCENARIOS
+    if args.list:
+        print("\n".join(f.__name__ for f in every))
+        return 0
+    if not args.build_dir:
+        parser.error("--build-dir is needed to run the game")
     build_dir = os.path.abspath(args.build_dir)
 
     if args.screenshots:
@@ -66,7 +74,6 @@ def main():
             session.close(keep=args.keep)
         return 0
 
-    every = scenarios.SCENARIOS + record_scenarios.SCENARIOS + operator_scenarios.SCENARIOS
     by_name = {f.__name__: f for f in every}
     unknown = [n for n in args.names if n not in by_name]
     if unknown:

@@ -1,6 +1,6 @@
 // The dialogs as the shell sets them up: board cells that follow the board,
-// ESC objects that close their dialog, a yield object before each terminator,
-// and form buffers wide enough for 30 UTF-8 characters.
+// ESC objects that close their dialog, an idle object that sleeps before each
+// terminator, and form buffers wide enough for 30 UTF-8 characters.
 #include <stdlib.h>
 #include <string.h>
 
@@ -67,14 +67,14 @@ TEST_F(Dialogs, EscObjectsCloseWithTheirOwnIndex)
     }
 }
 
-TEST_F(Dialogs, EachDialogYieldsBeforeItsTerminator)
+TEST_F(Dialogs, EachDialogSleepsWhenIdleBeforeItsTerminator)
 {
     struct { DIALOG *dialog; int size; } all[] = {
         {confirm_dialog, CONFIRM_DIALOG_SIZE}, {form_dialog, FORM_DIALOG_SIZE}, {board_dialog, BOARD_DIALOG_SIZE}};
     for (auto &d : all) {
         for (int i = 0; i < d.size - 2; i++)
-            EXPECT_NE(d.dialog[i].proc, d_yield_proc) << "object " << i;
-        EXPECT_EQ(d.dialog[d.size - 2].proc, d_yield_proc);
+            EXPECT_NE(d.dialog[i].proc, idle_proc) << "object " << i;
+        EXPECT_EQ(d.dialog[d.size - 2].proc, idle_proc);
         EXPECT_EQ(d.dialog[d.size - 1].proc, nullptr);
     }
     EXPECT_EQ(confirm_dialog[CONFIRM_OK].dp, ok_button_image);
