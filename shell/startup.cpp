@@ -3,12 +3,17 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #include "board/error_report.h"
 #include "board/records.h"
 #include "shell/screens.h"
 
 const char *const game_name = "Tabellone";
+
+enum { TIMER_SLACK_NS = 5000000 };
 
 // The library keeps the icon of its X11 windows here; it reads it when the
 // window is created, so it must be set before install_allegro.
@@ -23,8 +28,20 @@ static void set_window_icon()
 #endif
 }
 
+// The library's input thread wakes every millisecond whatever the game does.
+// A few milliseconds of timer slack let the kernel batch those wake-ups, so a
+// waiting screen costs well under 1% of a core; nothing the player sees or
+// hears needs finer timing.
+static void relax_timers()
+{
+#ifdef __linux__
+    prctl(PR_SET_TIMERSLACK, TIMER_SLACK_NS);
+#endif
+}
+
 void init_system()
 {
+    relax_timers();
     set_window_icon();
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0)
         stop_program("cannot start the Allegro library: %s",
