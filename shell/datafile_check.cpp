@@ -6,10 +6,9 @@
 // against its payload (datafile_objects.cpp), nested datafiles likewise, and
 // then the objects the game takes from it.
 //
-// The file is read through pack_fopen in F_READ_PACKED mode, as the loader
-// reads it, so a file packed as a whole is checked unpacked. An object packed
-// on its own (a negative chunk size) is refused: its payload could only be
-// checked by unpacking it, and the game's files never have one.
+// A file packed as a whole is checked unpacked (datafile_unpack.cpp). An
+// object packed on its own (a negative chunk size) is refused: its payload
+// could only be checked by unpacking it, and the game's files never have one.
 #include <stdio.h>
 #include <string.h>
 
@@ -253,31 +252,26 @@ bool check_datafile_content(const uint8_t *data, size_t size, const DatafileLayo
 
 bool check_datafile(const char *path, const DatafileLayout *layout, char *reason, size_t reason_size)
 {
-    PACKFILE *file = pack_fopen(path, F_READ_PACKED);
+    // Plain bytes: the unpacking, if any, is done by unpack_datafile.
+    PACKFILE *file = pack_fopen(path, F_READ);
     if (file == NULL) {
-        // The library opens only files that begin with a pack magic.
-        snprintf(reason, reason_size, exists(path) ? "is not an Allegro datafile" : "cannot be opened");
+        snprintf(reason, reason_size, "cannot be opened");
         return false;
     }
     // Grown by what is read, never by a size the file states.
-    std::vector<uint8_t> content;
+    std::vector<uint8_t> bytes;
     const size_t block = 1 << 16;
-    bool too_large = false;
     for (;;) {
-        size_t had = content.size();
-        content.resize(had + block);
-        long got = pack_fread(content.data() + had, (long)block, file);
-        content.resize(had + (got > 0 ? (size_t)got : 0));
-        if (content.size() > MAX_CONTENT_SIZE) {
-            too_large = true;
-            break;
-        }
-        if (got < (long)block)
+        size_t had = bytes.size();
+        bytes.resize(had + block);
+        long got = pack_fread(bytes.data() + had, (long)block, file);
+        bytes.resize(had + (got > 0 ? (size_t)got : 0));
+        if (got < (long)block || bytes.size() > MAX_CONTENT_SIZE)
             break;
     }
     bool unreadable = pack_ferror(file) != 0;
     pack_fclose(file);
-    if (too_large) {
+    if (bytes.size() > MAX_CONTENT_SIZE) {
         snprintf(reason, reason_size, "holds more than %d MB", MAX_CONTENT_SIZE >> 20);
         return false;
     }
@@ -285,7 +279,9 @@ bool check_datafile(const char *path, const DatafileLayout *layout, char *reason
         snprintf(reason, reason_size, "cannot be read");
         return false;
     }
-    return check_datafile_content(content.data(), content.size(), layout, reason, reason_size);
+    std::vector<uint8_t> content;
+    return unpack_datafile(bytes.data(), bytes.size(), &content, reason, reason_size)
+        && check_datafile_content(content.data(), content.size(), layout, reason, reason_size);
 }
 
 void check_datafiles_or_stop()

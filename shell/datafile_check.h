@@ -6,6 +6,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include <vector>
+
 // Objects of "battle.dat" and "music.dat" by index; "graphics.dat" holds the
 // backgrounds 0..BACKGROUND_COUNT-1.
 enum {
@@ -41,6 +43,11 @@ bool check_datafile(const char *path, const DatafileLayout *layout, char *reason
 // magic once unpacked, beginning with the datafile magic.
 bool check_datafile_content(const uint8_t *data, size_t size, const DatafileLayout *layout,
                             char *reason, size_t reason_size);
+
+// The content of a datafile file of `size` bytes: what follows its pack
+// magic, unpacked when the file is packed as a whole (datafile_unpack.cpp).
+bool unpack_datafile(const uint8_t *file, size_t size, std::vector<uint8_t> *content,
+                     char *reason, size_t reason_size);
 
 // Checks the three files of the working folder; the first refused stops the
 // program (stop_program) with its name and the reason.

@@ -2,6 +2,7 @@
 // copies of them: every copy the check accepts is loaded and unloaded by the
 // library's own loader, which under ASan proves the acceptance safe, with a
 // bound on what any one allocation and the whole run may take.
+#include <dirent.h>
 #include <errno.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -248,6 +249,29 @@ TEST_F(DatafileCorpus, PackedAndNestedFiles)
     put_be32(alone, cover.type_at + 8, (uint32_t)-(int32_t)cover.size);
     EXPECT_FALSE(check_and_load(alone, &battle_layout, &reason));
     EXPECT_EQ(reason, "object 0 (bitmap): is packed on its own, which the game's files never are");
+}
+
+// The committed fuzz seeds pass; every saved crasher is refused or, if a
+// later change lets it through, loads safely.
+TEST_F(DatafileCorpus, FuzzSeedsAndCrashersReplay)
+{
+    for (const char *folder : {"fuzz/datafile_corpus", "fuzz/datafile_crashers"}) {
+        std::string path = std::string(TABELLONE_SOURCE_DIR) + "/" + folder;
+        DIR *dir = opendir(path.c_str());
+        ASSERT_NE(dir, nullptr) << path;
+        int files = 0;
+        while (struct dirent *entry = readdir(dir)) {
+            if (entry->d_name[0] == '.')
+                continue;
+            std::string reason;
+            bool taken = check_and_load(read_datafile_bytes(path + "/" + entry->d_name), nullptr, &reason);
+            bool seed = std::string(folder) == "fuzz/datafile_corpus";
+            EXPECT_TRUE(taken || !seed) << entry->d_name << ": " << reason;
+            files++;
+        }
+        closedir(dir);
+        EXPECT_GT(files, 0) << path;
+    }
 }
 
 }  // namespace
