@@ -200,7 +200,8 @@ bool check_object_list(ByteReader &r, int depth, std::vector<ObjectSpan> *spans,
 bool check_layout(const std::vector<ObjectSpan> &spans, const DatafileLayout &layout, char *fault)
 {
     if (spans.size() < (size_t)layout.count) {
-        snprintf(fault, FAULT_SIZE, "holds %zu objects where the game needs %d", spans.size(), layout.count);
+        snprintf(fault, FAULT_SIZE, "holds %zu object%s where the game needs %d", spans.size(),
+                 spans.size() == 1 ? "" : "s", layout.count);
         return false;
     }
     for (int i = 0; i < layout.count; i++) {

@@ -124,6 +124,12 @@ bool check_font_payload(const uint8_t *data, size_t size, char *fault)
                          n, (unsigned long long)g, width, height);
                 return false;
             }
+            // The library keeps a monochrome glyph's sizes in shorts.
+            if (mono && (width > INT16_MAX || height > INT16_MAX)) {
+                snprintf(fault, FAULT_SIZE, "range %u: glyph %llu is %ux%u, larger than the library's glyphs",
+                         n, (unsigned long long)g, width, height);
+                return false;
+            }
             uint64_t bytes = glyph_bytes(mono, pixel_bytes, width, height);
             total += GLYPH_HEADER_SIZE + bytes;
             if (bytes > bytes_left(r)) {

@@ -119,13 +119,10 @@ TEST_F(DatafileCorpus, ReasonsNameTheObjectAndTheFault)
     std::vector<ObjectAt> objects = object_outline(battle);
     std::string reason;
 
-    DatBytes b = battle;
-    put_be16(b, objects[0].payload_at + 2, 43);   // cover 43x42 instead of 42x42
-    EXPECT_FALSE(check_and_load(b, &battle_layout, &reason));
-    EXPECT_EQ(reason, "object 0 (bitmap): 43x42 pixels at depth 24 take 5424 bytes but the object holds 5298");
-
+    // The e2e scenario damaged_datafile_stops_before_window sees the lines of
+    // a bitmap, a font range, a sample length and a background.
     // The font's last glyph one row taller: its rows' bytes more.
-    b = battle;
+    DatBytes b = battle;
     size_t glyph = 0, at = objects[1].payload_at + 4;
     for (uint32_t r = get_be16(b, objects[1].payload_at + 2); r > 0; r--) {
         uint32_t glyphs = get_be32(b, at + 5) - get_be32(b, at + 1) + 1;
@@ -140,11 +137,6 @@ TEST_F(DatafileCorpus, ReasonsNameTheObjectAndTheFault)
     EXPECT_FALSE(check_and_load(b, &battle_layout, &reason));
     EXPECT_EQ(reason, "object 1 (font): glyph sizes add up to " + std::to_string(objects[1].size + (width + 7) / 8) +
                           " bytes but the object holds " + std::to_string(objects[1].size));
-
-    b = battle;
-    put_be32(b, objects[1].payload_at + 4 + 5, 0xFFFFFFF0);   // the last character of range 0
-    EXPECT_FALSE(check_and_load(b, &battle_layout, &reason));
-    EXPECT_EQ(reason, "object 1 (font): range 0: characters 32 to 4294967280 are not in order");
 
     b = battle;
     put_be16(b, objects[3].payload_at, 12);
@@ -181,16 +173,6 @@ TEST_F(DatafileCorpus, BackgroundsMustBeScreenSizedPictures)
     EXPECT_FALSE(check_and_load(b, &graphics_layout, &reason));
     EXPECT_EQ(reason, "object 9 (raw data): a 24x16 picture where the game needs 800x600");
     EXPECT_TRUE(check_and_load(b, nullptr, &reason)) << reason;
-
-    // A start-of-frame marker that is not baseline.
-    b = graphics;
-    for (size_t at = last.payload_at; at + 1 < last.payload_at + last.size; at++)
-        if (b[at] == 0xFF && b[at + 1] == 0xC0) {
-            b[at + 1] = 0xC2;
-            break;
-        }
-    EXPECT_FALSE(check_and_load(b, &graphics_layout, &reason));
-    EXPECT_EQ(reason, "object 9 (raw data): not a JPEG the game's decoder accepts");
 }
 
 // A file packed as a whole is checked unpacked; an object packed on its own
