@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: deps build test asan fuzz bench clean preview play screenshots operator-report-check
+.PHONY: deps build test asan fuzz fuzz-datafile fuzz-build bench clean preview play screenshots operator-report-check
 
 deps:
 	scripts/install-deps
@@ -30,11 +30,23 @@ asan: deps
 # The JPEG decoder under libFuzzer (clang, ASan, UBSan) for FUZZ_SECONDS, one
 # process, from the committed seeds; new inputs stay in $(FUZZ_BUILD)/corpus,
 # crashes are written to fuzz/crashers/ (replayed by the unit tests).
-fuzz: deps
-	@test -f $(FUZZ_BUILD)/CMakeCache.txt || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTABELLONE_SANITIZE=ON -DTABELLONE_FUZZ=ON -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
+fuzz: fuzz-build
 	cmake --build $(FUZZ_BUILD) --target jpeg_fuzzer
 	mkdir -p $(FUZZ_BUILD)/corpus
 	$(FUZZ_BUILD)/fuzz/jpeg_fuzzer $(FUZZ_BUILD)/corpus fuzz/corpus -max_total_time=$(FUZZ_SECONDS) -max_len=16384 -timeout=30 -artifact_prefix=fuzz/crashers/ -print_final_stats=1
+
+# The datafile check under libFuzzer the same way: each input the check accepts
+# is loaded by the library's loader too; an allocation above 256 MB is a crash.
+# Seeds in fuzz/datafile_corpus/ (made by fuzz/make_datafile_seeds.cpp),
+# crashes to fuzz/datafile_crashers/ (replayed by the unit tests).
+fuzz-datafile: fuzz-build
+	cmake --build $(FUZZ_BUILD) --target datafile_fuzzer
+	mkdir -p $(FUZZ_BUILD)/datafile_corpus fuzz/datafile_crashers
+	$(FUZZ_BUILD)/fuzz/datafile_fuzzer $(FUZZ_BUILD)/datafile_corpus fuzz/datafile_corpus -max_total_time=$(FUZZ_SECONDS) -max_len=32768 -timeout=30 -malloc_limit_mb=256 -artifact_prefix=fuzz/datafile_crashers/ -print_final_stats=1
+
+# The clang build the fuzz targets live in.
+fuzz-build: deps
+	@test -f $(FUZZ_BUILD)/CMakeCache.txt || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTABELLONE_SANITIZE=ON -DTABELLONE_FUZZ=ON -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
 
 # The decoder's speed beside libjpeg-turbo, in one process: the ten backgrounds
 # of graphics.dat and sixteen generated pictures, each figure a settled median.

@@ -6,6 +6,22 @@
 #include <allegro.h>
 #include <allegro/internal/aintern.h>
 
+// Larger than Allegro can size in an int: as if the bitmap could not be created.
+static bool too_large(const JpegDecoder &dec)
+{
+    return static_cast<int64_t>(dec.width) * dec.height > JPEG_MAX_PIXELS;
+}
+
+bool jpeg_picture_size(const uint8_t *data, size_t size, int32_t *width, int32_t *height)
+{
+    JpegDecoder dec;
+    if (!read_jpeg_headers(&dec, data, size) || too_large(dec))
+        return false;
+    *width = dec.width;
+    *height = dec.height;
+    return true;
+}
+
 static BITMAP *decode_with(const uint8_t *data, size_t size, RGB *palette,
                            void (*picture_phase)(JpegDecoder *, BITMAP *))
 {
@@ -18,8 +34,7 @@ static BITMAP *decode_with(const uint8_t *data, size_t size, RGB *palette,
         palette = own_palette;
 
     int load_depth = _color_load_depth(24, 0);
-    // Larger than Allegro can size in an int: as if the bitmap could not be created.
-    if (static_cast<int64_t>(dec.width) * dec.height > JPEG_MAX_PIXELS)
+    if (too_large(dec))
         return nullptr;
     BITMAP *bitmap = create_bitmap_ex(24, dec.width, dec.height);
     if (!bitmap)

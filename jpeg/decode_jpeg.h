@@ -80,3 +80,8 @@ BITMAP *decode_jpeg(const uint8_t *data, size_t size, RGB *palette);
 // The same decode through the straightforward picture phase (linear code search,
 // one putpixel per pixel): the reference the fast path must equal on every input.
 BITMAP *decode_jpeg_reference(const uint8_t *data, size_t size, RGB *palette);
+
+// Reads only the headers, as both entry points do first: true, with the
+// picture's size, when decode_jpeg accepts the stream (it can then fail only
+// for want of memory for the bitmap).
+bool jpeg_picture_size(const uint8_t *data, size_t size, int32_t *width, int32_t *height);

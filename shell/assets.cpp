@@ -1,5 +1,7 @@
-// The three datafiles, the objects the game takes from them by index, and the
-// check that each object is there and of the kind its use needs.
+// The three datafiles, what the game needs of each, and the objects it takes
+// from them by index. By the time they are loaded check_datafiles_or_stop has
+// passed each file, kinds and counts included.
+#include "shell/datafile_check.h"
 #include "shell/screens.h"
 
 DATAFILE *graphics_data;
@@ -9,91 +11,46 @@ BITMAP *ok_button_image;
 SAMPLE *reveal_sound;
 SAMPLE *music_sample;
 
-static const char graphics_file[] = "graphics.dat";
-static const char music_file[] = "music.dat";
-static const char battle_file[] = "battle.dat";
-
-enum {
-    COVER_OBJECT = 0,
-    FONT_OBJECT = 1,
-    OK_BUTTON_OBJECT = 2,
-    REVEAL_SOUND_OBJECT = 3,
-    FIRST_PRIZE_OBJECT = 4,      // prize image of type t: object 4 + t
-    MUSIC_OBJECT = 0,
+static const int32_t graphics_kinds[BACKGROUND_COUNT] = {
+    DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA,
 };
+static const int32_t battle_kinds[FIRST_PRIZE_OBJECT + PRIZE_TYPE_COUNT] = {
+    DAT_BITMAP, DAT_FONT, DAT_BITMAP, DAT_SAMPLE,
+    DAT_BITMAP, DAT_BITMAP, DAT_BITMAP, DAT_BITMAP, DAT_BITMAP, DAT_BITMAP, DAT_BITMAP,
+};
+static const int32_t music_kinds[] = {DAT_SAMPLE};
+static_assert(BACKGROUND_COUNT == 10 && PRIZE_TYPE_COUNT == 7, "the kinds above list every object");
 
-static DATAFILE *load_or_stop(const char *file_name)
+const DatafileLayout graphics_layout = {"graphics.dat", graphics_kinds, BACKGROUND_COUNT, true};
+const DatafileLayout battle_layout = {"battle.dat", battle_kinds, FIRST_PRIZE_OBJECT + PRIZE_TYPE_COUNT, false};
+const DatafileLayout music_layout = {"music.dat", music_kinds, 1, false};
+
+static DATAFILE *load_or_stop(const DatafileLayout &layout)
 {
-    char reason[96];
-    if (!exists(file_name))
-        stop_program("%s: missing from the working folder", file_name);
-    if (!datafile_is_whole(file_name, reason, sizeof reason))
-        stop_program("%s: %s", file_name, reason);
-    DATAFILE *data = load_datafile(file_name);
+    DATAFILE *data = load_datafile(layout.file_name);
+    // Only a lack of memory is left to fail here.
     if (data == NULL)
-        stop_program("%s: cannot be loaded (missing or damaged datafile)", file_name);
+        stop_program("%s: cannot be loaded", layout.file_name);
     return data;
-}
-
-static int object_count(const DATAFILE *data)
-{
-    int count = 0;
-    while (data[count].type != DAT_END)
-        count++;
-    return count;
-}
-
-static const char *kind_name(int type)
-{
-    switch (type) {
-    case DAT_BITMAP: return "a bitmap";
-    case DAT_FONT: return "a font";
-    case DAT_SAMPLE: return "a sample";
-    default: return "raw data";
-    }
-}
-
-// The object at index of the given kind; stops the program when the file has
-// no such object. Raw data objects (the JPEG backgrounds) are whatever the
-// library did not convert, so any type other than its own converted kinds.
-static void *object_or_stop(const DATAFILE *data, const char *file_name, int index, int type)
-{
-    int count = object_count(data);
-    if (index >= count)
-        stop_program("%s: object %d (%s) is missing: the file holds %d objects",
-                      file_name, index, kind_name(type), count);
-    const DATAFILE &object = data[index];
-    bool right_kind = type == DAT_DATA
-        ? object.type != DAT_BITMAP && object.type != DAT_FONT && object.type != DAT_SAMPLE
-              && object.type != DAT_FILE && object.size > 0
-        : object.type == type;
-    if (!right_kind || object.dat == NULL)
-        stop_program("%s: object %d is not %s", file_name, index, kind_name(type));
-    return object.dat;
 }
 
 void load_assets()
 {
-    graphics_data = load_or_stop(graphics_file);
-    music_data = load_or_stop(music_file);
-    battle_data = load_or_stop(battle_file);
+    graphics_data = load_or_stop(graphics_layout);
+    music_data = load_or_stop(music_layout);
+    battle_data = load_or_stop(battle_layout);
 
     for (int n = 0; n < BACKGROUND_COUNT; n++) {
-        object_or_stop(graphics_data, graphics_file, n, DAT_DATA);
         background_cache.background_images[n] = NULL;
         background_cache.background_decoded[n] = 0;
     }
-    cover_image = (BITMAP *)object_or_stop(battle_data, battle_file, COVER_OBJECT, DAT_BITMAP);
-    FONT *battle_font = (FONT *)object_or_stop(battle_data, battle_file, FONT_OBJECT, DAT_FONT);
-    ok_button_image = (BITMAP *)object_or_stop(battle_data, battle_file, OK_BUTTON_OBJECT, DAT_BITMAP);
-    reveal_sound = (SAMPLE *)object_or_stop(battle_data, battle_file, REVEAL_SOUND_OBJECT, DAT_SAMPLE);
+    cover_image = (BITMAP *)battle_data[COVER_OBJECT].dat;
+    ok_button_image = (BITMAP *)battle_data[OK_BUTTON_OBJECT].dat;
+    reveal_sound = (SAMPLE *)battle_data[REVEAL_SOUND_OBJECT].dat;
     for (int t = 0; t < PRIZE_TYPE_COUNT; t++)
-        prize_images[t] = (BITMAP *)object_or_stop(battle_data, battle_file,
-                                                   FIRST_PRIZE_OBJECT + t, DAT_BITMAP);
-    music_sample = (SAMPLE *)object_or_stop(music_data, music_file, MUSIC_OBJECT, DAT_SAMPLE);
-    // Only now, with every object checked, may the library's font point into
-    // the datafile: a stop above unloads it.
-    font = battle_font;
+        prize_images[t] = (BITMAP *)battle_data[FIRST_PRIZE_OBJECT + t].dat;
+    music_sample = (SAMPLE *)music_data[MUSIC_OBJECT].dat;
+    font = (FONT *)battle_data[FONT_OBJECT].dat;
 }
 
 void unload_assets()

@@ -51,10 +51,9 @@ void shutdown_system();
 [[noreturn]] void stop_program(const char *format, ...)
     __attribute__((format(printf, 1, 2)));
 
-// Datafiles and the objects taken from them (assets.cpp), and the check that
-// a datafile holds its objects whole (datafile_check.cpp).
+// Datafiles and the objects taken from them (assets.cpp), each file checked
+// first by check_datafiles_or_stop (shell/datafile_check.h).
 void load_assets();
-bool datafile_is_whole(const char *file_name, char *reason, size_t reason_size);
 void unload_assets();
 
 // Dialogs and form buffers (dialogs.cpp). Each array ends with one

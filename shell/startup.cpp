@@ -9,6 +9,7 @@
 
 #include "board/error_report.h"
 #include "board/records.h"
+#include "shell/datafile_check.h"
 #include "shell/screens.h"
 
 const char *const game_name = "Tabellone";
@@ -60,6 +61,8 @@ void init_system()
         && install_sound(DIGI_AUTODETECT, MIDI_NONE, NULL) != 0)
         install_sound(DIGI_NONE, MIDI_NONE, NULL);
     set_color_depth(24);
+    // A damaged datafile stops the game here, before a window opens.
+    check_datafiles_or_stop();
     if (set_gfx_mode(GFX_AUTODETECT, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0) != 0)
         stop_program("cannot set the 800x600 24-bit graphics mode: %s", allegro_error);
     // text_mode is the 4.0 way to ask for a transparent text background.

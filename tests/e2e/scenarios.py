@@ -3,6 +3,8 @@
 when the game does not behave."""
 import os
 import re
+import struct
+import subprocess
 import time
 
 from harness import (DATAFILES, FORM_FIELDS, OK_BUTTON, OK_INSIDE, OK_INSIDE_IMAGE, PARKED_POINTER,
@@ -363,6 +365,79 @@ def short_datafile_stops(session):
           "graphics.dat with too few objects: status %d, message %r" % (code, message))
 
 
+def datafile_objects(data):
+    """(type offset, payload offset, size) of each object of an unpacked datafile."""
+    objects, at = [], 12
+    for _ in range(struct.unpack(">I", data[8:12])[0]):
+        while data[at:at + 4] == b"prop":
+            at += 12 + struct.unpack(">I", data[at + 8:at + 12])[0]
+        size = struct.unpack(">I", data[at + 8:at + 12])[0]
+        objects.append((at, at + 12, size))
+        at += 12 + size
+    return objects
+
+
+def damaged_datafile_stops_before_window(session):
+    """Datafiles whole in length but damaged inside (a bitmap one pixel wider,
+    a font range running to 2^32, a sample one longer than it holds, a
+    background that is no JPEG) stop the game with status 1 and one line
+    naming the file, the object and the fault, before its window is mapped.
+    The same watch on the X server sees the window of a sound start."""
+    def changed(name, object_index, offset, fmt, value):
+        with open(session.content.datafile(name), "rb") as f:
+            data = bytearray(f.read())
+        at = datafile_objects(data)[object_index][1] + offset
+        old = struct.unpack_from(fmt, data, at)[0]
+        struct.pack_into(fmt, data, at, value(old))
+        return bytes(data), old
+
+    def mapped_windows(game, run):
+        log = game.path("xev.txt")
+        with open(log, "wb") as out:
+            watch = subprocess.Popen(["stdbuf", "-oL", "xev", "-root", "-event", "substructure"],
+                                     env=session.display.env, stdout=out, stderr=subprocess.DEVNULL)
+        time.sleep(0.5)
+        try:
+            run()
+        finally:
+            time.sleep(0.2)
+            watch.terminate()
+            watch.wait()
+        with open(log, errors="replace") as f:
+            return f.read().count("MapNotify")
+
+    music, length = changed("music.dat", 0, 4, ">I", lambda v: v + 1)
+    cases = [
+        ("battle.dat", changed("battle.dat", 0, 2, ">H", lambda v: v + 1)[0],
+         "object 0 (bitmap): 43x42 pixels at depth 24 take 5424 bytes but the object holds 5298"),
+        ("battle.dat", changed("battle.dat", 1, 4 + 5, ">I", lambda v: 0xFFFFFFF0)[0],
+         "object 1 (font): range 0: characters 32 to 4294967280 are not in order"),
+        ("music.dat", music,
+         "object 0 (sample): %d samples of 16 bits on 1 channel take %d bytes but the object holds %d"
+         % (length + 1, 8 + 2 * (length + 1), 8 + 2 * length)),
+        ("graphics.dat", changed("graphics.dat", 4, 0, ">H", lambda v: 0)[0],
+         "object 4 (raw data): not a JPEG the game's decoder accepts"),
+    ]
+    for name, data, fault in cases:
+        game = session.new_game()
+        with open(game.path(name), "wb") as f:
+            f.write(data)
+        codes = []
+        maps = mapped_windows(game, lambda: codes.append(game.start().wait_exit()))
+        expected = "tabellone: %s: %s\n" % (name, fault)
+        check(codes == [1] and game.error_text() == expected,
+              "%s: status %s, message %r, expected %r" % (name, codes, game.error_text(), expected))
+        check(maps == 0, "%s (%s): %d windows mapped before the stop" % (name, fault, maps))
+
+    game = session.new_game()
+
+    def sound_start():
+        game.start().wait_title()
+        game.escape()
+        expect_clean_exit(game, "ESC on the title screen")
+    check(mapped_windows(game, sound_start) > 0, "the watch saw no window of a sound start")
+
+
 def graphics_mode_failure_stops(session):
     """A graphics driver that cannot start (DGA, which Xvfb lacks, asked for
     through the library's configuration) stops the game with a message."""
@@ -517,6 +592,7 @@ SCENARIOS = [
     sound_holds_music_and_reveal,
     missing_datafile_stops,
     short_datafile_stops,
+    damaged_datafile_stops_before_window,
     graphics_mode_failure_stops,
     waiting_uses_little_processor,
     no_sound_device_plays_silently,

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/datafile_check.h"
 #include "shell/screens.h"
 
 namespace {
@@ -64,11 +65,11 @@ protected:
     bool whole()
     {
         reason_[0] = 0;
-        return datafile_is_whole(path_.c_str(), reason_, sizeof reason_);
+        return check_datafile(path_.c_str(), nullptr, reason_, sizeof reason_);
     }
 
     std::string folder_, path_;
-    char reason_[96];
+    char reason_[200];
 };
 
 TEST_F(DatafileCheck, WholeFileIsAcceptedAndLoads)
