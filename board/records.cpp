@@ -50,7 +50,9 @@ static JournalSummary summarise(const JournalReading &reading)
         if (!line.parsed)
             continue;
         const JournalEvent &event = line.event;
-        last = &event;
+        // The operator's erasures are written while the game is stopped: they end no run.
+        if (!event_is(event, "erasure"))
+            last = &event;
         if (event.contains("board") && event["board"].is_string()) {
             PrizeBoard board;
             if (board_from_letters(event["board"].get<std::string>(), &board)) {
