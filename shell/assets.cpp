@@ -1,12 +1,14 @@
 // The three datafiles, what the game needs of each, and the objects it takes
 // from them by index. By the time they are loaded check_datafiles_or_stop has
 // passed each file, kinds and counts included.
+#include <string>
+
 #include "shell/datafile_check.h"
 #include "shell/screens.h"
 
 DATAFILE *graphics_data;
-DATAFILE *music_data;
-DATAFILE *battle_data;
+static DATAFILE *music_data;
+static DATAFILE *battle_data;
 BITMAP *ok_button_image;
 SAMPLE *reveal_sound;
 SAMPLE *music_sample;
@@ -25,25 +27,21 @@ const DatafileLayout graphics_layout = {"graphics.dat", graphics_kinds, BACKGROU
 const DatafileLayout battle_layout = {"battle.dat", battle_kinds, FIRST_PRIZE_OBJECT + PRIZE_TYPE_COUNT, false};
 const DatafileLayout music_layout = {"music.dat", music_kinds, 1, false};
 
-static DATAFILE *load_or_stop(const DatafileLayout &layout)
+// Only a lack of memory is left to fail here.
+static bool load(const DatafileLayout &layout, DATAFILE **data, std::string *why)
 {
-    DATAFILE *data = load_datafile(layout.file_name);
-    // Only a lack of memory is left to fail here.
-    if (data == NULL)
-        stop_program("%s: cannot be loaded", layout.file_name);
-    return data;
+    *data = load_datafile(layout.file_name);
+    if (*data == NULL)
+        *why = std::string(layout.file_name) + ": cannot be loaded";
+    return *data != NULL;
 }
 
-void load_assets()
+bool load_assets(std::string *why)
 {
-    graphics_data = load_or_stop(graphics_layout);
-    music_data = load_or_stop(music_layout);
-    battle_data = load_or_stop(battle_layout);
-
-    for (int n = 0; n < BACKGROUND_COUNT; n++) {
-        background_cache.background_images[n] = NULL;
-        background_cache.background_decoded[n] = 0;
-    }
+    if (!load(graphics_layout, &graphics_data, why) || !load(music_layout, &music_data, why)
+        || !load(battle_layout, &battle_data, why))
+        return false;
+    clear_background_cache();
     cover_image = (BITMAP *)battle_data[COVER_OBJECT].dat;
     ok_button_image = (BITMAP *)battle_data[OK_BUTTON_OBJECT].dat;
     reveal_sound = (SAMPLE *)battle_data[REVEAL_SOUND_OBJECT].dat;
@@ -51,6 +49,7 @@ void load_assets()
         prize_images[t] = (BITMAP *)battle_data[FIRST_PRIZE_OBJECT + t].dat;
     music_sample = (SAMPLE *)music_data[MUSIC_OBJECT].dat;
     font = (FONT *)battle_data[FONT_OBJECT].dat;
+    return true;
 }
 
 void unload_assets()

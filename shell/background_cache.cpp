@@ -4,6 +4,14 @@
 
 BackgroundCache background_cache;
 
+void clear_background_cache()
+{
+    for (int n = 0; n < BACKGROUND_COUNT; n++) {
+        background_cache.background_images[n] = NULL;
+        background_cache.background_decoded[n] = 0;
+    }
+}
+
 void decode_background(int n)
 {
     const DATAFILE &object = graphics_data[n];

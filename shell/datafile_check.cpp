@@ -286,14 +286,17 @@ bool check_datafile(const char *path, const DatafileLayout *layout, char *reason
         && check_datafile_content(content.data(), content.size(), layout, reason, reason_size);
 }
 
-void check_datafiles_or_stop()
+bool check_datafiles(std::string *why)
 {
     const DatafileLayout *const layouts[] = {&graphics_layout, &music_layout, &battle_layout};
     for (const DatafileLayout *layout : layouts) {
         char reason[FAULT_SIZE];
         if (!exists(layout->file_name))
-            stop_program("%s: missing from the working folder", layout->file_name);
-        if (!check_datafile(layout->file_name, layout, reason, sizeof reason))
-            stop_program("%s: %s", layout->file_name, reason);
+            snprintf(reason, sizeof reason, "missing from the working folder");
+        else if (check_datafile(layout->file_name, layout, reason, sizeof reason))
+            continue;
+        *why = std::string(layout->file_name) + ": " + reason;
+        return false;
     }
+    return true;
 }

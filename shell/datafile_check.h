@@ -6,6 +6,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include <string>
 #include <vector>
 
 // Objects of "battle.dat" and "music.dat" by index; "graphics.dat" holds the
@@ -49,6 +50,6 @@ bool check_datafile_content(const uint8_t *data, size_t size, const DatafileLayo
 bool unpack_datafile(const uint8_t *file, size_t size, std::vector<uint8_t> *content,
                      char *reason, size_t reason_size);
 
-// Checks the three files of the working folder; the first refused stops the
-// program (stop_program) with its name and the reason.
-void check_datafiles_or_stop();
+// Checks the three files of the working folder; false at the first refused,
+// with its name and the reason.
+bool check_datafiles(std::string *why);

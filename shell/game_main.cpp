@@ -7,6 +7,18 @@
 #include "board/records.h"
 #include "shell/screens.h"
 
+// Undoes whatever start-up did and ends the run in the journal. The message
+// comes after the library has let go of the display, so that it is the last
+// word on the terminal; the errors file keeps it for the operator.
+static int stop_game(const std::string &why)
+{
+    record_run_ended(why.c_str(), false);
+    unload_assets();
+    shutdown_system();
+    report_error("%s", why.c_str());
+    return 1;
+}
+
 int game_main()
 {
     // Before anything is drawn: a second copy in the same folder stops here.
@@ -20,12 +32,12 @@ int game_main()
         report_error("%s; the game does not run without its records", why.c_str());
         return 1;
     }
-    init_system();
-    load_assets();
+    if (!init_system(&why) || !load_assets(&why))
+        return stop_game(why);
     setup_dialogs();
     deal_board();
     if (!restore_records(&why))
-        stop_program("%s; the game does not run without its records", why.c_str());
+        return stop_game(why + "; the game does not run without its records");
     play_sample(music_sample, 128, 128, 1000, 1);
 
     for (;;) {
@@ -47,15 +59,13 @@ int game_main()
             break;
     }
 
-    bool records_ok = !records_failing();
-    record_run_ended(records_ok ? "ESC" : "records could not be written", records_ok);
     stop_sample(music_sample);
+    if (records_failing())
+        return stop_game(std::string("stopped: the records of the draw could not be written (see ")
+                         + errors_file_name + ")");
+    record_run_ended("ESC", true);
     unload_assets();
     shutdown_system();
-    if (!records_ok) {
-        report_error("stopped: the records of the draw could not be written (see %s)", errors_file_name);
-        return 1;
-    }
     return 0;
 }
 

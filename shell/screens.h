@@ -5,6 +5,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include <string>
+
 #include <allegro.h>
 
 #include "board/board.h"
@@ -31,29 +33,22 @@ enum {
     BOARD_ESC = 100,
 };
 
-// The name of the game, the title of its window.
-extern const char *const game_name;
-
 // Asset handles, set by load_assets and borrowed by the screens and the board
 // until unload_assets. cover_image and prize_images are the board's.
 extern DATAFILE *graphics_data;
-extern DATAFILE *music_data;
-extern DATAFILE *battle_data;
 extern BITMAP *ok_button_image;
 extern SAMPLE *reveal_sound;
 extern SAMPLE *music_sample;
 
-// Start-up and shutdown (startup.cpp). A start-up step that fails ends the
-// program through stop_program: assets unloaded, library shut down, one line
-// on standard error, exit status 1.
-void init_system();
+// Start-up and shutdown (startup.cpp). A start-up step that fails says why
+// and returns false; game_main then unloads, shuts down, reports the one
+// line and exits 1. Both undo steps are safe after a partial start.
+bool init_system(std::string *why);
 void shutdown_system();
-[[noreturn]] void stop_program(const char *format, ...)
-    __attribute__((format(printf, 1, 2)));
 
 // Datafiles and the objects taken from them (assets.cpp), each file checked
-// first by check_datafiles_or_stop (shell/datafile_check.h).
-void load_assets();
+// first by check_datafiles (shell/datafile_check.h) in init_system.
+bool load_assets(std::string *why);
 void unload_assets();
 
 // Dialogs and form buffers (dialogs.cpp). Each array ends with one
@@ -83,6 +78,8 @@ struct BackgroundCache {
     uint8_t background_decoded[BACKGROUND_COUNT];
 };
 extern BackgroundCache background_cache;
+// Marks every slot not decoded (the datafiles have just been loaded).
+void clear_background_cache();
 void decode_background(int n);
 void show_background(int n);
 

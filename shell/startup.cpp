@@ -3,16 +3,17 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
+
+#include <string>
 #ifdef __linux__
 #include <sys/prctl.h>
 #endif
 
-#include "board/error_report.h"
-#include "board/records.h"
 #include "shell/datafile_check.h"
 #include "shell/screens.h"
 
-const char *const game_name = "Tabellone";
+// The name of the game, the title of its window.
+static const char game_name[] = "Tabellone";
 
 enum { TIMER_SLACK_NS = 5000000 };
 
@@ -40,20 +41,33 @@ static void relax_timers()
 #endif
 }
 
-void init_system()
+// Puts the reason for a failed start-up step into *why; false, for the caller to return.
+static bool failed(std::string *why, const char *format, ...) __attribute__((format(printf, 2, 3)));
+static bool failed(std::string *why, const char *format, ...)
+{
+    char message[512];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    *why = message;
+    return false;
+}
+
+bool init_system(std::string *why)
 {
     relax_timers();
     set_window_icon();
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0)
-        stop_program("cannot start the Allegro library: %s",
-                     allegro_error[0] ? allegro_error : "no system driver (is there a display?)");
+        return failed(why, "cannot start the Allegro library: %s",
+                      allegro_error[0] ? allegro_error : "no system driver (is there a display?)");
     set_window_title(game_name);
     if (install_keyboard() != 0)
-        stop_program("cannot start the keyboard: %s", allegro_error);
+        return failed(why, "cannot start the keyboard: %s", allegro_error);
     if (install_mouse() < 0)
-        stop_program("cannot start the mouse");
+        return failed(why, "cannot start the mouse");
     if (install_timer() != 0)
-        stop_program("cannot start the timer: %s", allegro_error);
+        return failed(why, "cannot start the timer: %s", allegro_error);
     // A kiosk without a sound device still plays, silently.
     // The game uses no MIDI, so a missing MIDI device must not cost the
     // digital sound either.
@@ -62,14 +76,16 @@ void init_system()
         install_sound(DIGI_NONE, MIDI_NONE, NULL);
     set_color_depth(24);
     // A damaged datafile stops the game here, before a window opens.
-    check_datafiles_or_stop();
+    if (!check_datafiles(why))
+        return false;
     if (set_gfx_mode(GFX_AUTODETECT, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0) != 0)
-        stop_program("cannot set the 800x600 24-bit graphics mode: %s", allegro_error);
+        return failed(why, "cannot set the 800x600 24-bit graphics mode: %s", allegro_error);
     // text_mode is the 4.0 way to ask for a transparent text background.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     text_mode(-1);
 #pragma GCC diagnostic pop
+    return true;
 }
 
 void shutdown_system()
@@ -79,20 +95,4 @@ void shutdown_system()
     remove_mouse();
     remove_keyboard();
     allegro_exit();
-}
-
-void stop_program(const char *format, ...)
-{
-    char message[1024];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(message, sizeof message, format, args);
-    va_end(args);
-    record_run_ended(message, false);
-    unload_assets();
-    shutdown_system();
-    // Reported after the library has let go of the display, so that it is the
-    // last word on the terminal; the errors file keeps it for the operator.
-    report_error("%s", message);
-    exit(1);
 }
