@@ -5,13 +5,6 @@
 
 #include "board/random_source.h"
 
-const char *const prize_names[PRIZE_TYPE_COUNT] = {
-    "Poltrona", "Borsa", "Monopattino", "Asciugamani", "Tenda", "Telefono", "Niente",
-};
-
-// The entry for "Niente" is what the deal leaves empty; the deal places types 0 to 5 only.
-const int32_t prize_counts[PRIZE_TYPE_COUNT] = {2, 1, 1, 1, 1, 5, 89};
-
 PrizeBoard prize_board;
 PrizeType selected_prize = EMPTY_SQUARE;
 

@@ -4,15 +4,13 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "shell/game_contract.h"
+
 struct BITMAP;
 
 typedef int32_t PrizeType;
 
 enum {
-    BOARD_SIZE = 100,
-    BOARD_COLUMNS = 10,
-    PRIZE_TYPE_COUNT = 7,
-    EMPTY_SQUARE = 6,            // "Niente"
     SQUARES_REVEALED_BY_DEAL = 15,
 };
 
@@ -25,8 +23,6 @@ struct PrizeBoard {
     BoardCell cells[BOARD_SIZE];  // row-major: row = i / 10, column = i % 10
 };
 
-extern const char *const prize_names[PRIZE_TYPE_COUNT];
-extern const int32_t prize_counts[PRIZE_TYPE_COUNT];
 
 extern PrizeBoard prize_board;
 extern PrizeType selected_prize;  // type of the square revealed last; 6 at start

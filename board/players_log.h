@@ -3,8 +3,9 @@
 
 #include <string>
 
+#include "shell/game_contract.h"
+
 enum {
-    FORM_FIELD_COUNT = 3,
     FORM_FIELD_CHARS = 30,
     // A field holds 30 characters of the library's text encoding (UTF-8, up to
     // 4 bytes each) and the terminator: the dialog manager asks for (d1 + 1) * 4.

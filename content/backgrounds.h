@@ -5,7 +5,7 @@
 #include "canvas.h"
 #include "jpeg_encode.h"
 
-constexpr int background_count = 10;
+constexpr int background_count = BACKGROUND_COUNT;
 
 struct BackgroundInfo {
     const char* name;  // datafile NAME property and preview file stem

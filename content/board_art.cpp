@@ -66,7 +66,7 @@ Canvas draw_board_screen() {
         const double y = py + 78 + t * 56;
         draw_prize_tile(cr, t, px + 14, y, 46);
         char n[8];
-        std::snprintf(n, sizeof n, "%d\xC3\x97", prizes_per_board[t]);  // "2×"
+        std::snprintf(n, sizeof n, "%d\xC3\x97", (int)prize_counts[t]);  // "2×"
         draw_text(cr, count, n, px + 96, y + 30, Align::right);
         draw_text(cr, name, prize_names[t], px + 101, y + 30, Align::left, pw - 101 - 14);
     }

@@ -2,9 +2,12 @@
 // writes "graphics.dat", "battle.dat" and "music.dat" into the given folder.
 // Usage: make-content OUT_DIR          (the three datafiles)
 //        make-content --preview DIR    (PNG previews and the contact sheet)
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+#include "shell/game_contract.h"
 
 #include "backgrounds.h"
 #include "datafile_writer.h"
@@ -33,19 +36,23 @@ std::vector<DatObject> graphics_objects() {
 }
 
 std::vector<DatObject> battle_objects() {
-    std::vector<DatObject> objects;
-    objects.push_back(bitmap_object("COVER", draw_cover_sprite()));
-    objects.push_back({dat_id("FONT"), "FORM_FONT", mono_font_payload(build_form_font())});
-    objects.push_back(bitmap_object("OK_BUTTON", draw_ok_button_sprite()));
-    objects.push_back({dat_id("SAMP"), "REVEAL", sample16_payload(sound_rate, synth_reveal_chime())});
-    const char* names[7] = {"PRIZE_POLTRONA", "PRIZE_BORSA", "PRIZE_MONOPATTINO", "PRIZE_ASCIUGAMANI",
-                            "PRIZE_TENDA", "PRIZE_TELEFONO", "PRIZE_NIENTE"};
-    for (int t = 0; t < 7; ++t) objects.push_back(bitmap_object(names[t], draw_prize_sprite(t)));
+    std::vector<DatObject> objects(BATTLE_OBJECT_COUNT);
+    objects[COVER_OBJECT] = bitmap_object("COVER", draw_cover_sprite());
+    objects[FONT_OBJECT] = {dat_id("FONT"), "FORM_FONT", mono_font_payload(build_form_font())};
+    objects[OK_BUTTON_OBJECT] = bitmap_object("OK_BUTTON", draw_ok_button_sprite());
+    objects[REVEAL_SOUND_OBJECT] = {dat_id("SAMP"), "REVEAL", sample16_payload(sound_rate, synth_reveal_chime())};
+    for (int t = 0; t < PRIZE_TYPE_COUNT; ++t) {
+        std::string name = std::string("PRIZE_") + prize_names[t];
+        for (char& ch : name) ch = (char)std::toupper((unsigned char)ch);
+        objects[FIRST_PRIZE_OBJECT + t] = bitmap_object(name.c_str(), draw_prize_sprite(t));
+    }
     return objects;
 }
 
 std::vector<DatObject> music_objects() {
-    return {{dat_id("SAMP"), "MUSIC", sample16_payload(sound_rate, synth_music_loop())}};
+    std::vector<DatObject> objects(MUSIC_OBJECT_COUNT);
+    objects[MUSIC_OBJECT] = {dat_id("SAMP"), "MUSIC", sample16_payload(sound_rate, synth_music_loop())};
+    return objects;
 }
 
 bool write_datafile(const std::string& path, const std::vector<DatObject>& objects) {
@@ -67,8 +74,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string out = argv[1];
-    bool ok = write_datafile(out + "/graphics.dat", graphics_objects());
-    ok = write_datafile(out + "/battle.dat", battle_objects()) && ok;
-    ok = write_datafile(out + "/music.dat", music_objects()) && ok;
+    bool ok = write_datafile(out + "/" + graphics_file_name, graphics_objects());
+    ok = write_datafile(out + "/" + battle_file_name, battle_objects()) && ok;
+    ok = write_datafile(out + "/" + music_file_name, music_objects()) && ok;
     return ok ? 0 : 1;
 }

@@ -2,6 +2,8 @@
 // prize names, so a colour or a text changes in one place.
 #pragma once
 
+#include "shell/game_contract.h"
+
 struct Colour {
     double r, g, b;
 };
@@ -34,9 +36,3 @@ constexpr const char* sans = "DejaVu Sans";
 constexpr const char* serif = "DejaVu Serif";
 }  // namespace type
 
-// Prize names in the order of the game's prize types; index 6 is the empty square.
-constexpr int prize_count = 7;
-constexpr const char* prize_names[prize_count] = {
-    "Poltrona", "Borsa", "Monopattino", "Asciugamani", "Tenda", "Telefono", "Niente"};
-// How many of each prize a board holds (the empty squares are not listed).
-constexpr int prizes_per_board[prize_count - 1] = {2, 1, 1, 1, 1, 5};

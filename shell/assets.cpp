@@ -16,16 +16,16 @@ SAMPLE *music_sample;
 static const int32_t graphics_kinds[BACKGROUND_COUNT] = {
     DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA,
 };
-static const int32_t battle_kinds[FIRST_PRIZE_OBJECT + PRIZE_TYPE_COUNT] = {
+static const int32_t battle_kinds[BATTLE_OBJECT_COUNT] = {
     DAT_BITMAP, DAT_FONT, DAT_BITMAP, DAT_SAMPLE,
     DAT_BITMAP, DAT_BITMAP, DAT_BITMAP, DAT_BITMAP, DAT_BITMAP, DAT_BITMAP, DAT_BITMAP,
 };
-static const int32_t music_kinds[] = {DAT_SAMPLE};
-static_assert(BACKGROUND_COUNT == 10 && PRIZE_TYPE_COUNT == 7, "the kinds above list every object");
+static const int32_t music_kinds[MUSIC_OBJECT_COUNT] = {DAT_SAMPLE};
+static_assert(BACKGROUND_COUNT == 10 && BATTLE_OBJECT_COUNT == 11, "the kinds above list every object");
 
-const DatafileLayout graphics_layout = {"graphics.dat", graphics_kinds, BACKGROUND_COUNT, true};
-const DatafileLayout battle_layout = {"battle.dat", battle_kinds, FIRST_PRIZE_OBJECT + PRIZE_TYPE_COUNT, false};
-const DatafileLayout music_layout = {"music.dat", music_kinds, 1, false};
+const DatafileLayout graphics_layout = {graphics_file_name, graphics_kinds, BACKGROUND_COUNT, true};
+const DatafileLayout battle_layout = {battle_file_name, battle_kinds, BATTLE_OBJECT_COUNT, false};
+const DatafileLayout music_layout = {music_file_name, music_kinds, MUSIC_OBJECT_COUNT, false};
 
 // Only a lack of memory is left to fail here.
 static bool load(const DatafileLayout &layout, DATAFILE **data, std::string *why)

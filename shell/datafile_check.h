@@ -9,16 +9,7 @@
 #include <string>
 #include <vector>
 
-// Objects of "battle.dat" and "music.dat" by index; "graphics.dat" holds the
-// backgrounds 0..BACKGROUND_COUNT-1.
-enum {
-    COVER_OBJECT = 0,
-    FONT_OBJECT = 1,
-    OK_BUTTON_OBJECT = 2,
-    REVEAL_SOUND_OBJECT = 3,
-    FIRST_PRIZE_OBJECT = 4,      // prize image of type t: object 4 + t
-    MUSIC_OBJECT = 0,
-};
+#include "shell/game_contract.h"
 
 // What the game needs of one datafile: the kinds (Allegro type ids) of its
 // objects 0..count-1, which the file must hold at least.

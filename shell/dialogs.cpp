@@ -8,9 +8,6 @@ enum {
     ESC_KEY = 27,
     WHITE = 0xFFFFFF,
     BUTTON_SHADOW = 0x296E98,    // red 41, green 110, blue 152
-    OK_X = 350, OK_Y = 544, OK_W = 100, OK_H = 23,
-    FIELD_W = 311, FIELD_H = 27,
-    CELL_SIZE = 42, CELL_STEP = 46, GRID_X = 66, GRID_Y = 105,
 };
 
 // A d_keyboard_proc calls the function in its dp when its key is pressed;
@@ -31,6 +28,13 @@ int idle_proc(int msg, DIALOG *, int)
     return D_O_K;
 }
 
+// Where the form's fields stand, as constants the static records can take.
+enum {
+    FIELD_1_X = form_field_origins[0].x, FIELD_1_Y = form_field_origins[0].y,
+    FIELD_2_X = form_field_origins[1].x, FIELD_2_Y = form_field_origins[1].y,
+    FIELD_3_X = form_field_origins[2].x, FIELD_3_Y = form_field_origins[2].y,
+};
+
 // The dp of the OK buttons and text fields are filled by setup_dialogs, once
 // the datafiles are loaded.
 DIALOG confirm_dialog[CONFIRM_DIALOG_SIZE] = {
@@ -44,9 +48,9 @@ DIALOG confirm_dialog[CONFIRM_DIALOG_SIZE] = {
 DIALOG form_dialog[FORM_DIALOG_SIZE] = {
     // proc            x      y      w        h        fg  bg             key      flags   d1  d2  dp    dp2   dp3
     { d_keyboard_proc, 0,     0,     0,       0,       0,  0,             ESC_KEY, D_EXIT, 0,  0,  CLOSE_DIALOG, NULL, NULL },
-    { d_edit_proc,     46,    221,   FIELD_W, FIELD_H, 0,  WHITE,         0,       0,      FORM_FIELD_CHARS, 0, NULL, NULL, NULL },
-    { d_edit_proc,     442,   221,   FIELD_W, FIELD_H, 0,  WHITE,         0,       0,      FORM_FIELD_CHARS, 0, NULL, NULL, NULL },
-    { d_edit_proc,     46,    310,   FIELD_W, FIELD_H, 0,  WHITE,         0,       0,      FORM_FIELD_CHARS, 0, NULL, NULL, NULL },
+    { d_edit_proc,     FIELD_1_X, FIELD_1_Y, FIELD_W, FIELD_H, 0,  WHITE,         0,       0,      FORM_FIELD_CHARS, 0, NULL, NULL, NULL },
+    { d_edit_proc,     FIELD_2_X, FIELD_2_Y, FIELD_W, FIELD_H, 0,  WHITE,         0,       0,      FORM_FIELD_CHARS, 0, NULL, NULL, NULL },
+    { d_edit_proc,     FIELD_3_X, FIELD_3_Y, FIELD_W, FIELD_H, 0,  WHITE,         0,       0,      FORM_FIELD_CHARS, 0, NULL, NULL, NULL },
     { d_icon_proc,     OK_X,  OK_Y,  OK_W,    OK_H,    0,  BUTTON_SHADOW, 0,       D_EXIT, 2,  1,  NULL, NULL, NULL },
     { idle_proc,       0,     0,     0,       0,       0,  0,             0,       0,      0,  0,  NULL, NULL, NULL },
     { NULL,            0,     0,     0,       0,       0,  0,             0,       0,      0,  0,  NULL, NULL, NULL },

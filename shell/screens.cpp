@@ -5,21 +5,21 @@
 
 bool title_screen()
 {
-    show_background(0);
+    show_background(TITLE_BACKGROUND);
     settle_input();
     return do_dialog(confirm_dialog, CONFIRM_OK) != CONFIRM_ESC;
 }
 
 bool form_screen()
 {
-    show_background(1);
+    show_background(FORM_BACKGROUND);
     settle_input();
     return do_dialog(form_dialog, 1) != FORM_ESC;
 }
 
 bool board_screen()
 {
-    show_background(2);
+    show_background(BOARD_BACKGROUND);
     int r;
     for (;;) {
         settle_input();

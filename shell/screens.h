@@ -10,12 +10,9 @@
 #include <allegro.h>
 
 #include "board/board.h"
+#include "shell/game_contract.h"
 
 enum {
-    SCREEN_WIDTH = 800,
-    SCREEN_HEIGHT = 600,
-    BACKGROUND_COUNT = 10,       // objects of "graphics.dat", one per background
-    RESULT_BACKGROUND_BASE = 3,  // result screen of prize type t: background t + 3
     REVEAL_PAUSE_MS = 2000,
     // A waiting dialog sleeps this long per idle pass: about a hundred
     // wake-ups a second, quick enough for any key or click of a hand.

@@ -9,13 +9,14 @@
 
 #include "jpeg/decode_jpeg.h"
 #include "play_datafiles.h"
+#include "shell/screens.h"
 #include "tests/support/libjpeg_codec.h"
 #include "tests/support/rgb_pixel.h"
 
 namespace {
 
 BITMAP* decode_object(int n) {
-    DATAFILE* d = play_datafile("graphics.dat");
+    DATAFILE* d = play_datafile(graphics_file_name);
     return decode_jpeg(static_cast<const uint8_t*>(d[n].dat), size_t(d[n].size), nullptr);
 }
 
@@ -94,33 +95,80 @@ TEST(ContentDecode, OnlyTheEmptySquaresResultIsGrey) {
     }
 }
 
-TEST(ContentDecode, FieldsAndButtonPlaceAreLeftPlain) {
-    // The form's fields: white inside (the field paints only its text rows).
-    BITMAP* form = decode_object(1);
+// Where the luminance changes most along `n` pixels from (x, y) in steps of
+// (dx, dy): how many steps from the start the pixel after that change lies.
+int strongest_step(BITMAP* b, int x, int y, int dx, int dy, int n) {
+    auto luma = [b](int px, int py) {
+        Rgb p = pixel_rgb(b, px, py);
+        return 299 * p.r + 587 * p.g + 114 * p.b;
+    };
+    int best = 0, best_step = -1;
+    for (int i = 1; i < n; ++i) {
+        int step = std::abs(luma(x + i * dx, y + i * dy) - luma(x + (i - 1) * dx, y + (i - 1) * dy));
+        if (step > best_step) best = i, best_step = step;
+    }
+    return best;
+}
+
+// The picture's own edges of what it draws for a dialog object lie exactly on
+// the object's rectangle: the strongest change across each side is between
+// the object's last pixel and the first pixel outside it.
+void expect_drawn_at(BITMAP* b, const DIALOG& d, const std::string& what) {
+    const int reach = 4, mx = d.x + d.w / 2, my = d.y + d.h / 2;
+    EXPECT_EQ(strongest_step(b, d.x - reach, my, 1, 0, 2 * reach), reach) << what << ", left side";
+    EXPECT_EQ(strongest_step(b, d.x + d.w - reach, my, 1, 0, 2 * reach), reach) << what << ", right side";
+    EXPECT_EQ(strongest_step(b, mx, d.y - reach, 0, 1, 2 * reach), reach) << what << ", top";
+    EXPECT_EQ(strongest_step(b, mx, d.y + d.h - reach, 0, 1, 2 * reach), reach) << what << ", bottom";
+}
+
+TEST(ContentDecode, FieldsAndButtonPlaceAreLeftPlainWhereTheDialogsPutThem) {
+    // The form's fields: white inside (the field paints only its text rows),
+    // framed exactly where the form dialog puts its text fields.
+    BITMAP* form = decode_object(FORM_BACKGROUND);
     ASSERT_NE(form, nullptr);
-    const int fields[3][2] = {{46, 221}, {442, 221}, {46, 310}};
-    for (const auto& f : fields) expect_plain(form, f[0], f[1], 311, 27, 3, {255, 255, 255}, 12, "field");
+    for (int f = 1; f <= FORM_FIELD_COUNT; ++f) {
+        const DIALOG& d = form_dialog[f];
+        expect_plain(form, d.x, d.y, d.w, d.h, 3, {255, 255, 255}, 12, "field");
+        expect_drawn_at(form, d, "field " + std::to_string(f));
+    }
     destroy_bitmap(form);
 
-    // The OK button's rectangle: one flat colour under the button on every screen with one.
-    for (int n : {0, 1, 3, 4, 5, 6, 7, 8, 9}) {
+    // The OK button's rectangle: one flat colour under the button on every
+    // screen with one, on a plate centred on it.
+    for (int n = 0; n < BACKGROUND_COUNT; ++n) {
+        if (n == BOARD_BACKGROUND) continue;
         BITMAP* b = decode_object(n);
         ASSERT_NE(b, nullptr);
-        expect_plain(b, 350, 544, 100, 23, 2, pixel_rgb(b, 400, 555), 6, ("button of object " + std::to_string(n)).c_str());
+        for (const DIALOG* d : {&confirm_dialog[CONFIRM_OK], &form_dialog[FORM_OK]}) {
+            const std::string what = "button of object " + std::to_string(n);
+            expect_plain(b, d->x, d->y, d->w, d->h, 2, pixel_rgb(b, d->x + d->w / 2, d->y + d->h / 2), 6, what.c_str());
+            // A little wider than the plate's margins, short of the art around it.
+            const int across = 24, along = 12, mx = d->x + d->w / 2, my = d->y + d->h / 2;
+            const int left = strongest_step(b, d->x - 1, my, -1, 0, across);
+            const int right = strongest_step(b, d->x + d->w, my, 1, 0, across);
+            const int top = strongest_step(b, mx, d->y - 1, 0, -1, along);
+            const int bottom = strongest_step(b, mx, d->y + d->h, 0, 1, along);
+            EXPECT_EQ(left, right) << what << ": the plate is not centred across the button";
+            EXPECT_EQ(top, bottom) << what << ": the plate is not centred along the button";
+        }
         destroy_bitmap(b);
     }
 }
 
-TEST(ContentDecode, BoardCellsSitOnTheFrameBetweenGaps) {
+TEST(ContentDecode, BoardCellsSitOnTheFrameBetweenGapsWhereTheDialogPutsThem) {
     // Between two cells the 4-pixel gap shows the frame, and every cell place is the
     // same colour, so a cell drawn smaller than its square leaves no stray art.
-    BITMAP* b = decode_object(2);
+    setup_dialogs();
+    BITMAP* b = decode_object(BOARD_BACKGROUND);
     ASSERT_NE(b, nullptr);
-    const Rgb cell = pixel_rgb(b, 66 + 21, 105 + 21);
-    for (int r = 0; r < 10; ++r)
-        for (int c = 0; c < 10; ++c)
-            expect_plain(b, 66 + 46 * c, 105 + 46 * r, 42, 42, 8, cell, 8, "cell");
-    const Rgb gap = pixel_rgb(b, 66 + 42 + 2, 105 + 21);
+    const DIALOG& first = board_dialog[0];
+    const Rgb cell = pixel_rgb(b, first.x + first.w / 2, first.y + first.h / 2);
+    for (int i = 0; i < BOARD_SIZE; ++i) {
+        const DIALOG& d = board_dialog[i];
+        expect_plain(b, d.x, d.y, d.w, d.h, 8, cell, 8, "cell");
+        expect_drawn_at(b, d, "cell " + std::to_string(i));
+    }
+    const Rgb gap = pixel_rgb(b, first.x + first.w + 2, first.y + first.h / 2);
     EXPECT_GT(std::abs(gap.b - cell.b) + std::abs(gap.g - cell.g), 10);
     destroy_bitmap(b);
 }

@@ -12,20 +12,25 @@ import subprocess
 import tempfile
 import time
 
-SCREEN_W, SCREEN_H = 800, 600
-DATAFILES = ("graphics.dat", "battle.dat", "music.dat")
+from game_contract import CONTRACT
+
+SCREEN_W, SCREEN_H = CONTRACT["SCREEN_WIDTH"], CONTRACT["SCREEN_HEIGHT"]
+DATAFILES = CONTRACT["datafiles"]
 
 # Where the dialogs put their objects.
-OK_BUTTON = (350, 544, 100, 23)
-FORM_FIELDS = [(46, 221, 311, 27), (442, 221, 311, 27), (46, 310, 311, 27)]
-GRID_X, GRID_Y, CELL_STEP, CELL_SIZE = 66, 105, 46, 42
-GRID_BOX = (GRID_X, GRID_Y, 9 * CELL_STEP + CELL_SIZE, 9 * CELL_STEP + CELL_SIZE)
+OK_BUTTON = (CONTRACT["OK_X"], CONTRACT["OK_Y"], CONTRACT["OK_W"], CONTRACT["OK_H"])
+FORM_FIELDS = [(x, y, CONTRACT["FIELD_W"], CONTRACT["FIELD_H"]) for x, y in CONTRACT["form_field_origins"]]
+GRID_X, GRID_Y, CELL_STEP, CELL_SIZE = (CONTRACT[k] for k in ("GRID_X", "GRID_Y", "CELL_STEP", "CELL_SIZE"))
+COLUMNS, SQUARES = CONTRACT["BOARD_COLUMNS"], CONTRACT["BOARD_SIZE"]
+GRID_BOX = (GRID_X, GRID_Y, (COLUMNS - 1) * CELL_STEP + CELL_SIZE, (SQUARES // COLUMNS - 1) * CELL_STEP + CELL_SIZE)
 OK_INSIDE_IMAGE = (2, 2, OK_BUTTON[2] - 4, OK_BUTTON[3] - 4)   # less the focus frame
 OK_INSIDE = (OK_BUTTON[0] + 2, OK_BUTTON[1] + 2, OK_BUTTON[2] - 4, OK_BUTTON[3] - 4)
 PARKED_POINTER = (790, 8)   # out of the way of every object and most of the picture
 FOCUS_INSIDE = (2, 2, CELL_SIZE - 4, CELL_SIZE - 4)   # a cell less its focus frame
 
-PRIZE_NAMES = ["Poltrona", "Borsa", "Monopattino", "Asciugamani", "Tenda", "Telefono", "Niente"]
+PRIZE_NAMES = CONTRACT["prize_names"]
+PRIZE_COUNTS = CONTRACT["prize_counts"]
+RESULT_BACKGROUND_BASE = CONTRACT["RESULT_BACKGROUND_BASE"]
 STATE_LETTERS = "gvnabrxGVNABRX"
 
 
@@ -39,7 +44,7 @@ def check(condition, message):
 
 
 def cell_box(i):
-    return (GRID_X + CELL_STEP * (i % 10), GRID_Y + CELL_STEP * (i // 10), CELL_SIZE, CELL_SIZE)
+    return (GRID_X + CELL_STEP * (i % COLUMNS), GRID_Y + CELL_STEP * (i // COLUMNS), CELL_SIZE, CELL_SIZE)
 
 
 def box_centre(box):
@@ -181,20 +186,20 @@ class Content:
         return self._pictures[key]
 
     def bitmap(self, index):
-        """A "battle.dat" bitmap: 0 cover, 2 OK button, 4 + t prize t."""
+        """A "battle.dat" bitmap by its object number."""
         key = ("bitmap", index)
         if key not in self._pictures:
             self._pictures[key] = read_ppm(self.dump("battle.dat", index, "ppm"))
         return self._pictures[key]
 
     def cover(self):
-        return self.bitmap(0)
+        return self.bitmap(CONTRACT["COVER_OBJECT"])
 
     def ok_button(self):
-        return self.bitmap(2)
+        return self.bitmap(CONTRACT["OK_BUTTON_OBJECT"])
 
     def prize_image(self, t):
-        return self.bitmap(4 + t)
+        return self.bitmap(CONTRACT["FIRST_PRIZE_OBJECT"] + t)
 
 
 # ---------------------------------------------------------------- the X server
@@ -508,9 +513,9 @@ class Game:
     def wait_title(self, timeout=10):
         """Waits for the title screen, then parks the pointer: the library
         draws its pointer at the screen's centre until the first motion."""
-        self.wait_for_background(0, "title screen", timeout)
+        self.wait_for_background(CONTRACT["TITLE_BACKGROUND"], "title screen", timeout)
         self.park_pointer()
-        return self.wait_for_background(0, "title screen", timeout)
+        return self.wait_for_background(CONTRACT["TITLE_BACKGROUND"], "title screen", timeout)
 
     def stays_on(self, n, what, seconds=1.5):
         """The screen with background n is up, and still up seconds later."""
@@ -526,13 +531,13 @@ class Game:
         self.display.move(x, y)
 
     def wait_form(self, timeout=10):
-        return self.wait_for_background(1, "form screen", timeout)
+        return self.wait_for_background(CONTRACT["FORM_BACKGROUND"], "form screen", timeout)
 
     def wait_board(self, timeout=10):
-        return self.wait_for_background(2, "board screen", timeout)
+        return self.wait_for_background(CONTRACT["BOARD_BACKGROUND"], "board screen", timeout)
 
     def wait_result(self, prize, timeout=10):
-        return self.wait_for_background(prize + 3, "result screen of %s" % PRIZE_NAMES[prize],
+        return self.wait_for_background(prize + RESULT_BACKGROUND_BASE, "result screen of %s" % PRIZE_NAMES[prize],
                                         timeout)
 
     def wait_any_result(self, timeout=10):
@@ -540,7 +545,7 @@ class Game:
         found = []
 
         def is_result(shot):
-            found[:] = [t for t in range(7) if self.ready(shot, t + 3)]
+            found[:] = [t for t in range(len(PRIZE_NAMES)) if self.ready(shot, t + RESULT_BACKGROUND_BASE)]
             return bool(found)
         self.wait_for(is_result, "a result screen", timeout)
         return found[0]
@@ -572,10 +577,10 @@ class Game:
         Compared inside the dotted focus frame that the library draws two
         pixels deep round the cell clicked last."""
         images = [("cover", self.content.cover())] + \
-                 [(t, self.content.prize_image(t)) for t in range(7)]
+                 [(t, self.content.prize_image(t)) for t in range(len(PRIZE_NAMES))]
         images = [(name, image.crop(FOCUS_INSIDE)) for name, image in images]
         cells = []
-        for i in range(100):
+        for i in range(SQUARES):
             x, y, _, _ = cell_box(i)
             fx, fy, fw, fh = FOCUS_INSIDE
             seen = shot.crop((x + fx, y + fy, fw, fh))
@@ -621,9 +626,9 @@ def parse_state(data):
 
 
 def check_fresh_deal(cells, what):
-    counts = [sum(1 for t, _ in cells if t == k) for k in range(7)]
+    counts = [sum(1 for t, _ in cells if t == k) for k in range(len(PRIZE_NAMES))]
     revealed = [t for t, rev in cells if rev]
-    check(counts == [2, 1, 1, 1, 1, 5, 89], "%s: prize counts %s" % (what, counts))
+    check(counts == PRIZE_COUNTS, "%s: prize counts %s" % (what, counts))
     check(len(revealed) == 15 and set(revealed) == {6},
           "%s: %d revealed squares of types %s" % (what, len(revealed), sorted(set(revealed))))
 

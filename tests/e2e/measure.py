@@ -16,7 +16,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from harness import (PARKED_POINTER, Failure, FastScreen, Session, cell_box,  # noqa: E402
+from game_contract import CONTRACT  # noqa: E402
+from harness import (OK_BUTTON, PARKED_POINTER, Failure, FastScreen, Session, cell_box,  # noqa: E402
                      box_centre, state_text)
 import scenarios  # noqa: E402
 
@@ -70,10 +71,10 @@ def main():
             f.write(state_text(scenarios.KNOWN_BOARD))
         screen = FastScreen(session.display.name)
         display = session.display
-        for n in range(10):          # reference pictures first, out of the timed spans
+        for n in range(CONTRACT["BACKGROUND_COUNT"]):   # reference pictures first, out of the timed spans
             session.content.background(n)
         shows = game.ready
-        ok = (350, 544, 100, 23)
+        ok = OK_BUTTON
 
         launched = time.monotonic()
         game.start()

@@ -7,7 +7,7 @@ import signal
 import subprocess
 import time
 
-from harness import Failure, check, parse_state, state_text
+from harness import RESULT_BACKGROUND_BASE, Failure, check, parse_state, state_text
 from scenarios import KNOWN_BOARD, POLTRONA_SQUARE, expect_clean_exit, reach_board
 
 JOURNAL = "tabellone-registro.jsonl"
@@ -93,7 +93,7 @@ def killed_during_a_play_is_recorded_once(session):
             again.wait_board()
             again.click_square(POLTRONA_SQUARE)
             time.sleep(1.0)
-            check(again.running() and not again.shows_background(again.display.screenshot(), 3),
+            check(again.running() and not again.shows_background(again.display.screenshot(), RESULT_BACKGROUND_BASE),
                   "the Poltrona already won was given again")
         again.escape()
         expect_clean_exit(again, "ESC after the restart")

@@ -7,7 +7,9 @@ import struct
 import subprocess
 import time
 
+from game_contract import CONTRACT
 from harness import (DATAFILES, FORM_FIELDS, OK_BUTTON, OK_INSIDE, OK_INSIDE_IMAGE, PARKED_POINTER,
+                     RESULT_BACKGROUND_BASE, SCREEN_H, SCREEN_W,
                      FastScreen, read_xpm, box_centre, cell_box, check, check_fresh_deal,
                      differing_in_place, differing_pixels, parse_state, pointer_box, read_wav, rms,
                      state_text)
@@ -91,7 +93,7 @@ def full_pass(session):
     game.click_square(POLTRONA_SQUARE)
     during = game.wait_for(lambda s: game.board_cells(s)[POLTRONA_SQUARE] == 0,
                            "the uncovered Poltrona", timeout=5, settled=False)
-    check(not game.shows_background(during, 3), "the result came without the pause")
+    check(not game.shows_background(during, RESULT_BACKGROUND_BASE), "the result came without the pause")
     game.wait_result(0)
     pause = time.monotonic() - clicked
     check(pause >= 1.9, "the result came %.2f s after the click, before the 2 s pause" % pause)
@@ -133,7 +135,7 @@ def click_on_uncovered_square(session):
 
     game.click_square(EMPTY_COVERED_SQUARE)
     pointers = [pointer_box(PARKED_POINTER), pointer_box(box_centre(cell_box(EMPTY_COVERED_SQUARE)))]
-    whole = (0, 0, 800, 600)
+    whole = (0, 0, SCREEN_W, SCREEN_H)
     first = game.wait_for(lambda s: differing_pixels(s, before, whole, skip=pointers) > 0,
                           "a change after the click on a covered square", timeout=5, settled=False)
     # The library may take the dotted focus frame off the square clicked first.
@@ -264,32 +266,32 @@ def screens_show_backgrounds_buttons_and_cells(session):
         return differing_in_place(shot, content.ok_button().crop(OK_INSIDE_IMAGE), OK_INSIDE)
 
     def background_matches(shot, n, covered):
-        return differing_pixels(shot, content.background(n), (0, 0, 800, 600), skip=covered + pointer)
+        return differing_pixels(shot, content.background(n), (0, 0, SCREEN_W, SCREEN_H), skip=covered + pointer)
 
     shot = game.wait_title()
-    check(background_matches(shot, 0, [OK_BUTTON]) == 0, "title background differs")
+    check(background_matches(shot, CONTRACT["TITLE_BACKGROUND"], [OK_BUTTON]) == 0, "title background differs")
     check(button_matches(shot) == 0, "title OK button differs")
     game.press_ok()
 
     shot = game.wait_form()
-    check(background_matches(shot, 1, [OK_BUTTON] + FORM_FIELDS) == 0, "form background differs")
+    check(background_matches(shot, CONTRACT["FORM_BACKGROUND"], [OK_BUTTON] + FORM_FIELDS) == 0, "form background differs")
     check(button_matches(shot) == 0, "form OK button differs")
     # The first field, which has the focus, shows only its block caret at the left.
     x, y, w, h = FORM_FIELDS[0]
-    empty = [typed_pixels(shot, content.background(1), box)
+    empty = [typed_pixels(shot, content.background(CONTRACT["FORM_BACKGROUND"]), box)
              for box in [(x + 16, y, w - 16, h)] + FORM_FIELDS[1:]]
     check(empty == [0, 0, 0], "the empty fields hold text: %s" % empty)
     game.fill_form(["MMMM", "MMMM", "MMMM"])
-    shot = game.wait_for(lambda s: all(typed_pixels(s, content.background(1), box) > 20
+    shot = game.wait_for(lambda s: all(typed_pixels(s, content.background(CONTRACT["FORM_BACKGROUND"]), box) > 20
                                        for box in FORM_FIELDS),
                          "typed text in the three fields", timeout=5)
-    check(background_matches(shot, 1, [OK_BUTTON] + FORM_FIELDS) == 0,
+    check(background_matches(shot, CONTRACT["FORM_BACKGROUND"], [OK_BUTTON] + FORM_FIELDS) == 0,
           "typing drew outside the three fields")
     game.press_ok()
 
     shot = game.wait_board()
     cells = [cell_box(i) for i in range(100)]
-    check(background_matches(shot, 2, cells) == 0, "board background differs between the cells")
+    check(background_matches(shot, CONTRACT["BOARD_BACKGROUND"], cells) == 0, "board background differs between the cells")
     for i in range(100):
         t, rev = KNOWN_BOARD[i]
         image = content.prize_image(t) if rev else content.cover()
@@ -297,7 +299,7 @@ def screens_show_backgrounds_buttons_and_cells(session):
     game.click_square(POLTRONA_SQUARE)
 
     shot = game.wait_result(0)
-    check(background_matches(shot, 3, [OK_BUTTON]) == 0, "result background differs")
+    check(background_matches(shot, RESULT_BACKGROUND_BASE, [OK_BUTTON]) == 0, "result background differs")
     check(button_matches(shot) == 0, "result OK button differs")
     game.escape()
     expect_clean_exit(game, "ESC on the result screen")
