@@ -165,7 +165,9 @@ bool check_object(ByteReader &r, uint32_t index, uint32_t count, int depth,
         break;      // raw data: the loader copies the payload as it is
     }
     if (!sound) {
-        snprintf(fault, FAULT_SIZE, "object %u (%s): %s", index, name, inner);
+        // The reason fits with room to spare; were it ever longer, it would be cut.
+        if (snprintf(fault, FAULT_SIZE, "object %u (%s): %s", index, name, inner) >= FAULT_SIZE)
+            fault[FAULT_SIZE - 1] = '\0';
         return false;
     }
     if (spans)
