@@ -13,6 +13,7 @@
 #include <string>
 
 #include "tests/shell/datafile_damage.h"
+#include "tests/support/scratch_files.h"
 
 static int failures = 0;
 
@@ -39,7 +40,7 @@ int main(int argc, char *argv[])
     DatBytes small[3];
     const char *names[3] = {"graphics", "battle", "music"};
     for (int i = 0; i < 3; i++) {
-        DatBytes built = read_datafile_bytes(play + "/" + names[i] + ".dat");
+        DatBytes built = read_bytes(play + "/" + names[i] + ".dat");
         if (built.empty()) {
             fprintf(stderr, "%s/%s.dat: missing\n", play.c_str(), names[i]);
             return 1;
@@ -55,7 +56,7 @@ int main(int argc, char *argv[])
         return 1;
     pack_fwrite(small[1].data() + 4, (long)small[1].size() - 4, f);
     pack_fclose(f);
-    write_seed(seeds + "/battle-small-packed.dat", read_datafile_bytes(packed.path));
+    write_seed(seeds + "/battle-small-packed.dat", read_bytes(packed.path));
     close_memory_file(packed);
 
     // music with graphics nested after its sample.

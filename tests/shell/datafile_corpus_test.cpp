@@ -14,6 +14,7 @@
 #include "shell/datafile_check.h"
 #include "shell/screens.h"
 #include "tests/shell/datafile_damage.h"
+#include "tests/support/scratch_files.h"
 
 // Under ASan an allocation above this aborts the test; the loader's runaway
 // allocations ran to gigabytes.
@@ -66,7 +67,7 @@ protected:
 
     static DatBytes built(const char *name)
     {
-        return read_datafile_bytes(std::string(TABELLONE_PLAY_DIR) + "/" + name);
+        return read_bytes(std::string(TABELLONE_PLAY_DIR) + "/" + name);
     }
 };
 
@@ -164,7 +165,7 @@ TEST_F(DatafileCorpus, BackgroundsMustBeScreenSizedPictures)
     std::string reason;
 
     // Object 9's picture replaced by a 24x16 JPEG the decoder accepts.
-    DatBytes small = read_datafile_bytes(std::string(TABELLONE_SOURCE_DIR) + "/fuzz/corpus/444-24x16.jpg");
+    DatBytes small = read_bytes(std::string(TABELLONE_SOURCE_DIR) + "/fuzz/corpus/444-24x16.jpg");
     ASSERT_FALSE(small.empty());
     DatBytes b(graphics.begin(), graphics.begin() + last.payload_at);
     b.insert(b.end(), small.begin(), small.end());
@@ -190,7 +191,7 @@ TEST_F(DatafileCorpus, PackedAndNestedFiles)
         ASSERT_NE(f, nullptr);
         pack_fwrite(plain.data() + 4, (long)plain.size() - 4, f);   // after the plain file's magic
         pack_fclose(f);
-        DatBytes bytes = read_datafile_bytes(packed.path);
+        DatBytes bytes = read_bytes(packed.path);
         close_memory_file(packed);
         ASSERT_EQ(get_be32(bytes, 0), (uint32_t)F_PACK_MAGIC);
         EXPECT_LT(bytes.size(), battle.size());
@@ -246,7 +247,7 @@ TEST_F(DatafileCorpus, FuzzSeedsAndCrashersReplay)
             if (entry->d_name[0] == '.')
                 continue;
             std::string reason;
-            bool taken = check_and_load(read_datafile_bytes(path + "/" + entry->d_name), nullptr, &reason);
+            bool taken = check_and_load(read_bytes(path + "/" + entry->d_name), nullptr, &reason);
             bool seed = std::string(folder) == "fuzz/datafile_corpus";
             EXPECT_TRUE(taken || !seed) << entry->d_name << ": " << reason;
             files++;

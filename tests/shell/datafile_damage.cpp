@@ -333,16 +333,3 @@ void close_memory_file(MemoryFile &file)
     file.fd = -1;
 }
 
-DatBytes read_datafile_bytes(const std::string &path)
-{
-    DatBytes out;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return out;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-        out.insert(out.end(), buf, buf + n);
-    fclose(f);
-    return out;
-}

@@ -42,7 +42,6 @@ struct MemoryFile {
 MemoryFile memory_file(const uint8_t *data, size_t size);
 void close_memory_file(MemoryFile &file);
 
-DatBytes read_datafile_bytes(const std::string &path);
 void put_be32(DatBytes &bytes, size_t at, uint32_t v);
 void put_be16(DatBytes &bytes, size_t at, uint32_t v);
 uint32_t get_be32(const DatBytes &bytes, size_t at);
