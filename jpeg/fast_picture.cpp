@@ -4,7 +4,8 @@
 #include "jpeg/decoder_stages.h"
 #include "jpeg/bit_reader.h"
 #include "jpeg/huffman_lookup.h"
-#include "jpeg/pixel_writer.h"
+#include "jpeg/inverse_dct_paths.h"
+#include "jpeg/pixel_writer_paths.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
@@ -29,6 +30,7 @@ struct ComponentTables {
     const HuffmanLookup *dc;
     const HuffmanLookup *ac;
     const QuantTable *quant;
+    InverseDct idct;
 };
 
 // decode_block with the lookup tables: 64 samples, or the error pattern.
@@ -40,7 +42,7 @@ static inline __attribute__((always_inline)) void decode_block_bits(
     if (br->stuck) {
         // Every symbol reads as 0 without a bit consumed: DC difference 0, then end of block.
         block[0] = *dc_predictor;
-        inverse_dct_fast(block, tables->quant);
+        tables->idct(block, tables->quant);
         return;
     }
     ensure_bits(br, 32);
@@ -93,7 +95,7 @@ static inline __attribute__((always_inline)) void decode_block_bits(
             break;  // the value falls past the block and is dropped
         block[natural_order.at[k++]] = value;
     }
-    inverse_dct_fast(block, tables->quant);
+    tables->idct(block, tables->quant);
 }
 
 static void decode_block_fast(BitReader *reader, const ComponentTables *tables,
@@ -109,6 +111,11 @@ static void decode_block_fast(BitReader *reader, const ComponentTables *tables,
 // otherwise the straightforward phase runs.
 void decode_picture_fast(JpegDecoder *dec, BITMAP *bitmap)
 {
+    decode_picture_fast_on(fastest_vector_path(), dec, bitmap);
+}
+
+void decode_picture_fast_on(VectorPath path, JpegDecoder *dec, BITMAP *bitmap)
+{
     PixelLayout pixels;
     if (!pixel_layout_24(&pixels) || has_inner_marker_pattern(dec->cursor, dec->data_end)) {
         decode_picture(dec, bitmap);
@@ -119,10 +126,10 @@ void decode_picture_fast(JpegDecoder *dec, BITMAP *bitmap)
     for (int i = 0; i < 4; i++)
         build_huffman_lookup(&dec->huffman[i], &lookups[i]);
     const ComponentTables luma = {&lookups[dec->luma_dc_table], &lookups[2 + dec->luma_ac_table],
-                                  &dec->quant[dec->luma_quant]};
+                                  &dec->quant[dec->luma_quant], inverse_dct_for(path)};
     const ComponentTables chroma = {&lookups[dec->chroma_dc_table],
                                     &lookups[2 + dec->chroma_ac_table],
-                                    &dec->quant[dec->chroma_quant]};
+                                    &dec->quant[dec->chroma_quant], inverse_dct_for(path)};
 
     McuLayout mcu = mcu_layout(dec);
 
@@ -137,12 +144,12 @@ void decode_picture_fast(JpegDecoder *dec, BITMAP *bitmap)
             for (int32_t i = 0; i < mcu.luma_blocks; i++)
                 decode_block_fast(&br, &luma, &pred_y, y[i]);
             if (mcu.sampling == 0) {
-                write_grey_block(bitmap, mcu_x, mcu_y, y[0]);
+                write_grey_block_on(path, bitmap, mcu_x, mcu_y, y[0]);
                 continue;
             }
             decode_block_fast(&br, &chroma, &pred_cb, cb);
             decode_block_fast(&br, &chroma, &pred_cr, cr);
-            write_colour_mcu(bitmap, &pixels, mcu_x, mcu_y, mcu.sampling, luma_samples, cb, cr);
+            write_colour_mcu_on(path, bitmap, &pixels, mcu_x, mcu_y, mcu.sampling, luma_samples, cb, cr);
         }
         if (dec->markers_seen & SEEN_DRI) {
             restart_bit_reader(&br);

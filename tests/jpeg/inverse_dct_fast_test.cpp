@@ -1,4 +1,4 @@
-// The fast inverse DCT's paths (portable, AVX2, and the dispatcher) against
+// The fast inverse DCT's paths (portable, SSE2 (also SSE4.1's), AVX2, and the dispatcher) against
 // inverse_dct: every sample equal, for realistic blocks and for wild values
 // where 32-bit wrapping and the per-column shortcut decide the result.
 #include "jpeg/decoder_stages.h"
@@ -16,7 +16,7 @@ typedef void (*IdctPath)(int32_t block[64], const QuantTable *table);
 struct PathParam {
     const char *name;
     IdctPath run;
-    bool needs_avx2;
+    VectorPath needs;
 };
 
 void PrintTo(const PathParam &path, std::ostream *os)
@@ -25,17 +25,18 @@ void PrintTo(const PathParam &path, std::ostream *os)
 }
 
 const PathParam kPaths[] = {
-    {"Portable", inverse_dct_portable, false},
-    {"Avx2", inverse_dct_avx2, true},
-    {"Dispatched", inverse_dct_fast, false},
+    {"Portable", inverse_dct_portable, VECTOR_PATH_PORTABLE},
+    {"Sse2", inverse_dct_sse2, VECTOR_PATH_SSE2},
+    {"Avx2", inverse_dct_avx2, VECTOR_PATH_AVX2},
+    {"Dispatched", inverse_dct_fast, VECTOR_PATH_PORTABLE},
 };
 
 class FastIdct : public testing::TestWithParam<PathParam> {
 protected:
     void SetUp() override
     {
-        if (GetParam().needs_avx2 && !cpu_has_avx2())
-            GTEST_SKIP() << "this CPU lacks AVX2";
+        if (!vector_path_available(GetParam().needs))
+            GTEST_SKIP() << "this processor cannot run the path";
     }
 
     // `expected_from` is what the reference runs on; normally the same input.
