@@ -12,6 +12,8 @@
 
 #include <emmintrin.h>
 
+#define SSE2_INLINE inline __attribute__((always_inline))
+
 namespace {
 
 // The odd part's outputs written as sums over x1, x3, x5, x7 alone (the
@@ -31,7 +33,7 @@ static_assert(ODD_X7_0 >= -32768 && ODD_X1_3 <= 32767 && EVEN_6 >= -32768 && EVE
               "grouped factors are 16-bit");
 
 // (a, b) pairs for pmaddwd: a for the first input of each pair, b for the second.
-inline __m128i pair(int32_t a, int32_t b)
+SSE2_INLINE __m128i pair(int32_t a, int32_t b)
 {
     return _mm_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(b) << 16) |
                                                (static_cast<uint32_t>(a) & 0xFFFF)));
@@ -43,13 +45,13 @@ struct Wide {
     __m128i lo[8], hi[8];
 };
 
-inline __m128i madd2(__m128i pairs_ab, __m128i k_ab, __m128i pairs_cd, __m128i k_cd)
+SSE2_INLINE __m128i madd2(__m128i pairs_ab, __m128i k_ab, __m128i pairs_cd, __m128i k_cd)
 {
     return _mm_add_epi32(_mm_madd_epi16(pairs_ab, k_ab), _mm_madd_epi16(pairs_cd, k_cd));
 }
 
 // One half (unpacklo or unpackhi of the inputs) of the 8-point transform.
-inline void transform_half(__m128i x04, __m128i x26, __m128i x17, __m128i x35, __m128i bias,
+SSE2_INLINE void transform_half(__m128i x04, __m128i x26, __m128i x17, __m128i x35, __m128i bias,
                            __m128i out[8])
 {
     const __m128i t0 = _mm_add_epi32(_mm_madd_epi16(x04, pair(IDCT_ONE, IDCT_ONE)), bias);
@@ -74,7 +76,7 @@ inline void transform_half(__m128i x04, __m128i x26, __m128i x17, __m128i x35, _
     out[4] = _mm_sub_epi32(e13, o0);
 }
 
-inline void transform(const __m128i x[8], __m128i bias, Wide *w)
+SSE2_INLINE void transform(const __m128i x[8], __m128i bias, Wide *w)
 {
     transform_half(_mm_unpacklo_epi16(x[0], x[4]), _mm_unpacklo_epi16(x[2], x[6]),
                    _mm_unpacklo_epi16(x[1], x[7]), _mm_unpacklo_epi16(x[3], x[5]), bias, w->lo);
@@ -83,7 +85,7 @@ inline void transform(const __m128i x[8], __m128i bias, Wide *w)
 }
 
 // 8x8 transpose of 16-bit values.
-inline void transpose(__m128i m[8])
+SSE2_INLINE void transpose(__m128i m[8])
 {
     const __m128i a0 = _mm_unpacklo_epi16(m[0], m[1]), a1 = _mm_unpackhi_epi16(m[0], m[1]);
     const __m128i a2 = _mm_unpacklo_epi16(m[2], m[3]), a3 = _mm_unpackhi_epi16(m[2], m[3]);
@@ -103,18 +105,18 @@ inline void transpose(__m128i m[8])
     m[7] = _mm_unpackhi_epi64(b3, b7);
 }
 
-inline __m128i load4(const int32_t *p)
+SSE2_INLINE __m128i load4(const int32_t *p)
 {
     return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
 }
 
 // Bits above the low 16 of (v + 0x8000) are set exactly when v is no int16.
-inline __m128i outside_int16(__m128i v)
+SSE2_INLINE __m128i outside_int16(__m128i v)
 {
     return _mm_add_epi32(v, _mm_set1_epi32(0x8000));
 }
 
-inline bool all_int16(__m128i outside)
+SSE2_INLINE bool all_int16(__m128i outside)
 {
     return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_srli_epi32(outside, 16), _mm_setzero_si128())) == 0xFFFF;
 }

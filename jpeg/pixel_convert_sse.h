@@ -4,10 +4,13 @@
 // Only the interleaving of the planes into 3-byte pixels differs between them.
 #pragma once
 
+#include "jpeg/chroma_offsets.h"
 #include "jpeg/decoder_stages.h"
 #include "jpeg/pixel_writer.h"
 
 #include <emmintrin.h>
+
+#define SSE_INLINE inline __attribute__((always_inline))
 
 namespace {
 
@@ -16,7 +19,7 @@ struct ChromaPairs {
     __m128d cr_r[8], cb_g[8], cr_g[8], cb_b[8];
 };
 
-inline void chroma_pairs(const int32_t cb[8], const int32_t cr[8], int sub_x, ChromaPairs *t)
+SSE_INLINE void chroma_pairs(const int32_t cb[8], const int32_t cr[8], int sub_x, ChromaPairs *t)
 {
     const __m128d centre = _mm_set1_pd(YCBCR_CHROMA_CENTRE);
     for (int k = 0; k < 4; k++) {
@@ -50,7 +53,7 @@ inline void chroma_pairs(const int32_t cb[8], const int32_t cr[8], int sub_x, Ch
 // Two channel values as int32 in the low half: above 255 becomes 255 in the
 // double, so the truncation always fits; anything below 0 truncates to 0 or a
 // negative value, which the saturating packs turn into 0.
-inline __m128i truncated(__m128d v)
+SSE_INLINE __m128i truncated(__m128d v)
 {
     return _mm_cvttpd_epi32(_mm_min_pd(v, _mm_set1_pd(255.0)));
 }
@@ -60,7 +63,7 @@ struct FourChannels {
     __m128i r, g, b;
 };
 
-inline FourChannels convert_four(const int32_t luma[4], const ChromaPairs *t, int v)
+SSE_INLINE FourChannels convert_four(const int32_t luma[4], const ChromaPairs *t, int v)
 {
     const __m128d y0 = _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(luma)));
     const __m128d y1 = _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(luma + 2)));
@@ -75,14 +78,14 @@ inline FourChannels convert_four(const int32_t luma[4], const ChromaPairs *t, in
 
 // Saturating packs: int32 to int16 keeps 0..255 and negatives negative, then
 // int16 to unsigned bytes makes negatives 0.
-inline __m128i plane(__m128i a, __m128i b, __m128i c, __m128i d)
+SSE_INLINE __m128i plane(__m128i a, __m128i b, __m128i c, __m128i d)
 {
     return _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d));
 }
 
 // One row of eight (sub_x 0) or sixteen pixels as three byte planes, the
 // channels in the order of their byte offset in a pixel.
-inline void convert_row(const int32_t *left, const int32_t *right, const ChromaPairs *t, int sub_x,
+SSE_INLINE void convert_row(const int32_t *left, const int32_t *right, const ChromaPairs *t, int sub_x,
                         const PixelLayout *layout, __m128i planes[3])
 {
     const FourChannels p0 = convert_four(left, t, 0);
@@ -105,7 +108,7 @@ inline void convert_row(const int32_t *left, const int32_t *right, const ChromaP
     planes[layout->b] = b;
 }
 
-inline void grey_plane_row(const int32_t luma[8], __m128i *bytes)
+SSE_INLINE void grey_plane_row(const int32_t luma[8], __m128i *bytes)
 {
     const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i *>(luma));
     const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i *>(luma + 4));
@@ -113,14 +116,78 @@ inline void grey_plane_row(const int32_t luma[8], __m128i *bytes)
     *bytes = _mm_packus_epi16(_mm_packs_epi32(lo, hi), _mm_setzero_si128());
 }
 
+// The chroma offsets of one chroma row over the MCU's columns: [0] for
+// columns 0..7, [1] for 8..15.
+struct OffsetRow {
+    __m128i r[2], g[2], b[2];
+};
+
+SSE_INLINE void spread(__m128i v, int sub_x, __m128i out[2])
+{
+    out[0] = sub_x ? _mm_unpacklo_epi16(v, v) : v;
+    out[1] = _mm_unpackhi_epi16(v, v);
+}
+
+SSE_INLINE void offset_row(const ChromaOffsets *o, int cy, int sub_x, OffsetRow *t)
+{
+    spread(_mm_load_si128(reinterpret_cast<const __m128i *>(o->r + 8 * cy)), sub_x, t->r);
+    spread(_mm_load_si128(reinterpret_cast<const __m128i *>(o->g + 8 * cy)), sub_x, t->g);
+    spread(_mm_load_si128(reinterpret_cast<const __m128i *>(o->b + 8 * cy)), sub_x, t->b);
+}
+
+// Eight luma samples as int16, saturated: see chroma_offsets.h for why a
+// saturated sample still gives the right channels.
+SSE_INLINE __m128i luma16(const int32_t *luma)
+{
+    return _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(luma)),
+                           _mm_loadu_si128(reinterpret_cast<const __m128i *>(luma + 4)));
+}
+
+// convert_row through the integer offsets: saturating 16-bit sums, then
+// unsigned saturation to bytes is the clamp to 0..255.
+SSE_INLINE void convert_row_exact(const int32_t *left, const int32_t *right, const OffsetRow *t,
+                                  int sub_x, const PixelLayout *layout, __m128i planes[3])
+{
+    const __m128i y0 = luma16(left);
+    const __m128i y1 = sub_x ? luma16(right) : _mm_setzero_si128();
+    const __m128i r = _mm_packus_epi16(_mm_adds_epi16(y0, t->r[0]), sub_x ? _mm_adds_epi16(y1, t->r[1]) : y1);
+    const __m128i g = _mm_packus_epi16(_mm_adds_epi16(y0, t->g[0]), sub_x ? _mm_adds_epi16(y1, t->g[1]) : y1);
+    const __m128i b = _mm_packus_epi16(_mm_adds_epi16(y0, t->b[0]), sub_x ? _mm_adds_epi16(y1, t->b[1]) : y1);
+    planes[layout->r] = r;
+    planes[layout->g] = g;
+    planes[layout->b] = b;
+}
+
 // Walks the rows of a colour MCU, handing each wanted row's planes to `store`.
 template <typename Store>
-inline void colour_rows_sse(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
+SSE_INLINE void colour_rows_sse(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
                             const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64],
                             Store store)
 {
     const int sub_x = sampling >= 2, sub_y = sampling == 4;
     const int height = 8 << sub_y;
+    // The integer offsets pay where four pixels share each chroma sample; with
+    // fewer, looking them up costs more than the doubles they save.
+    ChromaOffsets offsets;
+    if (sampling == 4 && chroma_offsets(cb, cr, &offsets)) {
+        OffsetRow t;
+        for (int cy = 0; cy < height >> sub_y; cy++) {
+            const int first = cy << sub_y, last = first + (1 << sub_y);
+            if (!rows[first] && !rows[last - 1])
+                continue;
+            offset_row(&offsets, cy, sub_x, &t);
+            for (int y = first; y < last; y++) {
+                if (!rows[y])
+                    continue;
+                const int32_t *const *blocks = luma + (y >> 3) * 2;
+                __m128i planes[3];
+                convert_row_exact(blocks[0] + (y & 7) * 8, sub_x ? blocks[1] + (y & 7) * 8 : nullptr, &t,
+                                  sub_x, layout, planes);
+                store(rows[y], planes, sub_x);
+            }
+        }
+        return;
+    }
     ChromaPairs terms;
     for (int cy = 0; cy < height >> sub_y; cy++) {
         const int first = cy << sub_y, last = first + (1 << sub_y);

@@ -10,7 +10,7 @@
 namespace {
 
 // Four 4-byte pixels (top byte 0) squeezed to 12 bytes at the bottom of the vector.
-inline __m128i squeeze_four(__m128i pixels)
+SSE_INLINE __m128i squeeze_four(__m128i pixels)
 {
     const __m128i low_pixel = _mm_set_epi32(0, -1, 0, -1);
     const __m128i pairs = _mm_or_si128(_mm_and_si128(pixels, low_pixel),
@@ -20,14 +20,14 @@ inline __m128i squeeze_four(__m128i pixels)
 }
 
 // Eight pixels (two squeezed fours) stored end to end: exactly 24 bytes.
-inline void store_eight(uint8_t *dst, __m128i p0, __m128i p1)
+SSE_INLINE void store_eight(uint8_t *dst, __m128i p0, __m128i p1)
 {
     _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), _mm_or_si128(p0, _mm_slli_si128(p1, 12)));
     _mm_storel_epi64(reinterpret_cast<__m128i *>(dst + 16), _mm_srli_si128(p1, 4));
 }
 
 // Byte planes in pixel byte order to 8 or 16 pixels of 3 bytes.
-inline void store_planes(uint8_t *dst, const __m128i planes[3], int sub_x)
+SSE_INLINE void store_planes(uint8_t *dst, const __m128i planes[3], int sub_x)
 {
     const __m128i zero = _mm_setzero_si128();
     const __m128i pairs_lo = _mm_unpacklo_epi8(planes[0], planes[1]);
@@ -67,7 +67,8 @@ void grey_rows_sse2(uint8_t *const rows[8], const int32_t luma[64])
 void colour_rows_sse2(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
                       const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
 {
-    colour_rows_sse(rows, layout, sampling, luma, cb, cr, store_planes);
+    colour_rows_sse(rows, layout, sampling, luma, cb, cr,
+                    [](uint8_t *dst, const __m128i planes[3], int sub_x) { store_planes(dst, planes, sub_x); });
 }
 
 #else

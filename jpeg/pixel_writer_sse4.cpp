@@ -36,14 +36,14 @@ struct Shuffles {
     }
 };
 
-inline __m128i interleaved(const Shuffles &s, int k, const __m128i planes[3])
+SSE_INLINE __m128i interleaved(const Shuffles &s, int k, const __m128i planes[3])
 {
     return _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(planes[0], s.part[k][0]),
                                      _mm_shuffle_epi8(planes[1], s.part[k][1])),
                         _mm_shuffle_epi8(planes[2], s.part[k][2]));
 }
 
-inline void store_planes(const Shuffles &s, uint8_t *dst, const __m128i planes[3], int sub_x)
+SSE_INLINE void store_planes(const Shuffles &s, uint8_t *dst, const __m128i planes[3], int sub_x)
 {
     __m128i *out = reinterpret_cast<__m128i *>(dst);
     _mm_storeu_si128(out, interleaved(s, 0, planes));
