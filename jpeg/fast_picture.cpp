@@ -33,18 +33,31 @@ struct ComponentTables {
     InverseDct idct;
 };
 
+// A block whose 63 AC coefficients are all zero: the transform's shortcut,
+// every sample ((d q * 4) * 8192 + round) >> 18, in the reference's wrapping
+// 32-bit arithmetic, without the transform's passes over 64 coefficients.
+static inline void fill_flat_block(int32_t dc, const QuantTable *quant, int32_t block[64])
+{
+    const uint32_t w = static_cast<uint32_t>(dc) * static_cast<uint32_t>(quant->values[0]) *
+                       (1u << IDCT_FRACTION_BITS);
+    const int32_t sample =
+        (static_cast<int32_t>(w * static_cast<uint32_t>(IDCT_ONE) + IDCT_ROW_ROUND) >> IDCT_ROW_SHIFT) +
+        SAMPLE_LEVEL_SHIFT;
+    for (int i = 0; i < 64; i++)
+        block[i] = sample;
+}
+
 // decode_block with the lookup tables: 64 samples, or the error pattern.
 static inline __attribute__((always_inline)) void decode_block_bits(
     BitReader *br, const ComponentTables *tables, int32_t *dc_predictor, int32_t block[64])
 {
-    static const int32_t zeros[64] = {};
-    memcpy(block, zeros, sizeof zeros);
     if (br->stuck) {
         // Every symbol reads as 0 without a bit consumed: DC difference 0, then end of block.
-        block[0] = *dc_predictor;
-        tables->idct(block, tables->quant);
+        fill_flat_block(*dc_predictor, tables->quant, block);
         return;
     }
+    static const int32_t zeros[64] = {};
+    memcpy(block, zeros, sizeof zeros);
     ensure_bits(br, 32);
     int32_t difference;
     CodedValue dc = tables->dc->coded[peek_bits(br, HUFFMAN_LOOKAHEAD)];
@@ -63,6 +76,7 @@ static inline __attribute__((always_inline)) void decode_block_bits(
     block[0] = *dc_predictor;
 
     int32_t k = 1;
+    int32_t any_ac = 0;  // the OR of the AC values stored
     while (k < 64) {
         ensure_bits(br, 32);
         CodedValue ac = tables->ac->coded[peek_bits(br, HUFFMAN_LOOKAHEAD)];
@@ -72,6 +86,7 @@ static inline __attribute__((always_inline)) void decode_block_bits(
             if (k >= 64)
                 break;
             block[natural_order.at[k++]] = ac.value;
+            any_ac |= ac.value;
             continue;
         }
         int32_t symbol = lookup_symbol(br, tables->ac);
@@ -94,8 +109,12 @@ static inline __attribute__((always_inline)) void decode_block_bits(
         if (k >= 64)
             break;  // the value falls past the block and is dropped
         block[natural_order.at[k++]] = value;
+        any_ac |= value;
     }
-    tables->idct(block, tables->quant);
+    if (any_ac == 0)
+        fill_flat_block(block[0], tables->quant, block);
+    else
+        tables->idct(block, tables->quant);
 }
 
 static void decode_block_fast(BitReader *reader, const ComponentTables *tables,
