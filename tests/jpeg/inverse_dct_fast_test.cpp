@@ -256,6 +256,47 @@ TEST_P(FastIdct, UnalignedBlocksAndTables)
         }
 }
 
+// The SSE paths' 16-bit lanes must take most blocks of real pictures (small
+// dequantised values), not leave them all to the portable path, give the
+// reference's samples when they do, and leave the block alone when refusing.
+TEST(FastIdctSixteenBit, TakesRealisticBlocksAndRefusesWideOnesUntouched)
+{
+    if (!vector_path_available(VECTOR_PATH_SSE2))
+        GTEST_SKIP() << "this processor cannot run the path";
+    std::mt19937 rng(77);
+    int taken = 0;
+    const int blocks = 20000;
+    for (int n = 0; n < blocks; n++) {
+        QuantTable q;
+        for (int i = 0; i < 64; i++)
+            q.values[i] = uniform(rng, 1, 12);
+        int32_t block[64], expected[64], before[64];
+        realistic_block(rng, n % 5, block);
+        for (int i = 0; i < 64; i++)
+            block[i] /= q.values[i];  // dequantised values of real pictures' size
+        memcpy(before, block, sizeof before);
+        memcpy(expected, block, sizeof expected);
+        inverse_dct(expected, &q);
+        const bool took = inverse_dct_sse2_16(block, &q);
+        taken += took;
+        ASSERT_EQ(memcmp(block, took ? expected : before, sizeof block), 0) << "block " << n;
+    }
+    EXPECT_GT(taken, blocks * 9 / 10);
+    // A dequantised coefficient past 16 bits, and a column pass output past them.
+    QuantTable q = flat_table(255);
+    int32_t wide[64] = {200}, kept[64];
+    memcpy(kept, wide, sizeof kept);
+    EXPECT_FALSE(inverse_dct_sse2_16(wide, &q));
+    EXPECT_EQ(memcmp(wide, kept, sizeof wide), 0);
+    q = flat_table(1);
+    int32_t loud[64] = {};
+    for (int v = 0; v < 8; v++)
+        loud[8 * v] = v % 2 ? -32000 : 32000;
+    memcpy(kept, loud, sizeof kept);
+    EXPECT_FALSE(inverse_dct_sse2_16(loud, &q));
+    EXPECT_EQ(memcmp(loud, kept, sizeof loud), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, FastIdct, testing::ValuesIn(kPaths),
                          [](const testing::TestParamInfo<PathParam> &path) { return path.param.name; });
 
