@@ -1,5 +1,5 @@
 // The colour conversion in SSE2 doubles, two per vector, shared by the SSE2
-// and SSE4.1 pixel writers (each includes it under its own target): the same
+// and SSE4.1 pixel writers (each includes it with its own SSE_TARGET): the same
 // operations in the same order as put_ycbcr_pixel, channels out as byte planes.
 // Only the interleaving of the planes into 3-byte pixels differs between them.
 #pragma once
@@ -10,7 +10,12 @@
 
 #include <emmintrin.h>
 
-#define SSE_INLINE inline __attribute__((always_inline))
+// The including file may name a target (an attribute, which GCC and clang
+// both take) for every function here.
+#ifndef SSE_TARGET
+#define SSE_TARGET
+#endif
+#define SSE_INLINE inline __attribute__((always_inline)) SSE_TARGET
 
 namespace {
 

@@ -8,9 +8,7 @@
 #include <tmmintrin.h>
 #include <smmintrin.h>
 
-#pragma GCC push_options
-#pragma GCC target("sse4.1")
-
+#define SSE_TARGET __attribute__((target("sse4.1")))
 #include "jpeg/pixel_convert_sse.h"
 
 namespace {
@@ -55,9 +53,18 @@ SSE_INLINE void store_planes(const Shuffles &s, uint8_t *dst, const __m128i plan
     _mm_storeu_si128(out + 2, interleaved(s, 2, planes));
 }
 
+// store_planes with the shuffles made once per MCU.
+struct ShuffleStore {
+    const Shuffles *s;
+    SSE_INLINE void operator()(uint8_t *dst, const __m128i planes[3], int sub_x) const
+    {
+        store_planes(*s, dst, planes, sub_x);
+    }
+};
+
 }  // namespace
 
-void grey_rows_sse4(uint8_t *const rows[8], const int32_t luma[64])
+SSE_TARGET void grey_rows_sse4(uint8_t *const rows[8], const int32_t luma[64])
 {
     const Shuffles s;
     for (int i = 0; i < 8; i++) {
@@ -72,15 +79,12 @@ void grey_rows_sse4(uint8_t *const rows[8], const int32_t luma[64])
     }
 }
 
-void colour_rows_sse4(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
-                      const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
+SSE_TARGET void colour_rows_sse4(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
+                                 const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
 {
     const Shuffles s;
-    colour_rows_sse(rows, layout, sampling, luma, cb, cr,
-                    [&s](uint8_t *dst, const __m128i planes[3], int sub_x) { store_planes(s, dst, planes, sub_x); });
+    colour_rows_sse(rows, layout, sampling, luma, cb, cr, ShuffleStore{&s});
 }
-
-#pragma GCC pop_options
 
 #else
 
