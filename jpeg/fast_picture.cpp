@@ -117,12 +117,19 @@ static inline __attribute__((always_inline)) void decode_block_bits(
         tables->idct(block, tables->quant);
 }
 
-static void decode_block_fast(BitReader *reader, const ComponentTables *tables,
-                              int32_t *dc_predictor, int32_t block[64])
+// The blocks of one MCU, luma then (for colour) Cb and Cr, with the reader in
+// a local copy the compiler can keep in registers. preds: Y, Cb, Cr.
+static void decode_mcu_blocks(BitReader *reader, const ComponentTables *luma,
+                              const ComponentTables *chroma, int32_t luma_blocks, bool colour,
+                              int32_t preds[3], int32_t (*y)[64], int32_t cb[64], int32_t cr[64])
 {
-    // A local copy the compiler can keep in registers.
     BitReader local = *reader;
-    decode_block_bits(&local, tables, dc_predictor, block);
+    for (int32_t i = 0; i < luma_blocks; i++)
+        decode_block_bits(&local, luma, &preds[0], y[i]);
+    if (colour) {
+        decode_block_bits(&local, chroma, &preds[1], cb);
+        decode_block_bits(&local, chroma, &preds[2], cr);
+    }
     *reader = local;
 }
 
@@ -154,25 +161,22 @@ void decode_picture_fast_on(VectorPath path, JpegDecoder *dec, BITMAP *bitmap)
 
     alignas(32) int32_t y[4][64], cb[64], cr[64];
     const int32_t *const luma_samples[4] = {y[0], y[1], y[2], y[3]};
-    int32_t pred_y = 0, pred_cb = 0, pred_cr = 0;
+    int32_t preds[3] = {0, 0, 0};
 
     BitReader br;
     start_bit_reader(&br, dec->cursor, dec->data_end);
     for (int32_t mcu_y = 0; mcu_y < dec->height; mcu_y += mcu.height) {
         for (int32_t mcu_x = 0; mcu_x < dec->width; mcu_x += mcu.width) {
-            for (int32_t i = 0; i < mcu.luma_blocks; i++)
-                decode_block_fast(&br, &luma, &pred_y, y[i]);
+            decode_mcu_blocks(&br, &luma, &chroma, mcu.luma_blocks, mcu.sampling != 0, preds, y, cb, cr);
             if (mcu.sampling == 0) {
                 write_grey_block_on(path, bitmap, mcu_x, mcu_y, y[0]);
                 continue;
             }
-            decode_block_fast(&br, &chroma, &pred_cb, cb);
-            decode_block_fast(&br, &chroma, &pred_cr, cr);
             write_colour_mcu_on(path, bitmap, &pixels, mcu_x, mcu_y, mcu.sampling, luma_samples, cb, cr);
         }
         if (dec->markers_seen & SEEN_DRI) {
             restart_bit_reader(&br);
-            pred_y = pred_cb = pred_cr = 0;
+            preds[0] = preds[1] = preds[2] = 0;
         }
     }
 }
