@@ -3,9 +3,11 @@
 // the two shifts the transform is only sums and products, so any regrouping of
 // it is the same modulo 2^32 as the reference's wrapping arithmetic: the
 // grouped constants below give bit for bit the reference's samples whenever the
-// dequantised coefficients and the column pass's outputs fit in 16 bits. A
-// block where they do not (damaged data, wild tables) goes to the portable path.
+// dequantised coefficients and the column pass's outputs fit in 16 bits (the
+// grouping is in idct_pair_factors.h). A block where they do not (damaged
+// data, wild tables) goes to the portable path.
 #include "jpeg/decoder_stages.h"
+#include "jpeg/idct_pair_factors.h"
 #include "jpeg/inverse_dct_paths.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -16,27 +18,9 @@
 
 namespace {
 
-// The odd part's outputs written as sums over x1, x3, x5, x7 alone (the
-// reference forms y1..y5 first; expanded, each input has one factor).
-constexpr int32_t ODD_X7_0 = IDCT_0_298631336 - IDCT_0_899976223 - IDCT_1_961570560 + IDCT_1_175875602;
-constexpr int32_t ODD_X5_1 = IDCT_2_053119869 - IDCT_2_562915447 - IDCT_0_390180644 + IDCT_1_175875602;
-constexpr int32_t ODD_X3_2 = IDCT_3_072711026 - IDCT_2_562915447 - IDCT_1_961570560 + IDCT_1_175875602;
-constexpr int32_t ODD_X1_3 = IDCT_1_501321110 - IDCT_0_899976223 - IDCT_0_390180644 + IDCT_1_175875602;
-constexpr int32_t ODD_17 = IDCT_1_175875602 - IDCT_0_899976223;  // x1 in output 0, x7 in output 3
-constexpr int32_t ODD_37 = IDCT_1_175875602 - IDCT_1_961570560;  // x3 in 0, x7 in 2
-constexpr int32_t ODD_35 = IDCT_1_175875602 - IDCT_2_562915447;  // x3 in 1, x5 in 2
-constexpr int32_t ODD_15 = IDCT_1_175875602 - IDCT_0_390180644;  // x1 in 1, x5 in 3
-constexpr int32_t EVEN_2 = IDCT_0_541196100 + IDCT_0_765366865;   // x2 in t3
-constexpr int32_t EVEN_6 = IDCT_0_541196100 - IDCT_1_847759065;   // x6 in t2
-
-static_assert(ODD_X7_0 >= -32768 && ODD_X1_3 <= 32767 && EVEN_6 >= -32768 && EVEN_2 <= 32767,
-              "grouped factors are 16-bit");
-
-// (a, b) pairs for pmaddwd: a for the first input of each pair, b for the second.
 SSE2_INLINE __m128i pair(int32_t a, int32_t b)
 {
-    return _mm_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(b) << 16) |
-                                               (static_cast<uint32_t>(a) & 0xFFFF)));
+    return _mm_set1_epi32(pair_factors(a, b));
 }
 
 // Eight lanes of one pass: x[k] holds input k of every lane, 16-bit.
