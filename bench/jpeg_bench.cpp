@@ -1,9 +1,14 @@
 // jpeg_bench: decode speed of the game's JPEG decoder beside libjpeg-turbo, in
 // one process and one run, on the game's ten backgrounds and on sixteen
 // generated pictures; also checks that both decoders agree on every picture.
-// Usage: jpeg_bench [--before] [graphics.dat]   (default: the build's play folder)
-// --before also times decode_jpeg_reference, the straightforward decoder the
-// fast one replaced, so before and after come from the same run.
+// Usage: jpeg_bench [--before] [--path avx2|sse4|sse2|portable] [graphics.dat]
+// (default datafile: the build's play folder). --path times our decoder on that
+// vector path and libjpeg-turbo at the matching level of its own SIMD code;
+// without it every path this processor runs is timed in turn, each in a fresh
+// process (libjpeg-turbo reads its JSIMD_* variables once, at its first
+// decode). --before also times decode_jpeg_reference, the straightforward
+// decoder the fast one replaced, so before and after come from the same run.
+#include "jpeg/cpu_features.h"
 #include "jpeg/decode_jpeg.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
@@ -13,6 +18,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -167,17 +174,123 @@ void print_kinds(const std::vector<Result> &results, bool before)
     }
 }
 
+// libjpeg-turbo's SIMD level that matches each of our paths: it has no SSE4
+// code, so both SSE paths meet its SSE2 code.
+const char *libjpeg_simd_variable(VectorPath path)
+{
+    switch (path) {
+    case VECTOR_PATH_AVX2:
+        return "JSIMD_FORCEAVX2";
+    case VECTOR_PATH_PORTABLE:
+        return "JSIMD_FORCENONE";
+    default:
+        return "JSIMD_FORCESSE2";
+    }
+}
+
+// This program again with `path` forced on both sides; the caller's process
+// image is replaced. Returns only when the exec failed.
+void reexec_for_path(char **argv, VectorPath path)
+{
+    setenv("TABELLONE_JPEG_PATH", vector_path_name(path), 1);
+    unsetenv("JSIMD_FORCEAVX2");
+    unsetenv("JSIMD_FORCESSE2");
+    unsetenv("JSIMD_FORCENONE");
+    setenv(libjpeg_simd_variable(path), "1", 1);
+    execv("/proc/self/exe", argv);
+    fprintf(stderr, "jpeg_bench: cannot restart itself: %s\n", strerror(errno));
+}
+
+// Runs one child per available path, fastest first, echoing its output, and
+// ends with each path's worst ratio. Returns the exit status.
+int run_every_path(const char *self, bool before, const char *datafile)
+{
+    std::vector<std::string> worst_lines;
+    int status_out = 0;
+    for (int p = VECTOR_PATH_COUNT - 1; p >= 0; p--) {
+        VectorPath path = static_cast<VectorPath>(p);
+        if (!vector_path_available(path))
+            continue;
+        std::vector<const char *> args = {self};
+        if (before)
+            args.push_back("--before");
+        args.push_back("--path");
+        args.push_back(vector_path_name(path));
+        if (datafile)
+            args.push_back(datafile);
+        args.push_back(nullptr);
+        int out[2];
+        if (pipe(out) != 0)
+            return 2;
+        fflush(stdout);
+        pid_t child = fork();
+        if (child == 0) {
+            dup2(out[1], 1);
+            close(out[0]);
+            close(out[1]);
+            reexec_for_path(const_cast<char **>(args.data()), path);
+            _exit(2);
+        }
+        close(out[1]);
+        FILE *from = fdopen(out[0], "r");
+        char line[1024];
+        while (fgets(line, sizeof line, from)) {
+            fputs(line, stdout);
+            fflush(stdout);
+            if (strncmp(line, "worst ratio", 11) == 0)
+                worst_lines.push_back(std::string(vector_path_name(path)) + ": " + line);
+        }
+        fclose(from);
+        int status = 0;
+        if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0)
+            status_out = 1;
+        printf("\n");
+    }
+    printf("summary, each path against libjpeg-turbo at its level:\n");
+    for (const std::string &line : worst_lines)
+        printf("  %s", line.c_str());
+    return status_out;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    bool before = argc > 1 && strcmp(argv[1], "--before") == 0;
-    int first = before ? 2 : 1;
-    if (argc > first + 1 || (argc == first + 1 && argv[first][0] == '-')) {
-        fprintf(stderr, "usage: jpeg_bench [--before] [graphics.dat]\n");
+    bool before = false;
+    const char *path_name = nullptr, *datafile_arg = nullptr;
+    for (int i = 1; i < argc; i++) {
+        if (strcmp(argv[i], "--before") == 0) {
+            before = true;
+        } else if (strcmp(argv[i], "--path") == 0 && i + 1 < argc) {
+            path_name = argv[++i];
+        } else if (argv[i][0] != '-' && !datafile_arg) {
+            datafile_arg = argv[i];
+        } else {
+            fprintf(stderr, "usage: jpeg_bench [--before] [--path avx2|sse4|sse2|portable] [graphics.dat]\n");
+            return 2;
+        }
+    }
+    if (!path_name)
+        return run_every_path(argv[0], before, datafile_arg);
+
+    VectorPath path;
+    if (!vector_path_from_name(path_name, &path)) {
+        fprintf(stderr, "jpeg_bench: %s is not a path (avx2, sse4, sse2 or portable)\n", path_name);
         return 2;
     }
-    const char *datafile = argc == first + 1 ? argv[first] : TABELLONE_GRAPHICS_DAT;
+    if (!vector_path_available(path)) {
+        fprintf(stderr, "jpeg_bench: this processor cannot run the %s path\n", path_name);
+        return 2;
+    }
+    const char *simd_variable = libjpeg_simd_variable(path);
+    const char *forced = getenv("TABELLONE_JPEG_PATH");
+    const char *simd_value = getenv(simd_variable);
+    if (!forced || strcmp(forced, path_name) != 0 || !simd_value || strcmp(simd_value, "1") != 0) {
+        reexec_for_path(argv, path);
+        return 2;
+    }
+    const char *datafile = datafile_arg ? datafile_arg : TABELLONE_GRAPHICS_DAT;
 
     // No screen: bitmaps only, at the depth the decoder makes so nothing is converted.
     if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0) {
@@ -195,6 +308,7 @@ int main(int argc, char **argv)
     std::vector<BenchPicture> generated = generated_pictures();
 
     TimingRules rules;
+    printf("path %s: ours on the %s path, libjpeg-turbo with %s=1\n", path_name, path_name, simd_variable);
     printf("ours: decode_jpeg into a new bitmap; libjpeg-turbo: islow IDCT, no fancy upsampling, RGB out,\n"
            "into a new buffer. Times are this thread's CPU time (waits for a busy core left out).\n"
            "Rounds alternate ours/libjpeg-turbo (>= %.0f ms each) until the median of\n"
@@ -230,5 +344,9 @@ int main(int argc, char **argv)
                worst->name.c_str());
     else
         printf("worst ratio over the 800x600 pictures: none timed\n");
+    if (fastest_vector_path() != path) {
+        printf("FAIL: the decoder ran the %s path\n", vector_path_name(fastest_vector_path()));
+        return 1;
+    }
     return all_ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // libFuzzer target: decode_jpeg over arbitrary bytes with their length. Under
 // ASan and UBSan any read outside the input or undefined arithmetic is a crash,
-// and so is any difference from decode_jpeg_reference (null-ness, size, a byte).
+// and so is any difference from decode_jpeg_reference (null-ness, size, a byte)
+// on any vector path this processor runs (compare_decoders tries each).
 #include "jpeg/decoder_stages.h"
 #include "tests/support/compare_decoders.h"
 

@@ -1,5 +1,5 @@
-// The decoder's two entry points: the header phase, the bitmap, one of the two
-// picture phases, then the depth the library asks for loaded images.
+// The decoder's entry points: the header phase, the bitmap, one of the two
+// picture phases (the fast one on a vector path), then the depth the library asks for loaded images.
 #include "jpeg/decoder_stages.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
@@ -22,8 +22,10 @@ bool jpeg_picture_size(const uint8_t *data, size_t size, int32_t *width, int32_t
     return true;
 }
 
-static BITMAP *decode_with(const uint8_t *data, size_t size, RGB *palette,
-                           void (*picture_phase)(JpegDecoder *, BITMAP *))
+// `path` is the fast picture phase's vector path, or REFERENCE_PHASE.
+static const int REFERENCE_PHASE = -1;
+
+static BITMAP *decode_with(const uint8_t *data, size_t size, RGB *palette, int path)
 {
     JpegDecoder dec;
     if (!read_jpeg_headers(&dec, data, size))
@@ -40,7 +42,10 @@ static BITMAP *decode_with(const uint8_t *data, size_t size, RGB *palette,
     if (!bitmap)
         return nullptr;
 
-    picture_phase(&dec, bitmap);
+    if (path == REFERENCE_PHASE)
+        decode_picture(&dec, bitmap);
+    else
+        decode_picture_fast_on(static_cast<VectorPath>(path), &dec, bitmap);
 
     generate_332_palette(palette);
     if (load_depth != 24)
@@ -50,10 +55,15 @@ static BITMAP *decode_with(const uint8_t *data, size_t size, RGB *palette,
 
 BITMAP *decode_jpeg(const uint8_t *data, size_t size, RGB *palette)
 {
-    return decode_with(data, size, palette, decode_picture_fast);
+    return decode_with(data, size, palette, fastest_vector_path());
+}
+
+BITMAP *decode_jpeg_on(VectorPath path, const uint8_t *data, size_t size, RGB *palette)
+{
+    return decode_with(data, size, palette, path);
 }
 
 BITMAP *decode_jpeg_reference(const uint8_t *data, size_t size, RGB *palette)
 {
-    return decode_with(data, size, palette, decode_picture);
+    return decode_with(data, size, palette, REFERENCE_PHASE);
 }

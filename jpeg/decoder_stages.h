@@ -3,6 +3,7 @@
 // the game shell, which knows only jpeg/decode_jpeg.h.
 #pragma once
 
+#include "jpeg/cpu_features.h"
 #include "jpeg/decode_jpeg.h"
 
 #include <stddef.h>
@@ -168,4 +169,10 @@ void decode_picture(JpegDecoder *dec, BITMAP *bitmap);
 
 // The same picture phase through lookup-table Huffman decoding, the fast
 // transform and line writers: the same pixels as decode_picture on every input.
+// The vector path is fastest_vector_path(), or `path` (which must be available).
 void decode_picture_fast(JpegDecoder *dec, BITMAP *bitmap);
+void decode_picture_fast_on(VectorPath path, JpegDecoder *dec, BITMAP *bitmap);
+
+// decode_jpeg on the given vector path (which must be available), whatever
+// TABELLONE_JPEG_PATH says: how the tests and the fuzzer run every path.
+BITMAP *decode_jpeg_on(VectorPath path, const uint8_t *data, size_t size, RGB *palette);

@@ -4,7 +4,8 @@
 #include "jpeg/decoder_stages.h"
 #include "jpeg/bit_reader.h"
 #include "jpeg/huffman_lookup.h"
-#include "jpeg/pixel_writer.h"
+#include "jpeg/inverse_dct_paths.h"
+#include "jpeg/pixel_writer_paths.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
@@ -29,20 +30,34 @@ struct ComponentTables {
     const HuffmanLookup *dc;
     const HuffmanLookup *ac;
     const QuantTable *quant;
+    InverseDct idct;
 };
+
+// A block whose 63 AC coefficients are all zero: the transform's shortcut,
+// every sample ((d q * 4) * 8192 + round) >> 18, in the reference's wrapping
+// 32-bit arithmetic, without the transform's passes over 64 coefficients.
+static inline void fill_flat_block(int32_t dc, const QuantTable *quant, int32_t block[64])
+{
+    const uint32_t w = static_cast<uint32_t>(dc) * static_cast<uint32_t>(quant->values[0]) *
+                       (1u << IDCT_FRACTION_BITS);
+    const int32_t sample =
+        (static_cast<int32_t>(w * static_cast<uint32_t>(IDCT_ONE) + IDCT_ROW_ROUND) >> IDCT_ROW_SHIFT) +
+        SAMPLE_LEVEL_SHIFT;
+    for (int i = 0; i < 64; i++)
+        block[i] = sample;
+}
 
 // decode_block with the lookup tables: 64 samples, or the error pattern.
 static inline __attribute__((always_inline)) void decode_block_bits(
     BitReader *br, const ComponentTables *tables, int32_t *dc_predictor, int32_t block[64])
 {
-    static const int32_t zeros[64] = {};
-    memcpy(block, zeros, sizeof zeros);
     if (br->stuck) {
         // Every symbol reads as 0 without a bit consumed: DC difference 0, then end of block.
-        block[0] = *dc_predictor;
-        inverse_dct_fast(block, tables->quant);
+        fill_flat_block(*dc_predictor, tables->quant, block);
         return;
     }
+    static const int32_t zeros[64] = {};
+    memcpy(block, zeros, sizeof zeros);
     ensure_bits(br, 32);
     int32_t difference;
     CodedValue dc = tables->dc->coded[peek_bits(br, HUFFMAN_LOOKAHEAD)];
@@ -61,6 +76,7 @@ static inline __attribute__((always_inline)) void decode_block_bits(
     block[0] = *dc_predictor;
 
     int32_t k = 1;
+    int32_t any_ac = 0;  // the OR of the AC values stored
     while (k < 64) {
         ensure_bits(br, 32);
         CodedValue ac = tables->ac->coded[peek_bits(br, HUFFMAN_LOOKAHEAD)];
@@ -70,6 +86,7 @@ static inline __attribute__((always_inline)) void decode_block_bits(
             if (k >= 64)
                 break;
             block[natural_order.at[k++]] = ac.value;
+            any_ac |= ac.value;
             continue;
         }
         int32_t symbol = lookup_symbol(br, tables->ac);
@@ -92,22 +109,38 @@ static inline __attribute__((always_inline)) void decode_block_bits(
         if (k >= 64)
             break;  // the value falls past the block and is dropped
         block[natural_order.at[k++]] = value;
+        any_ac |= value;
     }
-    inverse_dct_fast(block, tables->quant);
+    if (any_ac == 0)
+        fill_flat_block(block[0], tables->quant, block);
+    else
+        tables->idct(block, tables->quant);
 }
 
-static void decode_block_fast(BitReader *reader, const ComponentTables *tables,
-                              int32_t *dc_predictor, int32_t block[64])
+// The blocks of one MCU, luma then (for colour) Cb and Cr, with the reader in
+// a local copy the compiler can keep in registers. preds: Y, Cb, Cr.
+static void decode_mcu_blocks(BitReader *reader, const ComponentTables *luma,
+                              const ComponentTables *chroma, int32_t luma_blocks, bool colour,
+                              int32_t preds[3], int32_t (*y)[64], int32_t cb[64], int32_t cr[64])
 {
-    // A local copy the compiler can keep in registers.
     BitReader local = *reader;
-    decode_block_bits(&local, tables, dc_predictor, block);
+    for (int32_t i = 0; i < luma_blocks; i++)
+        decode_block_bits(&local, luma, &preds[0], y[i]);
+    if (colour) {
+        decode_block_bits(&local, chroma, &preds[1], cb);
+        decode_block_bits(&local, chroma, &preds[2], cr);
+    }
     *reader = local;
 }
 
 // The fast path needs whole-byte channel shifts and no 0xFF 0xFF RSTn in the data;
 // otherwise the straightforward phase runs.
 void decode_picture_fast(JpegDecoder *dec, BITMAP *bitmap)
+{
+    decode_picture_fast_on(fastest_vector_path(), dec, bitmap);
+}
+
+void decode_picture_fast_on(VectorPath path, JpegDecoder *dec, BITMAP *bitmap)
 {
     PixelLayout pixels;
     if (!pixel_layout_24(&pixels) || has_inner_marker_pattern(dec->cursor, dec->data_end)) {
@@ -119,34 +152,31 @@ void decode_picture_fast(JpegDecoder *dec, BITMAP *bitmap)
     for (int i = 0; i < 4; i++)
         build_huffman_lookup(&dec->huffman[i], &lookups[i]);
     const ComponentTables luma = {&lookups[dec->luma_dc_table], &lookups[2 + dec->luma_ac_table],
-                                  &dec->quant[dec->luma_quant]};
+                                  &dec->quant[dec->luma_quant], inverse_dct_for(path)};
     const ComponentTables chroma = {&lookups[dec->chroma_dc_table],
                                     &lookups[2 + dec->chroma_ac_table],
-                                    &dec->quant[dec->chroma_quant]};
+                                    &dec->quant[dec->chroma_quant], inverse_dct_for(path)};
 
     McuLayout mcu = mcu_layout(dec);
 
     alignas(32) int32_t y[4][64], cb[64], cr[64];
     const int32_t *const luma_samples[4] = {y[0], y[1], y[2], y[3]};
-    int32_t pred_y = 0, pred_cb = 0, pred_cr = 0;
+    int32_t preds[3] = {0, 0, 0};
 
     BitReader br;
     start_bit_reader(&br, dec->cursor, dec->data_end);
     for (int32_t mcu_y = 0; mcu_y < dec->height; mcu_y += mcu.height) {
         for (int32_t mcu_x = 0; mcu_x < dec->width; mcu_x += mcu.width) {
-            for (int32_t i = 0; i < mcu.luma_blocks; i++)
-                decode_block_fast(&br, &luma, &pred_y, y[i]);
+            decode_mcu_blocks(&br, &luma, &chroma, mcu.luma_blocks, mcu.sampling != 0, preds, y, cb, cr);
             if (mcu.sampling == 0) {
-                write_grey_block(bitmap, mcu_x, mcu_y, y[0]);
+                write_grey_block_on(path, bitmap, mcu_x, mcu_y, y[0]);
                 continue;
             }
-            decode_block_fast(&br, &chroma, &pred_cb, cb);
-            decode_block_fast(&br, &chroma, &pred_cr, cr);
-            write_colour_mcu(bitmap, &pixels, mcu_x, mcu_y, mcu.sampling, luma_samples, cb, cr);
+            write_colour_mcu_on(path, bitmap, &pixels, mcu_x, mcu_y, mcu.sampling, luma_samples, cb, cr);
         }
         if (dec->markers_seen & SEEN_DRI) {
             restart_bit_reader(&br);
-            pred_y = pred_cb = pred_cr = 0;
+            preds[0] = preds[1] = preds[2] = 0;
         }
     }
 }

@@ -2,12 +2,18 @@
 #include "jpeg/decoder_stages.h"
 #include "jpeg/inverse_dct_paths.h"
 
-void inverse_dct_on(VectorPath path, int32_t block[64], const QuantTable *table)
+InverseDct inverse_dct_for(VectorPath path)
 {
     if (path == VECTOR_PATH_AVX2)
-        inverse_dct_avx2(block, table);
-    else
-        inverse_dct_portable(block, table);
+        return inverse_dct_avx2;
+    if (path == VECTOR_PATH_SSE2 || path == VECTOR_PATH_SSE4)
+        return inverse_dct_sse2;
+    return inverse_dct_portable;
+}
+
+void inverse_dct_on(VectorPath path, int32_t block[64], const QuantTable *table)
+{
+    inverse_dct_for(path)(block, table);
 }
 
 void inverse_dct_fast(int32_t block[64], const QuantTable *table)

@@ -1,8 +1,10 @@
 // The fast inverse DCT with AVX2: the column pass runs the eight columns in the
-// lanes of one vector per block row, an 8x8 transpose turns rows into lanes for
+// lanes of one vector per block row (in 16-bit pairs through pmaddwd when the
+// values fit, else in 32-bit lanes), an 8x8 transpose turns rows into lanes for
 // the row pass, a second one brings the samples back. 32-bit lane arithmetic
 // wraps exactly as the reference's wrap32 does.
 #include "jpeg/decoder_stages.h"
+#include "jpeg/idct_pair_factors.h"
 #include "jpeg/inverse_dct_paths.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -89,6 +91,65 @@ AVX2_INLINE Rows transpose(const Rows &m)
     return out;
 }
 
+// --- 16-bit lanes: pmaddwd does two multiplies and their sum in one step ---
+
+// Two rows of 32-bit values that fit 16 bits, as pmaddwd pairs: lane j holds
+// (a[j], b[j]), lanes in column order.
+AVX2_INLINE __m256i pairs(__m256i a, __m256i b)
+{
+    // packs keeps 128-bit halves apart: [a0-3 b0-3 | a4-7 b4-7]; the shuffle
+    // interleaves each half's a and b words.
+    const __m256i interleave = _mm256_setr_epi8(0, 1, 8, 9, 2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15,
+                                                0, 1, 8, 9, 2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15);
+    return _mm256_shuffle_epi8(_mm256_packs_epi32(a, b), interleave);
+}
+
+AVX2_INLINE __m256i madd(__m256i pairs_ab, int32_t a, int32_t b)
+{
+    return _mm256_madd_epi16(pairs_ab, _mm256_set1_epi32(pair_factors(a, b)));
+}
+
+// idct_lanes on inputs that fit 16 bits, through the grouped factors: the same
+// outputs modulo 2^32.
+AVX2_INLINE Rows idct_lanes_16(const Rows &in, __m256i bias)
+{
+    const __m256i *x = in.v;
+    const __m256i x04 = pairs(x[0], x[4]), x26 = pairs(x[2], x[6]);
+    const __m256i x17 = pairs(x[1], x[7]), x35 = pairs(x[3], x[5]);
+    const __m256i t0 = _mm256_add_epi32(madd(x04, IDCT_ONE, IDCT_ONE), bias);
+    const __m256i t1 = _mm256_add_epi32(madd(x04, IDCT_ONE, -IDCT_ONE), bias);
+    const __m256i t2 = madd(x26, IDCT_0_541196100, EVEN_6);
+    const __m256i t3 = madd(x26, EVEN_2, IDCT_0_541196100);
+    const __m256i e10 = _mm256_add_epi32(t0, t3), e13 = _mm256_sub_epi32(t0, t3);
+    const __m256i e11 = _mm256_add_epi32(t1, t2), e12 = _mm256_sub_epi32(t1, t2);
+    const __m256i o0 = _mm256_add_epi32(madd(x17, ODD_17, ODD_X7_0), madd(x35, ODD_37, IDCT_1_175875602));
+    const __m256i o1 = _mm256_add_epi32(madd(x17, ODD_15, IDCT_1_175875602), madd(x35, ODD_35, ODD_X5_1));
+    const __m256i o2 = _mm256_add_epi32(madd(x17, IDCT_1_175875602, ODD_37), madd(x35, ODD_X3_2, ODD_35));
+    const __m256i o3 = _mm256_add_epi32(madd(x17, ODD_X1_3, ODD_17), madd(x35, IDCT_1_175875602, ODD_15));
+    Rows out;
+    out.v[0] = _mm256_add_epi32(e10, o3);
+    out.v[7] = _mm256_sub_epi32(e10, o3);
+    out.v[1] = _mm256_add_epi32(e11, o2);
+    out.v[6] = _mm256_sub_epi32(e11, o2);
+    out.v[2] = _mm256_add_epi32(e12, o1);
+    out.v[5] = _mm256_sub_epi32(e12, o1);
+    out.v[3] = _mm256_add_epi32(e13, o0);
+    out.v[4] = _mm256_sub_epi32(e13, o0);
+    return out;
+}
+
+// True when every value of `m` fits 16 bits: bits above the low 16 of
+// (v + 0x8000) are set exactly when v does not.
+AVX2_INLINE bool all_int16(const Rows &m)
+{
+    const __m256i half = _mm256_set1_epi32(0x8000);
+    __m256i outside = _mm256_setzero_si256();
+    #pragma GCC unroll 8
+    for (int r = 0; r < 8; r++)
+        outside = _mm256_or_si256(outside, _mm256_add_epi32(m.v[r], half));
+    return _mm256_testz_si256(outside, _mm256_set1_epi32(~0xFFFF));
+}
+
 }  // namespace
 
 __attribute__((target("avx2")))
@@ -121,6 +182,28 @@ void inverse_dct_avx2(int32_t block[64], const QuantTable *table)
         for (int r = 0; r < 8; r++)
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(block + 8 * r), all);
         return;
+    }
+
+    // Dequantised values of real pictures fit 16 bits, and so do the column
+    // pass's outputs; there a column with zero AC needs no shortcut, as
+    // (d * 8192 + 1024) >> 11 is d << 2 without wrapping.
+    if (all_int16(in)) {
+        Rows cols = idct_lanes_16(in, _mm256_set1_epi32(IDCT_COLUMN_ROUND));
+        #pragma GCC unroll 8
+        for (int r = 0; r < 8; r++)
+            cols.v[r] = _mm256_srai_epi32(cols.v[r], IDCT_COLUMN_SHIFT);
+        if (all_int16(cols)) {
+            Rows rows = idct_lanes_16(transpose(cols), _mm256_set1_epi32(IDCT_ROW_ROUND));
+            #pragma GCC unroll 8
+            for (int c = 0; c < 8; c++)
+                rows.v[c] = _mm256_add_epi32(_mm256_srai_epi32(rows.v[c], IDCT_ROW_SHIFT),
+                                             _mm256_set1_epi32(SAMPLE_LEVEL_SHIFT));
+            Rows samples = transpose(rows);
+            #pragma GCC unroll 8
+            for (int r = 0; r < 8; r++)
+                _mm256_storeu_si256(reinterpret_cast<__m256i *>(block + 8 * r), samples.v[r]);
+            return;
+        }
     }
 
     Rows cols = idct_lanes(in, _mm256_set1_epi32(IDCT_COLUMN_ROUND));

@@ -1,4 +1,4 @@
-// The two implementations behind inverse_dct_fast, exposed so tests can check
+// The implementations behind inverse_dct_fast, exposed so tests can check
 // each of them against inverse_dct whichever one fastest_vector_path picks.
 #pragma once
 
@@ -11,8 +11,19 @@ struct QuantTable;
 // inverse_dct_fast through the given path (which must be available).
 void inverse_dct_on(VectorPath path, int32_t block[64], const QuantTable *table);
 
+// The function behind inverse_dct_on for `path`, for callers that pick once.
+typedef void (*InverseDct)(int32_t block[64], const QuantTable *table);
+InverseDct inverse_dct_for(VectorPath path);
+
 // Plain C++ (uint32 arithmetic over 8-lane loops); runs anywhere.
 void inverse_dct_portable(int32_t block[64], const QuantTable *table);
+
+// SSE2 intrinsics in 16-bit lanes, the portable path for blocks whose values
+// do not fit them; also the SSE4.1 path's transform (the 16-bit lanes need
+// nothing SSE4.1 adds). inverse_dct_sse2_16 is its 16-bit part alone: false,
+// with `block` untouched, when the values do not fit.
+void inverse_dct_sse2(int32_t block[64], const QuantTable *table);
+bool inverse_dct_sse2_16(int32_t block[64], const QuantTable *table);
 
 // AVX2 intrinsics; call only when vector_path_available(VECTOR_PATH_AVX2).
 // Elsewhere than x86 it is the portable path under another name.

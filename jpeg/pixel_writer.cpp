@@ -40,16 +40,17 @@ struct McuSamples {
 
 static void convert(VectorPath path, const McuSamples *s, uint8_t *const rows[16])
 {
-    if (s->grey) {
-        if (path == VECTOR_PATH_AVX2)
-            grey_rows_avx2(rows, s->luma[0]);
-        else
-            grey_rows_portable(rows, s->luma[0]);
-    } else if (path == VECTOR_PATH_AVX2) {
-        colour_rows_avx2(rows, s->layout, s->sampling, s->luma, s->cb, s->cr);
-    } else {
-        colour_rows_portable(rows, s->layout, s->sampling, s->luma, s->cb, s->cr);
-    }
+    typedef void (*GreyRows)(uint8_t *const[8], const int32_t[64]);
+    typedef void (*ColourRows)(uint8_t *const[16], const PixelLayout *, int32_t, const int32_t *const[4],
+                               const int32_t[64], const int32_t[64]);
+    static const GreyRows grey[VECTOR_PATH_COUNT] = {grey_rows_portable, grey_rows_sse2, grey_rows_sse4,
+                                                     grey_rows_avx2};
+    static const ColourRows colour[VECTOR_PATH_COUNT] = {colour_rows_portable, colour_rows_sse2,
+                                                         colour_rows_sse4, colour_rows_avx2};
+    if (s->grey)
+        grey[path](rows, s->luma[0]);
+    else
+        colour[path](rows, s->layout, s->sampling, s->luma, s->cb, s->cr);
 }
 
 // The `w` x `h` pixels at (x0, y0): straight into the lines when all of them are

@@ -1,4 +1,4 @@
-// The two conversion paths behind pixel_writer.h (portable C++ and AVX2), kept
+// The conversion paths behind pixel_writer.h (portable C++, SSE2, SSE4.1, AVX2), kept
 // apart so that each can be run and checked on its own.
 #pragma once
 
@@ -19,6 +19,12 @@ void write_colour_mcu_on(VectorPath path, BITMAP *bitmap, const PixelLayout *lay
 void grey_rows_portable(uint8_t *const rows[8], const int32_t luma[64]);
 void colour_rows_portable(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
                           const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64]);
+void grey_rows_sse2(uint8_t *const rows[8], const int32_t luma[64]);
+void colour_rows_sse2(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
+                      const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64]);
+void grey_rows_sse4(uint8_t *const rows[8], const int32_t luma[64]);
+void colour_rows_sse4(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
+                      const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64]);
 void grey_rows_avx2(uint8_t *const rows[8], const int32_t luma[64]);
 void colour_rows_avx2(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
                       const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64]);

@@ -1,6 +1,7 @@
 // The decode-jpeg command: PPM output bytes, exit statuses and messages.
 #include "tests/support/scratch_files.h"
 #include "tests/support/libjpeg_codec.h"
+#include "jpeg/cpu_features.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -27,10 +28,11 @@ std::string temp_dir()
     return folder.path;
 }
 
-ToolRun run_tool(const std::string &args)
+// `env` (NAME=value, or empty) is set for the command alone.
+ToolRun run_tool(const std::string &args, const std::string &env = "")
 {
     std::string err_path = temp_dir() + "/stderr.txt";
-    std::string command = std::string(DECODE_JPEG_TOOL) + " " + args + " 2>" + err_path;
+    std::string command = env + " " + DECODE_JPEG_TOOL + " " + args + " 2>" + err_path;
     ToolRun run;
     int raw = system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -107,6 +109,38 @@ TEST(DecodeJpegTool, RefusedAndUnreadableFiles)
     EXPECT_NE(access(out.c_str(), F_OK), 0);
 
     EXPECT_EQ(run_tool("only-one-argument").status, 2);
+}
+
+TEST(DecodeJpegTool, EnvironmentForcesEachPathOrRefusesIt)
+{
+    EncodeOptions o;
+    o.luma_h = o.luma_v = 2;
+    std::string in = temp_dir() + "/paths.jpg", out = temp_dir() + "/paths.ppm";
+    ASSERT_TRUE(write_file(in, libjpeg_encode(picture(40, 24, 3), 40, 24, o)));
+    ASSERT_EQ(run_tool(in + " " + out).status, 0);
+    std::vector<uint8_t> fastest, forced;
+    ASSERT_TRUE(read_file(out, &fastest));
+    for (int p = 0; p < VECTOR_PATH_COUNT; p++) {
+        const VectorPath path = static_cast<VectorPath>(p);
+        remove(out.c_str());
+        forced.clear();
+        ToolRun run = run_tool(in + " " + out, std::string("TABELLONE_JPEG_PATH=") + vector_path_name(path));
+        if (vector_path_available(path)) {
+            ASSERT_EQ(run.status, 0) << vector_path_name(path) << ": " << run.err;
+            ASSERT_TRUE(read_file(out, &forced));
+            EXPECT_EQ(forced, fastest) << vector_path_name(path);
+        } else {
+            // Refused, never replaced by a path the processor runs.
+            EXPECT_EQ(run.status, 2) << vector_path_name(path);
+            EXPECT_NE(run.err.find("cannot run"), std::string::npos) << run.err;
+            EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+            EXPECT_NE(access(out.c_str(), F_OK), 0);
+        }
+    }
+    ToolRun unknown = run_tool(in + " " + out, "TABELLONE_JPEG_PATH=neon");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.err.find("not a path"), std::string::npos) << unknown.err;
+    EXPECT_EQ(std::count(unknown.err.begin(), unknown.err.end(), '\n'), 1) << unknown.err;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The fast inverse DCT's paths (portable, AVX2, and the dispatcher) against
+// The fast inverse DCT's paths (portable, SSE2 (also SSE4.1's), AVX2, and the dispatcher) against
 // inverse_dct: every sample equal, for realistic blocks and for wild values
 // where 32-bit wrapping and the per-column shortcut decide the result.
 #include "jpeg/decoder_stages.h"
@@ -16,7 +16,7 @@ typedef void (*IdctPath)(int32_t block[64], const QuantTable *table);
 struct PathParam {
     const char *name;
     IdctPath run;
-    bool needs_avx2;
+    VectorPath needs;
 };
 
 void PrintTo(const PathParam &path, std::ostream *os)
@@ -25,17 +25,18 @@ void PrintTo(const PathParam &path, std::ostream *os)
 }
 
 const PathParam kPaths[] = {
-    {"Portable", inverse_dct_portable, false},
-    {"Avx2", inverse_dct_avx2, true},
-    {"Dispatched", inverse_dct_fast, false},
+    {"Portable", inverse_dct_portable, VECTOR_PATH_PORTABLE},
+    {"Sse2", inverse_dct_sse2, VECTOR_PATH_SSE2},
+    {"Avx2", inverse_dct_avx2, VECTOR_PATH_AVX2},
+    {"Dispatched", inverse_dct_fast, VECTOR_PATH_PORTABLE},
 };
 
 class FastIdct : public testing::TestWithParam<PathParam> {
 protected:
     void SetUp() override
     {
-        if (GetParam().needs_avx2 && !cpu_has_avx2())
-            GTEST_SKIP() << "this CPU lacks AVX2";
+        if (!vector_path_available(GetParam().needs))
+            GTEST_SKIP() << "this processor cannot run the path";
     }
 
     // `expected_from` is what the reference runs on; normally the same input.
@@ -253,6 +254,47 @@ TEST_P(FastIdct, UnalignedBlocksAndTables)
                 q->values[i] = uniform(rng, 1, 255);
             ASSERT_TRUE(matches(block, *q)) << "offset " << offset;
         }
+}
+
+// The SSE paths' 16-bit lanes must take most blocks of real pictures (small
+// dequantised values), not leave them all to the portable path, give the
+// reference's samples when they do, and leave the block alone when refusing.
+TEST(FastIdctSixteenBit, TakesRealisticBlocksAndRefusesWideOnesUntouched)
+{
+    if (!vector_path_available(VECTOR_PATH_SSE2))
+        GTEST_SKIP() << "this processor cannot run the path";
+    std::mt19937 rng(77);
+    int taken = 0;
+    const int blocks = 20000;
+    for (int n = 0; n < blocks; n++) {
+        QuantTable q;
+        for (int i = 0; i < 64; i++)
+            q.values[i] = uniform(rng, 1, 12);
+        int32_t block[64], expected[64], before[64];
+        realistic_block(rng, n % 5, block);
+        for (int i = 0; i < 64; i++)
+            block[i] /= q.values[i];  // dequantised values of real pictures' size
+        memcpy(before, block, sizeof before);
+        memcpy(expected, block, sizeof expected);
+        inverse_dct(expected, &q);
+        const bool took = inverse_dct_sse2_16(block, &q);
+        taken += took;
+        ASSERT_EQ(memcmp(block, took ? expected : before, sizeof block), 0) << "block " << n;
+    }
+    EXPECT_GT(taken, blocks * 9 / 10);
+    // A dequantised coefficient past 16 bits, and a column pass output past them.
+    QuantTable q = flat_table(255);
+    int32_t wide[64] = {200}, kept[64];
+    memcpy(kept, wide, sizeof kept);
+    EXPECT_FALSE(inverse_dct_sse2_16(wide, &q));
+    EXPECT_EQ(memcmp(wide, kept, sizeof wide), 0);
+    q = flat_table(1);
+    int32_t loud[64] = {};
+    for (int v = 0; v < 8; v++)
+        loud[8 * v] = v % 2 ? -32000 : 32000;
+    memcpy(kept, loud, sizeof kept);
+    EXPECT_FALSE(inverse_dct_sse2_16(loud, &q));
+    EXPECT_EQ(memcmp(loud, kept, sizeof loud), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, FastIdct, testing::ValuesIn(kPaths),

@@ -256,9 +256,10 @@ TEST_P(PixelWriterPath, ExactConversionsTruncateAndKeepTheOperationOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, PixelWriterPath,
-                         ::testing::Values(VECTOR_PATH_PORTABLE, VECTOR_PATH_AVX2),
+                         ::testing::Values(VECTOR_PATH_PORTABLE, VECTOR_PATH_SSE2, VECTOR_PATH_SSE4,
+                                           VECTOR_PATH_AVX2),
                          [](const ::testing::TestParamInfo<VectorPath> &path) {
-                             return path.param == VECTOR_PATH_AVX2 ? "Avx2" : "Portable";
+                             return std::string(vector_path_name(path.param));
                          });
 
 TEST(PixelWriter, PublicEntriesMatchTheReference)

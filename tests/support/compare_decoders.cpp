@@ -1,7 +1,8 @@
-// Both decoders over the same bytes, compared byte by byte.
+// The reference decoder and the fast one on every available vector path, over
+// the same bytes, compared byte by byte.
 #include "tests/support/compare_decoders.h"
 
-#include "jpeg/decode_jpeg.h"
+#include "jpeg/decoder_stages.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
@@ -38,22 +39,31 @@ DecoderComparison compare_decoders(const uint8_t *data, size_t size)
 {
     DecoderComparison result;
     result.difference[0] = '\0';
-    PALETTE fast_palette, ref_palette;
-    memset(fast_palette, 0, sizeof fast_palette);
+    PALETTE ref_palette;
     memset(ref_palette, 0, sizeof ref_palette);
-    BITMAP *fast = decode_jpeg(data, size, fast_palette);
     BITMAP *ref = decode_jpeg_reference(data, size, ref_palette);
     result.decoded = ref != nullptr;
-    if ((fast != nullptr) != (ref != nullptr)) {
-        snprintf(result.difference, sizeof result.difference, "fast %s, reference %s",
-                 fast ? "decodes" : "refuses", ref ? "decodes" : "refuses");
-    } else if (ref) {
-        if (!find_difference(fast, ref, result.difference, sizeof result.difference) &&
-            memcmp(fast_palette, ref_palette, sizeof fast_palette) != 0)
-            snprintf(result.difference, sizeof result.difference, "palettes differ");
+    for (int p = 0; p < VECTOR_PATH_COUNT && result.difference[0] == '\0'; p++) {
+        const VectorPath path = static_cast<VectorPath>(p);
+        if (!vector_path_available(path))
+            continue;
+        PALETTE fast_palette;
+        memset(fast_palette, 0, sizeof fast_palette);
+        BITMAP *fast = decode_jpeg_on(path, data, size, fast_palette);
+        char what[160] = "";
+        if ((fast != nullptr) != (ref != nullptr)) {
+            snprintf(what, sizeof what, "fast %s, reference %s", fast ? "decodes" : "refuses",
+                     ref ? "decodes" : "refuses");
+        } else if (ref) {
+            if (!find_difference(fast, ref, what, sizeof what) &&
+                memcmp(fast_palette, ref_palette, sizeof fast_palette) != 0)
+                snprintf(what, sizeof what, "palettes differ");
+        }
+        if (what[0])
+            snprintf(result.difference, sizeof result.difference, "%s path: %s", vector_path_name(path), what);
+        if (fast)
+            destroy_bitmap(fast);
     }
-    if (fast)
-        destroy_bitmap(fast);
     if (ref)
         destroy_bitmap(ref);
     result.same = result.difference[0] == '\0';

@@ -1,6 +1,7 @@
-// Decodes one stream with decode_jpeg and with decode_jpeg_reference and tells
-// whether the results are the same: both refused, or both bitmaps of the same
-// depth and size with the same bytes in every line and the same palette.
+// Decodes one stream with decode_jpeg_reference and with the fast decoder on
+// every vector path this processor runs, and tells whether the results are the
+// same: both refused, or both bitmaps of the same depth and size with the same
+// bytes in every line and the same palette.
 // Shared by the unit tests, the corpus replay and the fuzz target.
 #pragma once
 
@@ -10,7 +11,7 @@
 struct DecoderComparison {
     bool same;
     bool decoded;          // the reference gave a bitmap
-    char difference[200];  // the first difference found, empty when the same
+    char difference[200];  // the first difference found (path named), empty when the same
 };
 
 DecoderComparison compare_decoders(const uint8_t *data, size_t size);
