@@ -20,6 +20,8 @@ UninstallIcon "${STAGE}\tabellone.ico"
 VIProductVersion "${VERSION}.0.0"
 VIAddVersionKey "ProductName" "Tabellone"
 VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "FileDescription" "Tabellone installer"
+VIAddVersionKey "LegalCopyright" "Tabellone"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tabellone"
 

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -22,8 +23,12 @@ void ScratchFolder::SetUp()
 void ScratchFolder::TearDown()
 {
     ASSERT_EQ(chdir(previous_.c_str()), 0);
+#ifdef _WIN32
+    std::filesystem::remove_all(folder_);
+#else
     std::string command = "chmod -R u+w '" + folder_ + "' && rm -rf '" + folder_ + "'";
     ASSERT_EQ(system(command.c_str()), 0);
+#endif
 }
 
 std::string read_file(const char *path)
