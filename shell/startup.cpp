@@ -7,6 +7,7 @@
 #include "board/error_report.h"
 #include "board/records.h"
 #include "shell/screens.h"
+#include "shell/windows_screen.h"
 
 const char *const game_name = "Tabellone";
 
@@ -23,8 +24,21 @@ static void set_window_icon()
 #endif
 }
 
+static bool set_screen_mode()
+{
+#ifdef _WIN32
+    return set_windows_screen_mode();
+#else
+    set_color_depth(24);
+    return set_gfx_mode(GFX_AUTODETECT, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0) == 0;
+#endif
+}
+
 void init_system()
 {
+#ifdef _WIN32
+    keep_windows_from_asking();
+#endif
     set_window_icon();
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0)
         stop_program("cannot start the Allegro library: %s",
@@ -42,9 +56,12 @@ void init_system()
     if (install_sound(DIGI_AUTODETECT, MIDI_AUTODETECT, NULL) != 0
         && install_sound(DIGI_AUTODETECT, MIDI_NONE, NULL) != 0)
         install_sound(DIGI_NONE, MIDI_NONE, NULL);
-    set_color_depth(24);
-    if (set_gfx_mode(GFX_AUTODETECT, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0) != 0)
+    if (!set_screen_mode())
         stop_program("cannot set the 800x600 24-bit graphics mode: %s", allegro_error);
+#ifdef _WIN32
+    // After the mode is set: a failed full-screen attempt leaves a new window.
+    set_windows_window_icon();
+#endif
     // text_mode is the 4.0 way to ask for a transparent text background.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"

@@ -5,7 +5,9 @@
 ; without administrator rights. Silent use: /S, with /AUTOSTART to start the
 ; game with Windows; the uninstaller keeps the records unless it is given
 ; /REMOVERECORDS or its box is ticked.
-Unicode true
+; A 64-bit installer, as the game is: it runs where the game can, and under
+; a 64-bit-only Wine.
+Target amd64-unicode
 !include "Sections.nsh"
 !include "FileFunc.nsh"
 
@@ -64,8 +66,9 @@ Function .onInit
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/AUTOSTART" $1
-  IfErrors +2
+  IfErrors done
     !insertmacro SelectSection ${SecAutostart}
+  done:
 FunctionEnd
 
 Section "un.Tabellone" UnSecGame
@@ -102,6 +105,7 @@ Function un.onInit
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/REMOVERECORDS" $1
-  IfErrors +2
+  IfErrors done
     !insertmacro SelectSection ${UnSecRecords}
+  done:
 FunctionEnd
