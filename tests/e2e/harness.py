@@ -265,6 +265,8 @@ class Display:
 
     def key(self, name):
         self.xdotool("key", "--delay", 60, name)
+        if self.wine:
+            time.sleep(0.3)     # as after typing: the keys settle before a click
 
     def type_text(self, text):
         if not self.wine:
