@@ -318,6 +318,9 @@ def missing_datafile_stops(session):
         check(code == 1, "without %s: exit status %d" % (missing, code))
         check(message.count("\n") == 1 and missing in message,
               "without %s: message %r" % (missing, message))
+        kept = game.read("tabellone-errori.txt") if game.exists("tabellone-errori.txt") else b""
+        check(kept.endswith(b"\r\n") and missing.encode() in kept.split(b"\r\n")[-2],
+              "without %s: the errors file ends %r" % (missing, kept[-80:]))
 
 
 def short_datafile_stops(session):
