@@ -3,7 +3,7 @@
 icon group, id 101, holding 32x32 images in 16 and in 256 colours, and no
 other resource. Prints the listing; exits 1 on the first difference.
 
-    check_resources.py build-windows/tabellone.exe
+    check_resources.py build-windows/tabellone.exe [more .exe files]
 """
 import struct
 import sys
@@ -97,4 +97,4 @@ def main(path):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1]))
+    sys.exit(max(main(path) for path in sys.argv[1:]))
