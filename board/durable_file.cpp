@@ -13,9 +13,9 @@
 #include <windows.h>
 // Every record is written byte for byte: never through text mode.
 #define OPEN_FLAGS O_BINARY
+// _commit is FlushFileBuffers on the descriptor's handle.
 #define fsync _commit
 #define ftruncate _chsize_s
-typedef int ssize_t;
 #else
 #include <unistd.h>
 #define OPEN_FLAGS O_CLOEXEC
@@ -70,13 +70,75 @@ static bool close_keeping_errno(int fd, bool ok)
     return ok;
 }
 
+#ifdef _WIN32
+static DWORD windows_error;   // of the last MoveFileExW that failed
+static int windows_errno;     // the errno it was given
+
+static std::wstring wide(const char *path)
+{
+    // The same code page as the C library's open() uses for the name.
+    int n = MultiByteToWideChar(CP_ACP, 0, path, -1, NULL, 0);
+    std::wstring text(n > 0 ? n : 1, L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_ACP, 0, path, -1, &text[0], n);
+    text.resize(wcslen(text.c_str()));
+    return text;
+}
+
+static int errno_of(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return ENOENT;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_WRITE_PROTECT: return EROFS;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return EBUSY;
+    case ERROR_ACCESS_DENIED: return EACCES;
+    default: return EIO;
+    }
+}
+#endif
+
 static bool rename_over(const char *from, const char *to)
 {
 #ifdef _WIN32
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    windows_error = GetLastError();
+    windows_errno = errno = errno_of(windows_error);
+    return false;
 #else
     return rename(from, to) == 0;
 #endif
+}
+
+// Each call starts afresh, so an old rename's words never explain a new failure.
+static void forget_windows_error()
+{
+#ifdef _WIN32
+    windows_error = 0;
+#endif
+}
+
+std::string write_error_text(int error)
+{
+#ifdef _WIN32
+    // A failed rename is told in Windows' own words, which say more than any errno.
+    if (windows_error != 0 && error == windows_errno) {
+        char text[256] = "";
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, windows_error, 0, text,
+                       sizeof text, NULL);
+        size_t n = strlen(text);
+        while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' ' || text[n - 1] == '.'))
+            text[--n] = '\0';
+        char line[320];
+        snprintf(line, sizeof line, "Windows error %lu%s%s", (unsigned long)windows_error, n ? ": " : "", text);
+        return line;
+    }
+#endif
+    return strerror(error);
 }
 
 // Makes a rename or a new file's name durable; a folder that cannot be synced is not an error.
@@ -97,6 +159,7 @@ static void sync_folder_of(const char *path)
 
 bool replace_file_durably(const char *path, const char *bytes, size_t size)
 {
+    forget_windows_error();
     std::string temporary = std::string(path) + ".tmp";
     int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | OPEN_FLAGS, 0644);
     if (fd < 0)
@@ -115,6 +178,7 @@ bool replace_file_durably(const char *path, const char *bytes, size_t size)
 
 bool find_append_point(const char *path, AppendPoint *point)
 {
+    forget_windows_error();
     point->size = 0;
     point->line_break = "";
     int fd = open(path, O_RDONLY | OPEN_FLAGS);
@@ -150,6 +214,7 @@ static bool agreeing_bytes(int fd, long at, long file_size, const std::string &b
 
 AppendOutcome append_at_durably(const char *path, long at, const std::string &bytes)
 {
+    forget_windows_error();
     int fd = open(path, O_RDWR | O_CREAT | OPEN_FLAGS, 0644);
     if (fd < 0)
         return APPEND_FAILED;

@@ -10,6 +10,10 @@
 // On failure `path` is untouched, the temporary file is removed, errno tells why, and the result is false.
 bool replace_file_durably(const char *path, const char *bytes, size_t size);
 
+// The reason of a failure of these functions, given its errno, in words: the
+// system's own where errno cannot hold it (a failed rename on Windows).
+std::string write_error_text(int error);
+
 // Where the next line of a line file goes: the file's size now (0 when it does
 // not exist), and the bytes that must come before the line so that it starts
 // on a line of its own ("\r\n" when the file is not empty and does not end in

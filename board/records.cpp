@@ -225,7 +225,7 @@ bool record_play(int square)
     bool line_ready = prepare_play_line(&line);
     JournalEvent failed = JournalEvent::array();
     auto note_failure = [&failed](const char *file) {
-        failed.push_back({{"file", file}, {"reason", strerror(errno)}});
+        failed.push_back({{"file", file}, {"reason", write_error_text(errno)}});
     };
     JournalEvent play = {
         {"event", "play"},

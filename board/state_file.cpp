@@ -73,7 +73,7 @@ bool save_board_state()
     }
     if (replace_file_durably(state_file_name, bytes, sizeof bytes))
         return true;
-    report_error("cannot save %s: %s; the previous file is kept", state_file_name, strerror(errno));
+    report_error("cannot save %s: %s; the previous file is kept", state_file_name, write_error_text(errno).c_str());
     return false;
 }
 

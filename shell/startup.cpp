@@ -11,6 +11,7 @@
 
 #include "shell/datafile_check.h"
 #include "shell/screens.h"
+#include "shell/windows_screen.h"
 
 // The name of the game, the title of its window.
 static const char game_name[] = "Tabellone";
@@ -54,8 +55,21 @@ static bool failed(std::string *why, const char *format, ...)
     return false;
 }
 
+static bool set_screen_mode()
+{
+#ifdef _WIN32
+    return set_windows_screen_mode();
+#else
+    set_color_depth(24);
+    return set_gfx_mode(GFX_AUTODETECT, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0) == 0;
+#endif
+}
+
 bool init_system(std::string *why)
 {
+#ifdef _WIN32
+    keep_windows_from_asking();
+#endif
     relax_timers();
     set_window_icon();
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0)
@@ -74,12 +88,15 @@ bool init_system(std::string *why)
     if (install_sound(DIGI_AUTODETECT, MIDI_AUTODETECT, NULL) != 0
         && install_sound(DIGI_AUTODETECT, MIDI_NONE, NULL) != 0)
         install_sound(DIGI_NONE, MIDI_NONE, NULL);
-    set_color_depth(24);
     // A damaged datafile stops the game here, before a window opens.
     if (!check_datafiles(why))
         return false;
-    if (set_gfx_mode(GFX_AUTODETECT, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0) != 0)
+    if (!set_screen_mode())
         return failed(why, "cannot set the 800x600 24-bit graphics mode: %s", allegro_error);
+#ifdef _WIN32
+    // After the mode is set: a failed full-screen attempt leaves a new window.
+    set_windows_window_icon();
+#endif
     // text_mode is the 4.0 way to ask for a transparent text background.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"

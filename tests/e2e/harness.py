@@ -101,25 +101,33 @@ def read_ppm(path):
 
 
 def parse_xwd(data):
-    """A 24/32-bit ZPixmap xwd dump as a Picture."""
+    """A depth 24 ZPixmap xwd dump, 4 or 3 bytes a pixel, as a Picture. A
+    DirectColor dump (Xvfb with Wine's desktop on it) passes each channel
+    through its colour map."""
     header = struct.unpack(">25I", data[:100])
     header_size, _, pixmap_format, depth, width, height = header[:6]
     byte_order, bits_per_pixel, bytes_per_line = header[7], header[11], header[12]
-    red_mask, green_mask, blue_mask = header[14:17]
+    visual_class, (red_mask, green_mask, blue_mask) = header[13], header[14:17]
     ncolors = header[19]
-    check(pixmap_format == 2 and bits_per_pixel == 32 and depth == 24,
+    check(pixmap_format == 2 and depth == 24 and bits_per_pixel in (24, 32),
           "unexpected xwd format (format %d, %d bpp)" % (pixmap_format, bits_per_pixel))
     check((red_mask, green_mask, blue_mask) == (0xFF0000, 0xFF00, 0xFF), "unexpected xwd masks")
+    tables = [None, None, None]
+    if visual_class == 5 and ncolors >= 256:
+        entries = [struct.unpack(">IHHHBB", data[header_size + 12 * i:header_size + 12 * i + 12])
+                   for i in range(256)]
+        tables = [bytes(e[1 + c] >> 8 for e in entries) for c in range(3)]
     pixels = data[header_size + 12 * ncolors:]
-    # byte order 0: least significant byte first, so a pixel reads B G R x.
-    b_at, g_at, r_at = (0, 1, 2) if byte_order == 0 else (3, 2, 1)
+    # byte order 0: least significant byte first, so a pixel reads B G R (x).
+    step = bits_per_pixel // 8
+    b_at, g_at, r_at = (0, 1, 2) if byte_order == 0 else (step - 1, step - 2, step - 3)
     rgb = bytearray(3 * width * height)
     for y in range(height):
-        row = pixels[y * bytes_per_line:y * bytes_per_line + 4 * width]
+        row = pixels[y * bytes_per_line:y * bytes_per_line + step * width]
         o = 3 * width * y
-        rgb[o:o + 3 * width:3] = row[r_at::4]
-        rgb[o + 1:o + 3 * width:3] = row[g_at::4]
-        rgb[o + 2:o + 3 * width:3] = row[b_at::4]
+        for c, at in enumerate((r_at, g_at, b_at)):
+            channel = row[at::step]
+            rgb[o + c:o + 3 * width:3] = channel.translate(tables[c]) if tables[c] else channel
     return Picture(width, height, rgb)
 
 
@@ -214,12 +222,19 @@ def die_with_harness():
 
 
 class Display:
-    """A private Xvfb at 800x600x24 on a display number it picks itself."""
+    """A private Xvfb on a display number it picks itself: 800x600x24 for the
+    Linux game; for Wine's 1024x768 desktop, with the game's window centred
+    on it, at offset, where the screen of every scenario is then read and
+    clicked."""
 
-    def __init__(self):
+    def __init__(self, screen="800x600x24", offset=(0, 0), wine=False):
+        self.offset, self.wine = offset, wine
+        # How long a screen must stay the same to count as settled: Wine
+        # passes the pointer's moves on to the game later.
+        self.settle = 0.3 if wine else 0.1
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24",
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen,
              "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             preexec_fn=die_with_harness)
@@ -240,7 +255,7 @@ class Display:
     def move(self, x, y):
         # No --sync: it waits for a motion that never comes when the pointer
         # is already there.
-        self.xdotool("mousemove", x, y)
+        self.xdotool("mousemove", x + self.offset[0], y + self.offset[1])
         time.sleep(0.05)
 
     def click(self, x, y):
@@ -249,7 +264,7 @@ class Display:
         self.move(x, y)
         time.sleep(0.1)
         self.xdotool("mousedown", 1)
-        time.sleep(0.15)
+        time.sleep(0.2)     # Wine's input polling wants 0.15 to 0.25 s
         self.xdotool("mouseup", 1)
 
     def double_click(self, x, y, gap):
@@ -270,16 +285,42 @@ class Display:
 
     def key(self, name):
         self.xdotool("key", "--delay", 60, name)
+        if self.wine:
+            time.sleep(0.3)     # as after typing: the keys settle before a click
 
     def type_text(self, text):
-        self.xdotool("type", "--delay", 60, text)
+        if not self.wine:
+            self.xdotool("type", "--delay", 60, text)
+            return
+        # The library takes a letter's shift state from its window thread's
+        # message queue, which lags DirectInput's key: under Wine a Shift
+        # pressed with the letter, as xdotool does, is often missed. And a
+        # click meant for the next screen is lost unless the keys have settled.
+        for ch in text:
+            if ch.isupper():
+                self.xdotool("keydown", "Shift_L", "sleep", 0.15, "key", ch.lower(), "sleep", 0.1, "keyup", "Shift_L")
+            else:
+                self.xdotool("type", ch)
+            time.sleep(0.06)
+        time.sleep(0.3)
 
-    def screenshot(self, save_png=None):
-        data = subprocess.run(["xwd", "-root", "-silent", "-display", self.name],
-                              check=True, stdout=subprocess.PIPE).stdout
+    def screenshot(self, save_png=None, whole=False):
+        for attempt in range(3):
+            # xwd fails when a window it looks at goes meanwhile, as Wine's
+            # desktop does when its game is killed: look again.
+            done = subprocess.run(["xwd", "-root", "-silent", "-display", self.name],
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            if done.returncode == 0:
+                break
+            time.sleep(0.2)
+        check(done.returncode == 0, "xwd cannot read the screen")
+        shot = parse_xwd(done.stdout)
+        if not whole and (self.offset != (0, 0) or shot.width != SCREEN_W):
+            shot = shot.crop(self.offset + (SCREEN_W, SCREEN_H))
         if save_png:
-            subprocess.run(["convert", "xwd:-", save_png], input=data, check=True)
-        return parse_xwd(data)
+            ppm = b"P6\n%d %d\n255\n" % (shot.width, shot.height) + shot.rgb
+            subprocess.run(["convert", "ppm:-", save_png], input=ppm, check=True)
+        return shot
 
     def close(self):
         self.process.terminate()
@@ -384,6 +425,7 @@ class Game:
         with open(os.path.join(home, ".allegrorc"), "w") as f:
             f.write(allegro_config + ("" if sound else ALLEGRO_ALSA_ONLY))
         self.env = dict(display.env, HOME=home, **(env or {}))
+        self.command = [os.path.join(content.build_dir, "tabellone")]
         self.process = None
         self.stderr = None
         self.stderr_path = self.path("stderr.txt")
@@ -394,7 +436,7 @@ class Game:
     def start(self):
         self.stderr = open(self.stderr_path, "wb")
         self.started = time.monotonic()
-        self.process = subprocess.Popen([os.path.join(self.content.build_dir, "tabellone")],
+        self.process = subprocess.Popen(self.command,
                                         cwd=self.workdir, env=self.env,
                                         stdout=subprocess.DEVNULL, stderr=self.stderr,
                                         preexec_fn=die_with_harness)
@@ -414,7 +456,10 @@ class Game:
         """What the game wrote on standard error, less the complaints of the
         ALSA library about the capture device having no mixer."""
         with open(self.stderr_path, "rb") as f:
-            lines = f.read().decode("utf-8", "replace").splitlines(True)
+            text = f.read().decode("utf-8", "replace")
+        if self.display.wine:
+            text = text.replace("\r\n", "\n")   # standard error is a text stream on Windows
+        lines = text.splitlines(True)
         return "".join(line for line in lines if not line.startswith("ALSA lib "))
 
     def running(self):
@@ -473,7 +518,7 @@ class Game:
                 if not settled or (previous is not None and previous.rgb == shot.rgb):
                     return shot
                 previous = shot
-                time.sleep(0.1)
+                time.sleep(self.display.settle)
                 continue
             previous = None
             if time.monotonic() > deadline:
@@ -668,13 +713,53 @@ def rms(samples):
 
 # ---------------------------------------------------------------- running scenarios
 
-class Session:
-    """One scenario's world: an X server, a scratch directory and the content."""
+class Wine:
+    """tabellone.exe under Wine, through scripts/windows/wine-run (the
+    project's prefix, with its 1024x768 desktop). One wineserver serves one
+    X display, so each session stops the one left by whatever ran before."""
+    SCREEN = "1024x768x24"
+    WINDOW_AT = ((1024 - SCREEN_W) // 2, (768 - SCREEN_H) // 2)   # the library centres its window
+    CAPTION_ICON_AT = (WINDOW_AT[0] + 2, WINDOW_AT[1] - 18)        # its 16x16 icon in Wine's caption
 
-    def __init__(self, build_dir):
+    def __init__(self, exe):
+        self.exe = exe
+        self.run = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                                "scripts", "windows", "wine-run")
+
+    def probe(self, display, *args):
+        """The output of window-probe.exe, built beside the game."""
+        probe = os.path.join(os.path.dirname(self.exe), "window-probe.exe")
+        return subprocess.run([self.run, probe] + list(args), env=display.env, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL).stdout.decode(errors="replace")
+
+    def small_icon(self, display, background):
+        """Icon group 101 of the .exe as Windows draws it small on background (r, g, b)."""
+        said = self.probe(display, self.exe, "%02x%02x%02x" % background).split("\n")
+        check(len(said) > 2 and said[1].startswith("icon "), "window-probe says %r" % said[:2])
+        width, height = (int(v) for v in said[1].split()[1:])
+        pixels = "".join("".join(line.split()) for line in said[2:2 + height])
+        return Picture(width, height, bytes.fromhex(pixels))
+
+    def stop_server(self):
+        subprocess.run([self.run, "--server", "-k"], stderr=subprocess.DEVNULL)
+        subprocess.run([self.run, "--server", "-w"], stderr=subprocess.DEVNULL)
+
+
+class Session:
+    """One scenario's world: an X server, a scratch directory and the content
+    (of the Linux build), and the game: the Linux build's, or a Wine one."""
+
+    def __init__(self, build_dir, wine=None):
         self.scratch = tempfile.mkdtemp(prefix="tabellone-e2e-")
         self.content = Content(build_dir, self.scratch)
-        self.display = Display()
+        self.wine = wine
+        # Xvfb and xdotool type what a US keyboard has; Wine passes on no other letters.
+        self.types_accents = wine is None
+        if wine:
+            wine.stop_server()
+            self.display = Display(Wine.SCREEN, Wine.WINDOW_AT, wine=True)
+        else:
+            self.display = Display()
         self.games = []
         self.cleanups = []      # run at close, last first (a file system to unmount)
 
@@ -682,12 +767,23 @@ class Session:
         if workdir is None:
             workdir = tempfile.mkdtemp(prefix="run-", dir=self.scratch)
         game = Game(self.display, self.content, workdir, files, sound, allegro_config, env)
+        if self.wine:
+            game.command = [self.wine.run, self.wine.exe]
+            game.env["HOME"] = os.environ["HOME"]    # where wine-run keeps the prefix
         self.games.append(game)
         return game
+
+    def windows_titled_tabellone(self):
+        if self.wine:
+            found = re.search(r"windows (\d+)", self.wine.probe(self.display))
+            return int(found.group(1)) if found else -1
+        return len(self.display.xdotool("search", "--name", "^Tabellone$").split())
 
     def close(self, keep):
         for game in self.games:
             game.kill()
+        if self.wine:
+            self.wine.stop_server()
         for cleanup in reversed(self.cleanups):
             cleanup()
         self.display.close()

@@ -208,8 +208,8 @@ def second_copy_stops_before_drawing(session):
     said = second.error_text()
     check(code == 1 and said == "tabellone: another Tabellone is already running in this folder\n",
           "the second copy: exit status %d, stderr %r" % (code, said))
-    windows = session.display.xdotool("search", "--name", "^Tabellone$").split()
-    check(len(windows) == 1, "%d windows titled Tabellone" % len(windows))
+    windows = session.windows_titled_tabellone()
+    check(windows == 1, "%d windows titled Tabellone" % windows)
     first.escape()
     expect_clean_exit(first, "ESC on the first copy")
 

@@ -6,6 +6,10 @@ scripted pass that saves a PNG of each screen (--screenshots DIR).
     run_e2e.py --build-dir build --screenshots build/screens
     run_e2e.py --build-dir build --all
     run_e2e.py --list          (the scenario names, one a line: CTest's list)
+    run_e2e.py --build-dir build --wine build-windows/tabellone.exe full_pass
+
+With --wine the game is the Windows build under Wine; the datafiles and the
+helper programs still come from the Linux build.
 """
 import argparse
 import os
@@ -14,7 +18,7 @@ import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from harness import Failure, Session, run_with_timeout  # noqa: E402
+from harness import Failure, Session, Wine, run_with_timeout  # noqa: E402
 import operator_scenarios  # noqa: E402
 import record_scenarios  # noqa: E402
 import scenarios  # noqa: E402
@@ -24,8 +28,8 @@ import screens_tour  # noqa: E402
 SKIPPED = 77   # the exit status CTest counts as skipped
 
 
-def run_one(build_dir, function, keep):
-    session = Session(build_dir)
+def run_one(build_dir, function, keep, wine):
+    session = Session(build_dir, wine)
     ok = False
     try:
         run_with_timeout(150)
@@ -56,6 +60,7 @@ def main():
     parser.add_argument("--list", action="store_true", help="print the scenario names and stop")
     parser.add_argument("--screenshots", metavar="DIR", help="one pass, a PNG of each screen")
     parser.add_argument("--keep", action="store_true", help="keep the scratch folder")
+    parser.add_argument("--wine", metavar="EXE", help="run this Windows build of the game under Wine")
     parser.add_argument("names", nargs="*")
     args = parser.parse_args()
     every = scenarios.SCENARIOS + record_scenarios.SCENARIOS + operator_scenarios.SCENARIOS
@@ -65,9 +70,10 @@ def main():
     if not args.build_dir:
         parser.error("--build-dir is needed to run the game")
     build_dir = os.path.abspath(args.build_dir)
+    wine = Wine(os.path.abspath(args.wine)) if args.wine else None
 
     if args.screenshots:
-        session = Session(build_dir)
+        session = Session(build_dir, wine)
         try:
             screens_tour.tour(session, os.path.abspath(args.screenshots))
         finally:
@@ -80,7 +86,7 @@ def main():
         print("unknown scenarios: %s" % ", ".join(unknown))
         return 2
     chosen = every if args.all else [by_name[n] for n in args.names]
-    results = [run_one(build_dir, f, args.keep) for f in chosen]
+    results = [run_one(build_dir, f, args.keep, wine) for f in chosen]
     if any(r is False for r in results):
         return 1
     return SKIPPED if results and all(r == SKIPPED for r in results) else 0
