@@ -36,7 +36,8 @@ enum {
 };
 
 // The dp of the OK buttons and text fields are filled by setup_dialogs, once
-// the datafiles are loaded.
+// the datafiles are loaded. The records are laid out as a table.
+// clang-format off
 DIALOG confirm_dialog[CONFIRM_DIALOG_SIZE] = {
     // proc            x      y      w      h     fg  bg             key      flags   d1  d2  dp    dp2   dp3
     { d_keyboard_proc, 0,     0,     0,     0,    0,  0,             ESC_KEY, D_EXIT, 0,  0,  CLOSE_DIALOG, NULL, NULL },
@@ -55,6 +56,8 @@ DIALOG form_dialog[FORM_DIALOG_SIZE] = {
     { idle_proc,       0,     0,     0,       0,       0,  0,             0,       0,      0,  0,  NULL, NULL, NULL },
     { NULL,            0,     0,     0,       0,       0,  0,             0,       0,      0,  0,  NULL, NULL, NULL },
 };
+
+// clang-format on
 
 // All zero until setup_dialogs builds it from the board.
 DIALOG board_dialog[BOARD_DIALOG_SIZE];
