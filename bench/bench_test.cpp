@@ -47,7 +47,16 @@ TEST(RoundTimer, RoundsAlternateAndStopAtTheCap)
     rules.round_ms = 2;
     rules.max_rounds = 4;
     rules.tolerance = 0;  // never settled: only the cap ends it
-    PairTiming timing = time_pair([&] { calls += 'o'; spin(0.5); }, [&] { calls += 't'; spin(0.25); }, rules);
+    PairTiming timing = time_pair(
+        [&] {
+            calls += 'o';
+            spin(0.5);
+        },
+        [&] {
+            calls += 't';
+            spin(0.25);
+        },
+        rules);
     EXPECT_EQ(timing.rounds, 4);
     EXPECT_FALSE(timing.settled);
     // One sample decode each, then four rounds of each side in turn.

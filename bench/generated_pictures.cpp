@@ -5,7 +5,8 @@
 
 #include "tests/support/libjpeg_codec.h"
 
-namespace {
+namespace
+{
 
 // xorshift32: a fixed sequence on every platform, unlike <random>'s distributions.
 struct Noise {
@@ -103,8 +104,7 @@ std::vector<uint8_t> grey_of(const std::vector<uint8_t> &rgb)
 {
     std::vector<uint8_t> grey(rgb.size() / 3);
     for (size_t i = 0; i < grey.size(); i++)
-        grey[i] = static_cast<uint8_t>((299 * rgb[i * 3] + 587 * rgb[i * 3 + 1] +
-                                        114 * rgb[i * 3 + 2] + 500) / 1000);
+        grey[i] = static_cast<uint8_t>((299 * rgb[i * 3] + 587 * rgb[i * 3 + 1] + 114 * rgb[i * 3 + 2] + 500) / 1000);
     return grey;
 }
 
@@ -124,10 +124,9 @@ std::vector<BenchPicture> generated_pictures()
                 EncodeOptions options = encode_options(kind, 85);
                 options.restart_rows = restarts != 0;
                 BenchPicture picture;
-                picture.name = "gen-" + std::to_string(size.width) + "x" + std::to_string(size.height) +
-                               "-" + kind.tag + (restarts ? "-rst" : "");
-                picture.jpeg = libjpeg_encode(kind.components == 1 ? grey : rgb, size.width,
-                                              size.height, options);
+                picture.name = "gen-" + std::to_string(size.width) + "x" + std::to_string(size.height) + "-" +
+                               kind.tag + (restarts ? "-rst" : "");
+                picture.jpeg = libjpeg_encode(kind.components == 1 ? grey : rgb, size.width, size.height, options);
                 pictures.push_back(picture);
             }
         }

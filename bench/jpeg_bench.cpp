@@ -28,7 +28,8 @@
 #include "tests/support/libjpeg_codec.h"
 #include "bench/round_timer.h"
 
-namespace {
+namespace
+{
 
 struct Result {
     std::string name;
@@ -42,13 +43,12 @@ struct Result {
 // Our bitmap against libjpeg's RGB: sizes must match, grey pictures must match
 // exactly; colour ones only report their largest channel difference, since our
 // colour step (no interpolation, double precision) may differ slightly.
-bool check_agreement(BITMAP *ours, const uint8_t *theirs, int width, int height, bool grey,
-                     std::string *note)
+bool check_agreement(BITMAP *ours, const uint8_t *theirs, int width, int height, bool grey, std::string *note)
 {
     if (ours->w != width || ours->h != height || bitmap_color_depth(ours) != 24) {
         *note = "FAIL: ours " + std::to_string(ours->w) + "x" + std::to_string(ours->h) + " at " +
-                std::to_string(bitmap_color_depth(ours)) + " bits, libjpeg " + std::to_string(width) +
-                "x" + std::to_string(height);
+                std::to_string(bitmap_color_depth(ours)) + " bits, libjpeg " + std::to_string(width) + "x" +
+                std::to_string(height);
         return false;
     }
     int largest = 0;
@@ -70,8 +70,7 @@ bool check_agreement(BITMAP *ours, const uint8_t *theirs, int width, int height,
             *note = "grey exact";
             return true;
         }
-        *note = "FAIL: " + std::to_string(differing) + " grey pixels differ, by up to " +
-                std::to_string(largest);
+        *note = "FAIL: " + std::to_string(differing) + " grey pixels differ, by up to " + std::to_string(largest);
         return false;
     }
     char text[80];
@@ -110,24 +109,23 @@ bool bench_picture(const BenchPicture &picture, const std::string &group, Libjpe
         return false;
     }
 
-    PairTiming timing = time_pair(
-        [&] { destroy_bitmap(decode_jpeg(data, size, nullptr)); },
-        [&] {
-            int w, h;
-            free(libjpeg_decode_rgb(libjpeg, data, size, &w, &h));
-        },
-        rules);
+    PairTiming timing = time_pair([&] { destroy_bitmap(decode_jpeg(data, size, nullptr)); },
+                                  [&] {
+                                      int w, h;
+                                      free(libjpeg_decode_rgb(libjpeg, data, size, &w, &h));
+                                  },
+                                  rules);
     double ours_ms = timing.ours.ms_per_decode, theirs_ms = timing.theirs.ms_per_decode;
-    double variation = timing.ours.variation > timing.theirs.variation ? timing.ours.variation
-                                                                        : timing.theirs.variation;
+    double variation =
+        timing.ours.variation > timing.theirs.variation ? timing.ours.variation : timing.theirs.variation;
     printf("%8.2f %8.2f %7.1f %7.1f %7.2f %4d%s %5.1f%%  %s", ours_ms, theirs_ms,
            megapixels_per_second(width, height, ours_ms), megapixels_per_second(width, height, theirs_ms),
            ours_ms / theirs_ms, timing.rounds, timing.settled ? " " : "*", variation * 100, note.c_str());
     double before_ms = 0;
     if (before) {
         int rounds = 0;
-        SideTiming reference = time_single(
-            [&] { destroy_bitmap(decode_jpeg_reference(data, size, nullptr)); }, rules, &rounds);
+        SideTiming reference =
+            time_single([&] { destroy_bitmap(decode_jpeg_reference(data, size, nullptr)); }, rules, &rounds);
         before_ms = reference.ms_per_decode;
         printf("; before %.2f ms (%.1fx ours)", before_ms, before_ms / ours_ms);
     }
@@ -242,8 +240,7 @@ int run_every_path(const char *self, bool before, const char *datafile)
         }
         fclose(from);
         int status = 0;
-        if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
-            WEXITSTATUS(status) != 0)
+        if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
             status_out = 1;
         printf("\n");
     }
@@ -316,10 +313,9 @@ int main(int argc, char **argv)
            "var = that movement, the larger of the two sides.\n\n",
            rules.round_ms, rules.window, rules.tolerance * 100, rules.settle_checks, rules.max_rounds,
            rules.max_seconds);
-    printf("%-22s %-9s %-9s %7s %8s %8s %7s %7s %7s %5s %6s  %s\n", "picture", "size", "layout", "bytes",
-           "ours ms", "ljt ms", "ours", "ljt", "ratio", "rnds", "var", "check");
-    printf("%-22s %-9s %-9s %7s %8s %8s %7s %7s %7s %5s %6s\n", "", "", "", "", "", "", "MP/s", "MP/s",
-           "/ljt", "", "");
+    printf("%-22s %-9s %-9s %7s %8s %8s %7s %7s %7s %5s %6s  %s\n", "picture", "size", "layout", "bytes", "ours ms",
+           "ljt ms", "ours", "ljt", "ratio", "rnds", "var", "check");
+    printf("%-22s %-9s %-9s %7s %8s %8s %7s %7s %7s %5s %6s\n", "", "", "", "", "", "", "MP/s", "MP/s", "/ljt", "", "");
 
     LibjpegDecoder *libjpeg = libjpeg_decoder_create();
     std::vector<Result> results;

@@ -12,7 +12,8 @@ double thread_cpu_ms()
     return now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
 }
 
-namespace {
+namespace
+{
 
 double wall_ms()
 {
@@ -75,8 +76,7 @@ bool settled(const std::vector<double> &per_round, const TimingRules &rules, dou
     return enough && *variation < rules.tolerance;
 }
 
-PairTiming time_pair(const std::function<void()> &ours, const std::function<void()> &theirs,
-                     const TimingRules &rules)
+PairTiming time_pair(const std::function<void()> &ours, const std::function<void()> &theirs, const TimingRules &rules)
 {
     // The sample decodes also warm caches and the allocator for both sides.
     long ours_count = decodes_per_round(ours, rules.round_ms);

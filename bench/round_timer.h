@@ -9,10 +9,10 @@
 #include <vector>
 
 struct TimingRules {
-    double round_ms = 40;      // each side's round lasts at least this long
-    int window = 5;            // rounds whose median is the figure
-    int settle_checks = 3;     // that many successive window medians must agree...
-    double tolerance = 0.02;   // ...within this fraction of the smallest
+    double round_ms = 40;     // each side's round lasts at least this long
+    int window = 5;           // rounds whose median is the figure
+    int settle_checks = 3;    // that many successive window medians must agree...
+    double tolerance = 0.02;  // ...within this fraction of the smallest
     int max_rounds = 40;
     double max_seconds = 3.0;  // per picture, both sides together, wall-clock
 };
@@ -44,5 +44,4 @@ bool settled(const std::vector<double> &per_round, const TimingRules &rules, dou
 SideTiming time_single(const std::function<void()> &decode, const TimingRules &rules, int *rounds);
 
 // Times `ours` and `theirs` (one decode a call) in alternating rounds.
-PairTiming time_pair(const std::function<void()> &ours, const std::function<void()> &theirs,
-                     const TimingRules &rules);
+PairTiming time_pair(const std::function<void()> &ours, const std::function<void()> &theirs, const TimingRules &rules);

@@ -87,13 +87,13 @@ bool board_could_be_dealt(const PrizeBoard &board, char *reason, size_t reason_s
     }
     for (PrizeType t = 0; t < PRIZE_TYPE_COUNT; t++)
         if (per_type[t] != prize_counts[t]) {
-            snprintf(reason, reason_size, "holds %d squares of \"%s\" where a board has %d",
-                     per_type[t], prize_names[t], (int)prize_counts[t]);
+            snprintf(reason, reason_size, "holds %d squares of \"%s\" where a board has %d", per_type[t],
+                     prize_names[t], (int)prize_counts[t]);
             return false;
         }
     if (uncovered_empty < SQUARES_REVEALED_BY_DEAL) {
-        snprintf(reason, reason_size, "has only %d uncovered empty squares where a deal opens %d",
-                 uncovered_empty, (int)SQUARES_REVEALED_BY_DEAL);
+        snprintf(reason, reason_size, "has only %d uncovered empty squares where a deal opens %d", uncovered_empty,
+                 (int)SQUARES_REVEALED_BY_DEAL);
         return false;
     }
     return true;

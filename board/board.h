@@ -16,13 +16,12 @@ enum {
 
 struct BoardCell {
     PrizeType type;
-    uint8_t revealed;            // 0 covered, 1 revealed
+    uint8_t revealed;  // 0 covered, 1 revealed
 };
 
 struct PrizeBoard {
     BoardCell cells[BOARD_SIZE];  // row-major: row = i / 10, column = i % 10
 };
-
 
 extern PrizeBoard prize_board;
 extern PrizeType selected_prize;  // type of the square revealed last; 6 at start

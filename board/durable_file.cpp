@@ -71,8 +71,8 @@ static bool close_keeping_errno(int fd, bool ok)
 }
 
 #ifdef _WIN32
-static DWORD windows_error;   // of the last MoveFileExW that failed
-static int windows_errno;     // the errno it was given
+static DWORD windows_error;  // of the last MoveFileExW that failed
+static int windows_errno;    // the errno it was given
 
 static std::wstring wide(const char *path)
 {
@@ -89,14 +89,20 @@ static int errno_of(DWORD error)
 {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return ENOENT;
+    case ERROR_PATH_NOT_FOUND:
+        return ENOENT;
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
-    case ERROR_WRITE_PROTECT: return EROFS;
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ERROR_WRITE_PROTECT:
+        return EROFS;
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return EBUSY;
-    case ERROR_ACCESS_DENIED: return EACCES;
-    default: return EIO;
+    case ERROR_LOCK_VIOLATION:
+        return EBUSY;
+    case ERROR_ACCESS_DENIED:
+        return EACCES;
+    default:
+        return EIO;
     }
 }
 #endif
@@ -243,8 +249,8 @@ AppendOutcome append_at_durably(const char *path, long at, const std::string &by
         }
     }
     // Written from `at`, so a torn earlier attempt is simply overwritten.
-    bool ok = ftruncate(fd, at) == 0 && lseek(fd, at, SEEK_SET) == at
-              && write_all(fd, bytes.data(), bytes.size()) && fsync(fd) == 0;
+    bool ok = ftruncate(fd, at) == 0 && lseek(fd, at, SEEK_SET) == at && write_all(fd, bytes.data(), bytes.size()) &&
+              fsync(fd) == 0;
     if (!ok) {
         int saved = errno;
         // Never leave part of a line behind.

@@ -26,10 +26,10 @@ bool find_append_point(const char *path, AppendPoint *point);
 
 // What append_at_durably found and did.
 enum AppendOutcome {
-    APPEND_WRITTEN,         // the bytes were added at `at` and synced
-    APPEND_ALREADY_THERE,   // the file already holds exactly these bytes at `at`
-    APPEND_CONFLICT,        // the file holds something else from `at` on, or is shorter than `at`: left alone
-    APPEND_FAILED,          // a write or sync failed (errno tells why); the file was cut back to `at`
+    APPEND_WRITTEN,        // the bytes were added at `at` and synced
+    APPEND_ALREADY_THERE,  // the file already holds exactly these bytes at `at`
+    APPEND_CONFLICT,       // the file holds something else from `at` on, or is shorter than `at`: left alone
+    APPEND_FAILED,         // a write or sync failed (errno tells why); the file was cut back to `at`
 };
 
 // Brings `path` (created when missing) to hold `bytes` at offset `at`, where

@@ -16,7 +16,7 @@ const char *const errors_file_name = "tabellone-errori.txt";
 void report_error(const char *format, ...)
 {
     // A fixed buffer: reporting must not fail for want of memory; longer messages are cut.
-    int caller_errno = errno;   // callers read errno after reporting
+    int caller_errno = errno;  // callers read errno after reporting
     char message[2048];
     va_list args;
     va_start(args, format);

@@ -2,7 +2,7 @@
 // and time, to a plain text file in the game's folder that anyone can open.
 #pragma once
 
-extern const char *const errors_file_name;   // "tabellone-errori.txt"
+extern const char *const errors_file_name;  // "tabellone-errori.txt"
 
 // Writes "tabellone: <message>" on standard error and appends
 // "YYYY-MM-DD HH:MM:SS <message>" with CR LF to the errors file. A failure to

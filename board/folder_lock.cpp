@@ -24,7 +24,7 @@ const char *const lock_file_name = LOCK_FILE;
 static const char held_elsewhere[] = "another Tabellone is already running in this folder";
 
 #ifdef _WIN32
-static HANDLE held = INVALID_HANDLE_VALUE;   // kept open, and so locked, until the process ends
+static HANDLE held = INVALID_HANDLE_VALUE;  // kept open, and so locked, until the process ends
 
 static HANDLE open_lock_file()
 {
@@ -79,13 +79,13 @@ bool folder_locked_elsewhere()
     return taken;
 }
 #else
-static int held = -1;   // kept open, and so locked, until the process ends
+static int held = -1;  // kept open, and so locked, until the process ends
 
 static struct flock whole_file(short type)
 {
     struct flock lock = {};
     lock.l_type = type;
-    lock.l_whence = SEEK_SET;   // start 0 and length 0: the whole file, however long
+    lock.l_whence = SEEK_SET;  // start 0 and length 0: the whole file, however long
     return lock;
 }
 
@@ -119,7 +119,7 @@ bool folder_locked_elsewhere()
         return false;
     int fd = open(lock_file_name, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return false;   // no file, so no game has run here since it was removed
+        return false;  // no file, so no game has run here since it was removed
     struct flock lock = whole_file(F_WRLCK);
     bool taken = fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
     close(fd);

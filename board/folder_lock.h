@@ -6,7 +6,7 @@
 
 #include <stddef.h>
 
-extern const char *const lock_file_name;   // "tabellone.lock"
+extern const char *const lock_file_name;  // "tabellone.lock"
 
 // Takes the lock for the rest of the process's life. False, with the reason,
 // when another process holds it or the file cannot be opened.

@@ -74,8 +74,8 @@ bool read_journal(const char *path, JournalReading *reading, std::string *reason
         int index = (int)reading->lines.size();
         if (!line.parsed)
             reading->unparsed.push_back(index);
-        else if (reading->first_broken_link < 0
-                 && !(line.event.contains("prev") && line.event["prev"] == reading->head_hash))
+        else if (reading->first_broken_link < 0 &&
+                 !(line.event.contains("prev") && line.event["prev"] == reading->head_hash))
             reading->first_broken_link = index;
         reading->head_hash = journal_line_hash(text);
         reading->lines.push_back(std::move(line));
@@ -118,7 +118,7 @@ bool append_journal(JournalEvent event)
     if (outcome == APPEND_FAILED)
         report_error("cannot write to %s: %s", journal_file_name, strerror(errno));
     else
-        report_error("%s changed while the game was running (it no longer has %ld bytes)",
-                     journal_file_name, journal_size);
+        report_error("%s changed while the game was running (it no longer has %ld bytes)", journal_file_name,
+                     journal_size);
     return false;
 }

@@ -12,7 +12,7 @@
 // Keys keep the order they were written in, so a line reads as it was meant.
 typedef nlohmann::ordered_json JournalEvent;
 
-extern const char *const journal_file_name;   // "tabellone-registro.jsonl"
+extern const char *const journal_file_name;  // "tabellone-registro.jsonl"
 
 // The "prev" of the first line: no line comes before it.
 extern const char *const journal_chain_start;

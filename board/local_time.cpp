@@ -30,8 +30,8 @@ std::string local_time_iso(time_t when)
     // Offsets are under a day, so the two dates differ by at most one day,
     // across a year's end when the years differ.
     int days = local.tm_year != utc.tm_year ? (local.tm_year > utc.tm_year ? 1 : -1) : local.tm_yday - utc.tm_yday;
-    long offset = days * 86400L + (local.tm_hour - utc.tm_hour) * 3600L + (local.tm_min - utc.tm_min) * 60L
-                  + (local.tm_sec - utc.tm_sec);
+    long offset = days * 86400L + (local.tm_hour - utc.tm_hour) * 3600L + (local.tm_min - utc.tm_min) * 60L +
+                  (local.tm_sec - utc.tm_sec);
     char sign = offset < 0 ? '-' : '+';
     long minutes = (offset < 0 ? -offset : offset) / 60;
     char text[64];

@@ -18,8 +18,8 @@ std::string form_field(int field)
 
 bool prepare_play_line(PlayLine *play)
 {
-    play->line = form_field(0) + ", " + form_field(1) + ", " + form_field(2) + ", "
-                 + prize_names[selected_prize] + "\r\n";
+    play->line =
+        form_field(0) + ", " + form_field(1) + ", " + form_field(2) + ", " + prize_names[selected_prize] + "\r\n";
     AppendPoint point;
     if (!find_append_point(players_log_name, &point)) {
         report_error("cannot read %s: %s; this play is not logged", players_log_name, strerror(errno));

@@ -52,7 +52,7 @@ void set_random_bytes(RandomBytes source)
 
 int random_below(int n)
 {
-    int limit = 256 - 256 % n;   // the largest multiple of n that a byte can reach
+    int limit = 256 - 256 % n;  // the largest multiple of n that a byte can reach
     for (;;) {
         uint8_t byte;
         if (!random_bytes(&byte, 1)) {

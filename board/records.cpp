@@ -34,7 +34,7 @@ struct JournalSummary {
     bool board_known = false;
     PrizeBoard board = {};
     const JournalEvent *last_play = nullptr;
-    bool interrupted = false;       // the last run did not end in order
+    bool interrupted = false;  // the last run did not end in order
 };
 
 static bool event_is(const JournalEvent &event, const char *name)
@@ -83,14 +83,14 @@ static bool complete_last_play(const JournalEvent &play)
     case APPEND_ALREADY_THERE:
         return true;
     case APPEND_WRITTEN:
-        report_error("the last play (square %d) was missing from %s; it is added",
-                     play.value("square", -1), players_log_name);
-        return append_journal({{"event", "play_completed"}, {"square", play["square"]},
-                               {"file", players_log_name}});
+        report_error("the last play (square %d) was missing from %s; it is added", play.value("square", -1),
+                     players_log_name);
+        return append_journal({{"event", "play_completed"}, {"square", play["square"]}, {"file", players_log_name}});
     case APPEND_CONFLICT:
-        report_error("%s does not hold the last play where %s puts it; it is left as it is",
-                     players_log_name, journal_file_name);
-        return append_journal({{"event", "records_disagree"}, {"file", players_log_name},
+        report_error("%s does not hold the last play where %s puts it; it is left as it is", players_log_name,
+                     journal_file_name);
+        return append_journal({{"event", "records_disagree"},
+                               {"file", players_log_name},
                                {"reason", "the last play is not where the journal puts it"}});
     case APPEND_FAILED:
         break;
@@ -184,8 +184,8 @@ bool open_records(std::string *reason)
         return false;
     }
     if (opened.first_broken_link >= 0) {
-        report_error("%s: the chain breaks at line %d (a line removed, changed or moved)",
-                     journal_file_name, opened.first_broken_link + 1);
+        report_error("%s: the chain breaks at line %d (a line removed, changed or moved)", journal_file_name,
+                     opened.first_broken_link + 1);
         append_journal({{"event", "chain_broken"}, {"line", opened.first_broken_link + 1}});
     }
     for (int index : opened.unparsed) {

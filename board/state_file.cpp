@@ -93,8 +93,9 @@ static bool read_squares(FILE *file, BoardCell squares[BOARD_SIZE], char *reason
         }
         PrizeType type = letter_type(c);
         if (type < 0) {
-            snprintf(reason, reason_size, "holds byte 0x%02X at offset %ld, which is not one of the square letters \"%s\"",
-                     c, offset, state_letters);
+            snprintf(reason, reason_size,
+                     "holds byte 0x%02X at offset %ld, which is not one of the square letters \"%s\"", c, offset,
+                     state_letters);
             return false;
         }
         squares[i].type = type;

@@ -7,11 +7,11 @@
 
 #include "board/board.h"
 
-extern const char state_letters[15];   // "gvnabrxGVNABRX"
+extern const char state_letters[15];  // "gvnabrxGVNABRX"
 extern const char *const state_file_name;
 
 char cell_letter(PrizeType type, uint8_t revealed);
-PrizeType letter_type(int letter);     // -1 for a character that is no square letter
+PrizeType letter_type(int letter);  // -1 for a character that is no square letter
 
 // The 100 square letters of a board, as state.dat holds them without its line ends.
 std::string board_letters(const PrizeBoard &board);
@@ -23,9 +23,9 @@ void apply_board(const PrizeBoard &board);
 
 // What reading state.dat found.
 enum StateReading {
-    STATE_READ,       // a board the game could have dealt
-    STATE_MISSING,    // no file: the ordinary first start
-    STATE_REFUSED,    // unreadable, not 100 square letters, or not a possible board; the reason says which
+    STATE_READ,     // a board the game could have dealt
+    STATE_MISSING,  // no file: the ordinary first start
+    STATE_REFUSED,  // unreadable, not 100 square letters, or not a possible board; the reason says which
 };
 StateReading read_board_state(PrizeBoard *board, char *reason, size_t reason_size);
 

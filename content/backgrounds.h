@@ -8,7 +8,7 @@
 constexpr int background_count = BACKGROUND_COUNT;
 
 struct BackgroundInfo {
-    const char* name;  // datafile NAME property and preview file stem
+    const char *name;  // datafile NAME property and preview file stem
     JpegOptions jpeg;
 };
 

@@ -5,9 +5,10 @@
 
 #include <cstdio>
 
-Canvas draw_board_screen() {
+Canvas draw_board_screen()
+{
     Canvas c = canvas_create(layout::screen_w, layout::screen_h);
-    cairo_t* cr = c.cr;
+    cairo_t *cr = c.cr;
     paint_backdrop(cr, palette::navy, palette::night, palette::sky, 294, 330);
 
     draw_text(cr, heading_style(40), "Scegli una casella", 400, 50, Align::centre);

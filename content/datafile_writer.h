@@ -14,9 +14,10 @@ struct DatObject {
     Bytes payload;
 };
 
-constexpr uint32_t dat_id(const char (&s)[5]) {
-    return (uint32_t(uint8_t(s[0])) << 24) | (uint32_t(uint8_t(s[1])) << 16) |
-           (uint32_t(uint8_t(s[2])) << 8) | uint32_t(uint8_t(s[3]));
+constexpr uint32_t dat_id(const char (&s)[5])
+{
+    return (uint32_t(uint8_t(s[0])) << 24) | (uint32_t(uint8_t(s[1])) << 16) | (uint32_t(uint8_t(s[2])) << 8) |
+           uint32_t(uint8_t(s[3]));
 }
 
 // One glyph of a monochrome font: rows of ((width + 7) / 8) bytes, MSB leftmost.
@@ -31,9 +32,9 @@ struct MonoRange {
     std::vector<MonoGlyph> glyphs;  // consecutive code points
 };
 
-Bytes datafile_bytes(const std::vector<DatObject>& objects);
-Bytes bitmap24_payload(int width, int height, const Bytes& rgb);  // rgb: width*height*3
-Bytes mono_font_payload(const std::vector<MonoRange>& ranges);
-Bytes sample16_payload(int rate, const std::vector<int16_t>& mono);
+Bytes datafile_bytes(const std::vector<DatObject> &objects);
+Bytes bitmap24_payload(int width, int height, const Bytes &rgb);  // rgb: width*height*3
+Bytes mono_font_payload(const std::vector<MonoRange> &ranges);
+Bytes sample16_payload(int rate, const std::vector<int16_t> &mono);
 
-bool write_file(const std::string& path, const Bytes& bytes);
+bool write_file(const std::string &path, const Bytes &bytes);

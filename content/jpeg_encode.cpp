@@ -7,13 +7,14 @@
 
 #include <jpeglib.h>
 
-Bytes encode_jpeg(int width, int height, const Bytes& rgb, const JpegOptions& options) {
+Bytes encode_jpeg(int width, int height, const Bytes &rgb, const JpegOptions &options)
+{
     jpeg_compress_struct cinfo;
     jpeg_error_mgr jerr;
     cinfo.err = jpeg_std_error(&jerr);  // errors exit: the builder cannot go on
     jpeg_create_compress(&cinfo);
 
-    unsigned char* mem = nullptr;
+    unsigned char *mem = nullptr;
     unsigned long mem_size = 0;
     jpeg_mem_dest(&cinfo, &mem, &mem_size);
 
@@ -23,7 +24,8 @@ Bytes encode_jpeg(int width, int height, const Bytes& rgb, const JpegOptions& op
     cinfo.input_components = 3;
     cinfo.in_color_space = JCS_RGB;
     jpeg_set_defaults(&cinfo);
-    if (grey) jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
+    if (grey)
+        jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
     jpeg_set_quality(&cinfo, options.quality, TRUE);
 
     cinfo.write_JFIF_header = TRUE;
@@ -37,8 +39,10 @@ Bytes encode_jpeg(int width, int height, const Bytes& rgb, const JpegOptions& op
     if (!grey) {
         // Luma factors give the MCU shape; chroma always one block per MCU.
         int h = 1, v = 1;
-        if (options.sampling == Sampling::s422) h = 2;
-        if (options.sampling == Sampling::s420) h = v = 2;
+        if (options.sampling == Sampling::s422)
+            h = 2;
+        if (options.sampling == Sampling::s420)
+            h = v = 2;
         cinfo.comp_info[0].h_samp_factor = h;
         cinfo.comp_info[0].v_samp_factor = v;
         for (int c = 1; c < 3; ++c) {

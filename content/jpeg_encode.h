@@ -14,4 +14,4 @@ struct JpegOptions {
 };
 
 // rgb: width*height*3 bytes, rows top to bottom. Returns a complete JPEG file.
-Bytes encode_jpeg(int width, int height, const Bytes& rgb, const JpegOptions& options);
+Bytes encode_jpeg(int width, int height, const Bytes &rgb, const JpegOptions &options);

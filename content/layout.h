@@ -4,12 +4,15 @@
 
 #include "shell/game_contract.h"
 
-namespace layout {
+namespace layout
+{
 
 constexpr int screen_w = SCREEN_WIDTH;
 constexpr int screen_h = SCREEN_HEIGHT;
 
-struct Rect { int x, y, w, h; };
+struct Rect {
+    int x, y, w, h;
+};
 
 constexpr Rect ok_button = {OK_X, OK_Y, OK_W, OK_H};
 // The plate the pictures draw around the button; decorations keep out of it.

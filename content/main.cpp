@@ -16,15 +16,18 @@
 #include "sound_synth.h"
 #include "sprite_art.h"
 
-namespace {
+namespace
+{
 
-DatObject bitmap_object(const char* name, Canvas canvas) {
+DatObject bitmap_object(const char *name, Canvas canvas)
+{
     DatObject o{dat_id("BMP "), name, bitmap24_payload(canvas.width, canvas.height, canvas_rgb(canvas))};
     canvas_destroy(canvas);
     return o;
 }
 
-std::vector<DatObject> graphics_objects() {
+std::vector<DatObject> graphics_objects()
+{
     std::vector<DatObject> objects;
     for (int n = 0; n < background_count; ++n) {
         Canvas c = draw_background(n);
@@ -35,7 +38,8 @@ std::vector<DatObject> graphics_objects() {
     return objects;
 }
 
-std::vector<DatObject> battle_objects() {
+std::vector<DatObject> battle_objects()
+{
     std::vector<DatObject> objects(BATTLE_OBJECT_COUNT);
     objects[COVER_OBJECT] = bitmap_object("COVER", draw_cover_sprite());
     objects[FONT_OBJECT] = {dat_id("FONT"), "FORM_FONT", mono_font_payload(build_form_font())};
@@ -43,29 +47,35 @@ std::vector<DatObject> battle_objects() {
     objects[REVEAL_SOUND_OBJECT] = {dat_id("SAMP"), "REVEAL", sample16_payload(sound_rate, synth_reveal_chime())};
     for (int t = 0; t < PRIZE_TYPE_COUNT; ++t) {
         std::string name = std::string("PRIZE_") + prize_names[t];
-        for (char& ch : name) ch = (char)std::toupper((unsigned char)ch);
+        for (char &ch : name)
+            ch = (char)std::toupper((unsigned char)ch);
         objects[FIRST_PRIZE_OBJECT + t] = bitmap_object(name.c_str(), draw_prize_sprite(t));
     }
     return objects;
 }
 
-std::vector<DatObject> music_objects() {
+std::vector<DatObject> music_objects()
+{
     std::vector<DatObject> objects(MUSIC_OBJECT_COUNT);
     objects[MUSIC_OBJECT] = {dat_id("SAMP"), "MUSIC", sample16_payload(sound_rate, synth_music_loop())};
     return objects;
 }
 
-bool write_datafile(const std::string& path, const std::vector<DatObject>& objects) {
-    if (write_file(path, datafile_bytes(objects))) return true;
+bool write_datafile(const std::string &path, const std::vector<DatObject> &objects)
+{
+    if (write_file(path, datafile_bytes(objects)))
+        return true;
     std::fprintf(stderr, "make-content: cannot write %s\n", path.c_str());
     return false;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv)
+{
     if (argc == 3 && std::strcmp(argv[1], "--preview") == 0) {
-        if (write_previews(argv[2])) return 0;
+        if (write_previews(argv[2]))
+            return 0;
         std::fprintf(stderr, "make-content: cannot write previews into %s\n", argv[2]);
         return 1;
     }

@@ -9,13 +9,16 @@
 #include "sound_synth.h"
 #include "sprite_art.h"
 
-namespace {
+namespace
+{
 
-bool save_png(const Canvas& c, const std::string& path) {
+bool save_png(const Canvas &c, const std::string &path)
+{
     return cairo_surface_write_to_png(c.surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
-void paste(cairo_t* cr, const Canvas& c, double x, double y, double scale = 1.0) {
+void paste(cairo_t *cr, const Canvas &c, double x, double y, double scale = 1.0)
+{
     cairo_save(cr);
     cairo_translate(cr, x, y);
     cairo_scale(cr, scale, scale);
@@ -26,16 +29,19 @@ void paste(cairo_t* cr, const Canvas& c, double x, double y, double scale = 1.0)
 }
 
 // A board as a player finds it mid-game: some squares uncovered.
-int sample_cell(int i) {
-    const int revealed[][2] = {{3, 6}, {12, 5}, {27, 6}, {31, 0}, {45, 6}, {48, 3}, {56, 6}, {62, 5},
+int sample_cell(int i)
+{
+    const int revealed[][2] = {{3, 6},  {12, 5}, {27, 6}, {31, 0}, {45, 6}, {48, 3}, {56, 6}, {62, 5},
                                {70, 6}, {74, 1}, {83, 6}, {89, 6}, {91, 6}, {95, 4}, {98, 6}};
-    for (const auto& r : revealed)
-        if (r[0] == i) return r[1];
+    for (const auto &r : revealed)
+        if (r[0] == i)
+            return r[1];
     return -1;
 }
 
 // The screen as the game shows it: the background plus what the dialogs draw.
-Canvas in_game(int index) {
+Canvas in_game(int index)
+{
     Canvas c = draw_background(index);
     if (index == 2) {
         Canvas cover = draw_cover_sprite();
@@ -60,7 +66,8 @@ Canvas in_game(int index) {
     return c;
 }
 
-void label(cairo_t* cr, const char* text, double cx, double y) {
+void label(cairo_t *cr, const char *text, double cx, double y)
+{
     TextStyle t;
     t.size = 13;
     t.colour = palette::ink;
@@ -68,7 +75,8 @@ void label(cairo_t* cr, const char* text, double cx, double y) {
 }
 
 // Min/max envelope of a sound, one column per slice, full scale = half the height.
-void waveform(cairo_t* cr, const std::vector<int16_t>& pcm, double x, double y, double w, double h, Colour c) {
+void waveform(cairo_t *cr, const std::vector<int16_t> &pcm, double x, double y, double w, double h, Colour c)
+{
     set_colour(cr, c);
     cairo_set_line_width(cr, 1);
     const size_t per = pcm.size() / size_t(w) + 1;
@@ -86,17 +94,19 @@ void waveform(cairo_t* cr, const std::vector<int16_t>& pcm, double x, double y, 
 
 // Latin-1 text typed into a form field with the mono font, as the field shows it:
 // black glyphs from the field's top edge on white.
-void typed_field(cairo_t* cr, const std::vector<MonoRange>& font, const char* latin1, int x0, int y0) {
+void typed_field(cairo_t *cr, const std::vector<MonoRange> &font, const char *latin1, int x0, int y0)
+{
     const layout::Rect f = layout::form_fields[0];
     cairo_rectangle(cr, x0, y0, f.w, f.h);
     set_colour(cr, palette::white);
     cairo_fill(cr);
     set_colour(cr, palette::ink);
     int x = x0;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(latin1); *p; ++p) {
-        for (const MonoRange& r : font) {
-            if (*p < r.first || *p >= r.first + r.glyphs.size()) continue;
-            const MonoGlyph& g = r.glyphs[*p - r.first];
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(latin1); *p; ++p) {
+        for (const MonoRange &r : font) {
+            if (*p < r.first || *p >= r.first + r.glyphs.size())
+                continue;
+            const MonoGlyph &g = r.glyphs[*p - r.first];
             const int row_bytes = (g.width + 7) / 8;
             for (int gy = 0; gy < g.height; ++gy)
                 for (int gx = 0; gx < g.width; ++gx)
@@ -110,7 +120,8 @@ void typed_field(cairo_t* cr, const std::vector<MonoRange>& font, const char* la
 
 }  // namespace
 
-bool write_previews(const std::string& dir) {
+bool write_previews(const std::string &dir)
+{
     bool ok = true;
     const int thumb_w = 240, thumb_h = 180, gap = 14, label_h = 20, cols = 4;
     const int sheet_w = cols * thumb_w + (cols + 1) * gap;
@@ -145,8 +156,8 @@ bool write_previews(const std::string& dir) {
     cairo_paint(zoom.cr);
     for (int i = 0; i < 8; ++i) {
         Canvas p = i == 0 ? draw_cover_sprite() : draw_prize_sprite(i - 1);
-        const std::string file = i == 0 ? "battle-0-cover.png"
-                                         : "battle-" + std::to_string(3 + i) + "-" + prize_names[i - 1] + ".png";
+        const std::string file =
+            i == 0 ? "battle-0-cover.png" : "battle-" + std::to_string(3 + i) + "-" + prize_names[i - 1] + ".png";
         ok = save_png(p, dir + "/" + file) && ok;
         paste(sheet.cr, p, sx + 20 + (i % 4) * (tile + 10), sy + 20 + (i / 4) * (tile + 12), k);
         paste(zoom.cr, p, 8 + i * (layout::cell_size * 4 + 8), 8, 4.0);
@@ -179,7 +190,10 @@ bool write_previews(const std::string& dir) {
     set_colour(fields.cr, palette::navy);
     cairo_paint(fields.cr);
     typed_field(fields.cr, font, "Niccol\xF2 \xC0lvarez", 14, 8);
-    typed_field(fields.cr, font, "D'Annunzio-\xC7" "elik \xE0\xE8\xE9\xEC\xF2\xF9", 14, 43);
+    typed_field(fields.cr, font,
+                "D'Annunzio-\xC7"
+                "elik \xE0\xE8\xE9\xEC\xF2\xF9",
+                14, 43);
     typed_field(fields.cr, font, "+39 333 123 4567", 14, 78);
     Canvas zoomed = canvas_create(fields.width * 3, fields.height * 3);
     paste(zoomed.cr, fields, 0, 0, 3.0);

@@ -4,4 +4,4 @@
 #include <string>
 
 // Writes the PNGs into `dir` (which must exist); returns false on a write error.
-bool write_previews(const std::string& dir);
+bool write_previews(const std::string &dir);

@@ -6,12 +6,14 @@
 
 #include "canvas.h"
 
-namespace {
+namespace
+{
 
 constexpr double pi = 3.14159265358979323846;
 constexpr double outline = 0.035;  // ink line width in unit coordinates
 
-void fill_and_ink(cairo_t* cr, Colour c) {
+void fill_and_ink(cairo_t *cr, Colour c)
+{
     set_colour(cr, c);
     cairo_fill_preserve(cr);
     set_colour(cr, palette::ink);
@@ -20,18 +22,21 @@ void fill_and_ink(cairo_t* cr, Colour c) {
     cairo_stroke(cr);
 }
 
-void part(cairo_t* cr, double x, double y, double w, double h, double r, Colour c) {
+void part(cairo_t *cr, double x, double y, double w, double h, double r, Colour c)
+{
     rounded_rect(cr, x, y, w, h, r);
     fill_and_ink(cr, c);
 }
 
-void highlight(cairo_t* cr, double x, double y, double w, double h, double r) {
+void highlight(cairo_t *cr, double x, double y, double w, double h, double r)
+{
     rounded_rect(cr, x, y, w, h, r);
     cairo_set_source_rgba(cr, 1, 1, 1, 0.35);
     cairo_fill(cr);
 }
 
-void armchair(cairo_t* cr) {
+void armchair(cairo_t *cr)
+{
     const Colour body = palette::coral;
     const Colour dark = mix(palette::coral, palette::ink, 0.3);
     const Colour light = mix(palette::coral, palette::white, 0.25);
@@ -57,7 +62,8 @@ void armchair(cairo_t* cr) {
     highlight(cr, 0.78, 0.41, 0.05, 0.20, 0.025);
 }
 
-void handbag(cairo_t* cr) {
+void handbag(cairo_t *cr)
+{
     const Colour body = palette::pink;
     const Colour dark = mix(palette::pink, palette::ink, 0.3);
     // handle: a thick arc, inked on both edges
@@ -94,7 +100,8 @@ void handbag(cairo_t* cr) {
     highlight(cr, 0.18, 0.62, 0.06, 0.20, 0.03);
 }
 
-void wheel(cairo_t* cr, double cx, double cy, double r) {
+void wheel(cairo_t *cr, double cx, double cy, double r)
+{
     cairo_arc(cr, cx, cy, r, 0, 2 * pi);
     fill_and_ink(cr, palette::ink);
     cairo_arc(cr, cx, cy, r * 0.45, 0, 2 * pi);
@@ -102,7 +109,8 @@ void wheel(cairo_t* cr, double cx, double cy, double r) {
     cairo_fill(cr);
 }
 
-void scooter(cairo_t* cr) {
+void scooter(cairo_t *cr)
+{
     const Colour frame = palette::teal;
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     // stem: ink then colour, for an outlined thick line
@@ -136,7 +144,8 @@ void scooter(cairo_t* cr) {
 }
 
 // One hanging towel: body, a woven band near the hem, and a fringe.
-void hanging_towel(cairo_t* cr, double x, double w, double bottom, Colour c) {
+void hanging_towel(cairo_t *cr, double x, double w, double bottom, Colour c)
+{
     const double top = 0.16;
     part(cr, x, top, w, bottom - top, 0.03, c);
     cairo_rectangle(cr, x + outline / 2, bottom - 0.17, w - outline, 0.07);
@@ -163,7 +172,8 @@ void hanging_towel(cairo_t* cr, double x, double w, double bottom, Colour c) {
     cairo_stroke(cr);
 }
 
-void towels(cairo_t* cr) {
+void towels(cairo_t *cr)
+{
     // Two towels hanging from a rail, one in front of the other.
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     hanging_towel(cr, 0.44, 0.42, 0.80, palette::sky);
@@ -176,7 +186,8 @@ void towels(cairo_t* cr) {
     fill_and_ink(cr, palette::gold);
 }
 
-void tent(cairo_t* cr) {
+void tent(cairo_t *cr)
+{
     const Colour canvas = palette::orange;
     // ground
     part(cr, 0.04, 0.84, 0.92, 0.07, 0.035, palette::mint);
@@ -226,10 +237,11 @@ void tent(cairo_t* cr) {
     fill_and_ink(cr, palette::coral);
 }
 
-void phone(cairo_t* cr) {
+void phone(cairo_t *cr)
+{
     part(cr, 0.28, 0.06, 0.44, 0.88, 0.08, palette::ink);
     // screen with a glow
-    cairo_pattern_t* g = cairo_pattern_create_linear(0, 0.14, 0, 0.80);
+    cairo_pattern_t *g = cairo_pattern_create_linear(0, 0.14, 0, 0.80);
     cairo_pattern_add_color_stop_rgb(g, 0, palette::sky.r, palette::sky.g, palette::sky.b);
     cairo_pattern_add_color_stop_rgb(g, 1, palette::teal.r, palette::teal.g, palette::teal.b);
     rounded_rect(cr, 0.33, 0.15, 0.34, 0.64, 0.03);
@@ -263,7 +275,8 @@ void phone(cairo_t* cr) {
     cairo_fill(cr);
 }
 
-void empty_mark(cairo_t* cr) {
+void empty_mark(cairo_t *cr)
+{
     // A ring with a slash: "nothing here", in quiet grey.
     cairo_arc(cr, 0.5, 0.5, 0.30, 0, 2 * pi);
     set_colour(cr, palette::stone);
@@ -277,19 +290,34 @@ void empty_mark(cairo_t* cr) {
 
 }  // namespace
 
-void draw_prize(cairo_t* cr, int type, double x, double y, double size) {
+void draw_prize(cairo_t *cr, int type, double x, double y, double size)
+{
     cairo_save(cr);
     cairo_translate(cr, x, y);
     cairo_scale(cr, size, size);
     cairo_new_path(cr);
     switch (type) {
-        case 0: armchair(cr); break;
-        case 1: handbag(cr); break;
-        case 2: scooter(cr); break;
-        case 3: towels(cr); break;
-        case 4: tent(cr); break;
-        case 5: phone(cr); break;
-        default: empty_mark(cr); break;
+    case 0:
+        armchair(cr);
+        break;
+    case 1:
+        handbag(cr);
+        break;
+    case 2:
+        scooter(cr);
+        break;
+    case 3:
+        towels(cr);
+        break;
+    case 4:
+        tent(cr);
+        break;
+    case 5:
+        phone(cr);
+        break;
+    default:
+        empty_mark(cr);
+        break;
     }
     cairo_restore(cr);
 }

@@ -5,4 +5,4 @@
 #include <cairo.h>
 
 // Draws prize `type` (0..6, the game's prize order) inside the square (x, y, size).
-void draw_prize(cairo_t* cr, int type, double x, double y, double size);
+void draw_prize(cairo_t *cr, int type, double x, double y, double size);

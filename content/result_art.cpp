@@ -3,10 +3,12 @@
 #include "prize_art.h"
 #include "screen_art.h"
 
-namespace {
+namespace
+{
 
-void glow_disc(cairo_t* cr, double cx, double cy, double r, Colour inner, Colour rim) {
-    cairo_pattern_t* g = cairo_pattern_create_radial(cx, cy - r * 0.3, r * 0.1, cx, cy, r);
+void glow_disc(cairo_t *cr, double cx, double cy, double r, Colour inner, Colour rim)
+{
+    cairo_pattern_t *g = cairo_pattern_create_radial(cx, cy - r * 0.3, r * 0.1, cx, cy, r);
     cairo_pattern_add_color_stop_rgb(g, 0, palette::white.r, palette::white.g, palette::white.b);
     cairo_pattern_add_color_stop_rgb(g, 1, inner.r, inner.g, inner.b);
     cairo_arc(cr, cx, cy, r, 0, 6.2832);
@@ -19,20 +21,23 @@ void glow_disc(cairo_t* cr, double cx, double cy, double r, Colour inner, Colour
 }
 
 // Each prize's own accent for its banner, deep enough for white text.
-Colour accent_of(int type) {
-    const Colour accents[6] = {palette::coral, palette::pink, palette::teal,
-                               mix(palette::mint, palette::ink, 0.2), palette::orange, palette::violet};
+Colour accent_of(int type)
+{
+    const Colour accents[6] = {palette::coral,  palette::pink,  palette::teal, mix(palette::mint, palette::ink, 0.2),
+                               palette::orange, palette::violet};
     return mix(accents[type], palette::ink, 0.1);
 }
 
 // A ribbon banner carrying the prize's name.
-void banner(cairo_t* cr, const char* text, double cy, Colour band, Colour text_colour) {
+void banner(cairo_t *cr, const char *text, double cy, Colour band, Colour text_colour)
+{
     TextStyle t;
     t.bold = true;
     t.size = 40;
     t.colour = text_colour;
     double w = text_width(cr, t, text) + 80;
-    if (w < 300) w = 300;
+    if (w < 300)
+        w = 300;
     const double x = 400 - w / 2, h = 58, y = cy - h / 2;
     Colour tail = mix(band, palette::ink, 0.4);
     for (int side = -1; side <= 1; side += 2) {
@@ -57,9 +62,10 @@ void banner(cairo_t* cr, const char* text, double cy, Colour band, Colour text_c
     draw_text(cr, t, text, 400, cy + 14, Align::centre, w - 40);
 }
 
-Canvas prize_result(int type) {
+Canvas prize_result(int type)
+{
     Canvas c = canvas_create(layout::screen_w, layout::screen_h);
-    cairo_t* cr = c.cr;
+    cairo_t *cr = c.cr;
     paint_backdrop(cr, palette::navy, palette::night, palette::sky, 400, 330);
     const layout::Rect keep[] = {{150, 20, 500, 160}, {230, 190, 340, 300}, {150, 470, 500, 60}, layout::button_dock};
     paint_confetti(cr, 100 + unsigned(type), 110, keep, 4);
@@ -73,9 +79,10 @@ Canvas prize_result(int type) {
     banner(cr, prize_names[type], 160, accent_of(type), palette::white);
 
     glow_disc(cr, 400, 335, 135, palette::cream, palette::gold);
-    const double spark[][3] = {{238, 250, 16}, {560, 232, 12}, {575, 430, 18}, {226, 420, 11},
-                               {258, 330, 8},  {545, 330, 9}};
-    for (const auto& sp : spark) paint_sparkle(cr, sp[0], sp[1], sp[2], palette::gold);
+    const double spark[][3] = {{238, 250, 16}, {560, 232, 12}, {575, 430, 18},
+                               {226, 420, 11}, {258, 330, 8},  {545, 330, 9}};
+    for (const auto &sp : spark)
+        paint_sparkle(cr, sp[0], sp[1], sp[2], palette::gold);
     draw_prize(cr, type, 400 - 105, 335 - 105, 210);
 
     TextStyle collect;
@@ -88,16 +95,17 @@ Canvas prize_result(int type) {
     return c;
 }
 
-Canvas nothing_result() {
+Canvas nothing_result()
+{
     // Drawn in greys and encoded as a one-component picture.
     Canvas c = canvas_create(layout::screen_w, layout::screen_h);
-    cairo_t* cr = c.cr;
+    cairo_t *cr = c.cr;
     const Colour top = hex(0x4A4F57), bottom = hex(0x24272C), light = hex(0x8C929B);
     paint_backdrop(cr, top, bottom, light, 400, 320);
     // soft out-of-focus lights instead of confetti: quiet, not festive
-    const double lights[][3] = {{90, 130, 60}, {700, 90, 45}, {150, 420, 80}, {660, 380, 70},
+    const double lights[][3] = {{90, 130, 60},  {700, 90, 45}, {150, 420, 80}, {660, 380, 70},
                                 {720, 540, 40}, {60, 560, 50}, {560, 200, 30}, {250, 250, 25}};
-    for (const auto& l : lights) {
+    for (const auto &l : lights) {
         cairo_arc(cr, l[0], l[1], l[2], 0, 6.2832);
         cairo_set_source_rgba(cr, 1, 1, 1, 0.05);
         cairo_fill(cr);
@@ -131,4 +139,7 @@ Canvas nothing_result() {
 
 }  // namespace
 
-Canvas draw_result_screen(int type) { return type == 6 ? nothing_result() : prize_result(type); }
+Canvas draw_result_screen(int type)
+{
+    return type == 6 ? nothing_result() : prize_result(type);
+}

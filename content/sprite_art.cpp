@@ -4,12 +4,14 @@
 
 #include "prize_art.h"
 
-namespace {
+namespace
+{
 
-void tile_base(cairo_t* cr, double x, double y, double size, Colour top, Colour bottom, Colour rim) {
+void tile_base(cairo_t *cr, double x, double y, double size, Colour top, Colour bottom, Colour rim)
+{
     const double k = size / layout::cell_size;
     rounded_rect(cr, x + 0.5 * k, y + 0.5 * k, size - k, size - k, 6 * k);
-    cairo_pattern_t* g = cairo_pattern_create_linear(0, y, 0, y + size);
+    cairo_pattern_t *g = cairo_pattern_create_linear(0, y, 0, y + size);
     cairo_pattern_add_color_stop_rgb(g, 0, top.r, top.g, top.b);
     cairo_pattern_add_color_stop_rgb(g, 1, bottom.r, bottom.g, bottom.b);
     cairo_set_source(cr, g);
@@ -20,7 +22,8 @@ void tile_base(cairo_t* cr, double x, double y, double size, Colour top, Colour 
     cairo_stroke(cr);
 }
 
-Canvas sprite_canvas() {
+Canvas sprite_canvas()
+{
     Canvas c = canvas_create(layout::cell_size, layout::cell_size);
     set_colour(c.cr, board_gap_colour);
     cairo_paint(c.cr);
@@ -29,7 +32,8 @@ Canvas sprite_canvas() {
 
 }  // namespace
 
-void draw_cover_tile(cairo_t* cr, double x, double y, double size) {
+void draw_cover_tile(cairo_t *cr, double x, double y, double size)
+{
     const double k = size / layout::cell_size;
     cairo_save(cr);
     tile_base(cr, x, y, size, palette::sky, palette::navy, palette::gold);
@@ -46,7 +50,8 @@ void draw_cover_tile(cairo_t* cr, double x, double y, double size) {
     cairo_restore(cr);
 }
 
-void draw_prize_tile(cairo_t* cr, int type, double x, double y, double size) {
+void draw_prize_tile(cairo_t *cr, int type, double x, double y, double size)
+{
     const double k = size / layout::cell_size;
     cairo_save(cr);
     if (type == 6)
@@ -57,23 +62,26 @@ void draw_prize_tile(cairo_t* cr, int type, double x, double y, double size) {
     cairo_restore(cr);
 }
 
-Canvas draw_cover_sprite() {
+Canvas draw_cover_sprite()
+{
     Canvas c = sprite_canvas();
     draw_cover_tile(c.cr, 0, 0, layout::cell_size);
     return c;
 }
 
-Canvas draw_prize_sprite(int type) {
+Canvas draw_prize_sprite(int type)
+{
     Canvas c = sprite_canvas();
     draw_prize_tile(c.cr, type, 0, 0, layout::cell_size);
     return c;
 }
 
-Canvas draw_ok_button_sprite() {
+Canvas draw_ok_button_sprite()
+{
     const layout::Rect b = layout::ok_button;
     Canvas c = canvas_create(b.w, b.h);
-    cairo_t* cr = c.cr;
-    cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 0, b.h);
+    cairo_t *cr = c.cr;
+    cairo_pattern_t *g = cairo_pattern_create_linear(0, 0, 0, b.h);
     Colour top = mix(palette::gold, palette::white, 0.35);
     cairo_pattern_add_color_stop_rgb(g, 0, top.r, top.g, top.b);
     cairo_pattern_add_color_stop_rgb(g, 0.55, palette::gold.r, palette::gold.g, palette::gold.b);

@@ -3,14 +3,17 @@
 #include "screen_art.h"
 #include "sprite_art.h"
 
-namespace {
+namespace
+{
 
-void heading(cairo_t* cr, const char* text, double y, double size) {
+void heading(cairo_t *cr, const char *text, double y, double size)
+{
     draw_text(cr, heading_style(size), text, layout::screen_w / 2.0, y, Align::centre, 740);
 }
 
-void body(cairo_t* cr, const char* text, double x, double y, double size, Align align,
-          Colour colour = palette::cream, bool bold = false) {
+void body(cairo_t *cr, const char *text, double x, double y, double size, Align align, Colour colour = palette::cream,
+          bool bold = false)
+{
     TextStyle t;
     t.size = size;
     t.bold = bold;
@@ -20,7 +23,8 @@ void body(cairo_t* cr, const char* text, double x, double y, double size, Align 
 }
 
 // A numbered step of the title's "how to play" strip.
-void step(cairo_t* cr, int number, const char* text, double cx, double y) {
+void step(cairo_t *cr, int number, const char *text, double cx, double y)
+{
     cairo_arc(cr, cx, y, 17, 0, 6.2832);
     set_colour(cr, palette::gold);
     cairo_fill(cr);
@@ -34,7 +38,8 @@ void step(cairo_t* cr, int number, const char* text, double cx, double y) {
 }
 
 // A small stand of board tiles, some uncovered, as the title's centrepiece.
-void mini_board(cairo_t* cr, double x0, double y0) {
+void mini_board(cairo_t *cr, double x0, double y0)
+{
     const int cols = 7, rows = 3;
     const double size = 52, step_px = 58;
     rounded_rect(cr, x0 - 12, y0 - 12, cols * step_px + 18, rows * step_px + 18, 14);
@@ -55,18 +60,19 @@ void mini_board(cairo_t* cr, double x0, double y0) {
 
 }  // namespace
 
-Canvas draw_title_screen() {
+Canvas draw_title_screen()
+{
     Canvas c = canvas_create(layout::screen_w, layout::screen_h);
-    cairo_t* cr = c.cr;
+    cairo_t *cr = c.cr;
     paint_backdrop(cr, palette::navy, palette::night, palette::sky, 400, 250);
-    const layout::Rect keep[] = {{40, 20, 720, 150}, {150, 180, 500, 200}, {60, 390, 680, 180},
-                                 layout::button_dock};
+    const layout::Rect keep[] = {{40, 20, 720, 150}, {150, 180, 500, 200}, {60, 390, 680, 180}, layout::button_dock};
     paint_confetti(cr, 7, 70, keep, 4);
 
     heading(cr, "Tabellone dei Premi", 102, 58);
-    const double spark[][3] = {{52, 48, 14}, {748, 58, 18}, {726, 128, 9}, {80, 128, 10}, {176, 292, 12},
-                               {626, 214, 10}};
-    for (const auto& sp : spark) paint_sparkle(cr, sp[0], sp[1], sp[2], palette::gold);
+    const double spark[][3] = {{52, 48, 14},  {748, 58, 18},  {726, 128, 9},
+                               {80, 128, 10}, {176, 292, 12}, {626, 214, 10}};
+    for (const auto &sp : spark)
+        paint_sparkle(cr, sp[0], sp[1], sp[2], palette::gold);
     body(cr, "Gioca e vinci subito un premio!", 400, 152, 24, Align::centre, palette::cream, true);
 
     mini_board(cr, 400 - (7 * 58 - 6) / 2.0, 200);
@@ -80,9 +86,10 @@ Canvas draw_title_screen() {
     return c;
 }
 
-Canvas draw_form_screen() {
+Canvas draw_form_screen()
+{
     Canvas c = canvas_create(layout::screen_w, layout::screen_h);
-    cairo_t* cr = c.cr;
+    cairo_t *cr = c.cr;
     paint_backdrop(cr, palette::navy, palette::night, palette::sky, 400, 120);
 
     heading(cr, "Registrati per giocare", 90, 48);
@@ -96,7 +103,7 @@ Canvas draw_form_screen() {
     cairo_set_line_width(cr, 2);
     cairo_stroke(cr);
 
-    const char* labels[3] = {"Nome", "Cognome", "Telefono"};
+    const char *labels[3] = {"Nome", "Cognome", "Telefono"};
     for (int i = 0; i < 3; ++i) {
         const layout::Rect f = layout::form_fields[i];
         body(cr, labels[i], f.x + 2, f.y - 9, 18, Align::left, palette::gold, true);

@@ -13,7 +13,8 @@
 #include <stdio.h>
 #include <string>
 
-namespace {
+namespace
+{
 
 const size_t SEED_LIMIT = 4096;
 std::string folder;
@@ -35,8 +36,8 @@ void write_seed(const std::string &name, const Bytes &bytes)
     }
 }
 
-Bytes encode(int components, int h, int v, int w, int height, int quality, bool optimize,
-             bool restart_rows, int restart_mcus)
+Bytes encode(int components, int h, int v, int w, int height, int quality, bool optimize, bool restart_rows,
+             int restart_mcus)
 {
     EncodeOptions o;
     o.components = components;

@@ -9,16 +9,16 @@
 #include <string.h>
 
 struct BitReader {
-    uint64_t bits;             // unread bits, the next one in bit 63; zeros below `count`
-    int32_t count;             // valid bits in `bits`
-    const uint8_t *next;       // next stream byte to load
-    const uint8_t *end;        // nothing at or after it is read
+    uint64_t bits;        // unread bits, the next one in bit 63; zeros below `count`
+    int32_t count;        // valid bits in `bits`
+    const uint8_t *next;  // next stream byte to load
+    const uint8_t *end;   // nothing at or after it is read
     // A segment starts at the first byte loaded after start_bits or a restart step;
     // bytes are counted from there so the reference cursor can be recomputed.
     const uint8_t *segment_start;
-    uint64_t loaded;           // bytes loaded in this segment, zero bytes past the end included
+    uint64_t loaded;                // bytes loaded in this segment, zero bytes past the end included
     const uint8_t *restart_cursor;  // reference cursor left by the last restart step (null before any)
-    bool stuck;                // the restart step left the cursor on a marker: every symbol reads as 0
+    bool stuck;                     // the restart step left the cursor on a marker: every symbol reads as 0
 };
 
 // The one-byte path: a 0xFF byte steps over the byte after it, past the end come zeros.

@@ -7,7 +7,8 @@
 
 #include <math.h>
 
-namespace {
+namespace
+{
 
 // Green's two terms in fixed point: each within half a unit of the double, so
 // their sum is within one unit of -(a + b).

@@ -29,8 +29,8 @@ struct BITMAP;
 struct RGB;
 
 enum {
-    JPEG_SOS_LIMIT = 10000,       // the SOS marker's 0xFF lies at most this far from the start
-    JPEG_MAX_PIXELS = 1 << 28,    // Allegro sizes a bitmap in int: 2^28 pixels x 3 bytes stays clear of it
+    JPEG_SOS_LIMIT = 10000,     // the SOS marker's 0xFF lies at most this far from the start
+    JPEG_MAX_PIXELS = 1 << 28,  // Allegro sizes a bitmap in int: 2^28 pixels x 3 bytes stays clear of it
 };
 
 struct HuffmanCode {
@@ -52,14 +52,14 @@ struct QuantTable {
 // Working record of one decode_jpeg call; zero-filled at its start.
 struct JpegDecoder {
     const uint8_t *data_start;
-    const uint8_t *data_end;   // one past the last byte: nothing at or after it is ever read
-    const uint8_t *cursor;     // the one read position; never moves past data_end
+    const uint8_t *data_end;  // one past the last byte: nothing at or after it is ever read
+    const uint8_t *cursor;    // the one read position; never moves past data_end
     int32_t bits_left;
     int32_t current_byte;
     int32_t width;
     int32_t height;
     int32_t component_count;
-    HuffmanTable huffman[4];   // DC 0, DC 1, AC 0, AC 1: class * 2 + id
+    HuffmanTable huffman[4];  // DC 0, DC 1, AC 0, AC 1: class * 2 + id
     QuantTable quant[2];
     int32_t luma_sampling;
     int32_t luma_quant;
@@ -68,7 +68,7 @@ struct JpegDecoder {
     int32_t chroma_ac_table;
     int32_t luma_dc_table;
     int32_t chroma_dc_table;
-    uint32_t markers_seen;     // SEEN_* bits
+    uint32_t markers_seen;  // SEEN_* bits
 };
 
 // Decodes the `size` bytes at `data` into a new 24-bit bitmap (converted to the

@@ -25,14 +25,9 @@ enum {
 
 // Entry i (row-major index) is that coefficient's position in the stream's zigzag order.
 inline constexpr int32_t zigzag_order[64] = {
-     0,  1,  5,  6, 14, 15, 27, 28,
-     2,  4,  7, 13, 16, 26, 29, 42,
-     3,  8, 12, 17, 25, 30, 41, 43,
-     9, 11, 18, 24, 31, 40, 44, 53,
-    10, 19, 23, 32, 39, 45, 52, 54,
-    20, 22, 33, 38, 46, 51, 55, 60,
-    21, 34, 37, 47, 50, 56, 59, 61,
-    35, 36, 48, 49, 57, 58, 62, 63,
+    0,  1,  5,  6,  14, 15, 27, 28, 2,  4,  7,  13, 16, 26, 29, 42, 3,  8,  12, 17, 25, 30,
+    41, 43, 9,  11, 18, 24, 31, 40, 44, 53, 10, 19, 23, 32, 39, 45, 52, 54, 20, 22, 33, 38,
+    46, 51, 55, 60, 21, 34, 37, 47, 50, 56, 59, 61, 35, 36, 48, 49, 57, 58, 62, 63,
 };
 
 // The integer inverse DCT (Loeffler-Ligtenberg-Moschytz): each constant is the
@@ -55,7 +50,7 @@ inline constexpr int32_t IDCT_3_072711026 = 25172;
 // Two fraction bits kept between the column and the row pass; the row pass also
 // removes the transform's factor 8. Both shifts round half up.
 inline constexpr int32_t IDCT_FRACTION_BITS = 2;
-inline constexpr int32_t IDCT_COLUMN_SHIFT = IDCT_CONST_BITS - IDCT_FRACTION_BITS;  // 11
+inline constexpr int32_t IDCT_COLUMN_SHIFT = IDCT_CONST_BITS - IDCT_FRACTION_BITS;   // 11
 inline constexpr int32_t IDCT_ROW_SHIFT = IDCT_CONST_BITS + IDCT_FRACTION_BITS + 3;  // 18
 inline constexpr int32_t IDCT_COLUMN_ROUND = 1 << (IDCT_COLUMN_SHIFT - 1);
 inline constexpr int32_t IDCT_ROW_ROUND = 1 << (IDCT_ROW_SHIFT - 1);
@@ -92,10 +87,10 @@ static inline bool is_restart_marker(const uint8_t *at, const uint8_t *end)
 // What each segment parser returns: accepted, or why the stream is refused.
 enum SegmentResult {
     SEGMENT_ACCEPTED = 0,
-    REFUSED_TABLE_OR_ID = 1,     // Huffman counts over 256; DQT id above 1 or 16-bit; APP0 not JFIF 1.x
-    REFUSED_UNSUPPORTED = 2,     // precision not 8; a scan of other than 1 or 3 components
-    REFUSED_OUT_OF_RANGE = 3,    // width or height 0; a table id, selector or component id out of range
-    REFUSED_PAST_END = 4,        // the segment (or a table or thumbnail in it) runs past the end
+    REFUSED_TABLE_OR_ID = 1,   // Huffman counts over 256; DQT id above 1 or 16-bit; APP0 not JFIF 1.x
+    REFUSED_UNSUPPORTED = 2,   // precision not 8; a scan of other than 1 or 3 components
+    REFUSED_OUT_OF_RANGE = 3,  // width or height 0; a table id, selector or component id out of range
+    REFUSED_PAST_END = 4,      // the segment (or a table or thumbnail in it) runs past the end
 };
 
 // Each parser starts with `cursor` on the marker's code byte (after the 0xFF)
@@ -129,8 +124,8 @@ int32_t decode_symbol(JpegDecoder *dec, const HuffmanTable *table);
 // Fills `block` with 64 row-major samples and returns 0, or with the error
 // pattern (white X on black) and returns 1. Updates `*dc_predictor`. The picture
 // phase needs only the block; the result tells the tests which one it got.
-int32_t decode_block(JpegDecoder *dec, int32_t block[64], int32_t dc_table_id,
-                     int32_t ac_table_id, int32_t quant_table_id, int32_t *dc_predictor);
+int32_t decode_block(JpegDecoder *dec, int32_t block[64], int32_t dc_table_id, int32_t ac_table_id,
+                     int32_t quant_table_id, int32_t *dc_predictor);
 // Puts the error pattern into `block`: 255 on both diagonals, 0 elsewhere.
 void put_error_pattern(int32_t block[64]);
 

@@ -85,8 +85,8 @@ void put_error_pattern(int32_t block[64])
     }
 }
 
-int32_t decode_block(JpegDecoder *dec, int32_t block[64], int32_t dc_table_id,
-                     int32_t ac_table_id, int32_t quant_table_id, int32_t *dc_predictor)
+int32_t decode_block(JpegDecoder *dec, int32_t block[64], int32_t dc_table_id, int32_t ac_table_id,
+                     int32_t quant_table_id, int32_t *dc_predictor)
 {
     int32_t symbol = decode_symbol(dec, &dec->huffman[dc_table_id]);
     if (symbol == SYMBOL_NO_MATCH) {

@@ -38,8 +38,7 @@ struct ComponentTables {
 // 32-bit arithmetic, without the transform's passes over 64 coefficients.
 static inline void fill_flat_block(int32_t dc, const QuantTable *quant, int32_t block[64])
 {
-    const uint32_t w = static_cast<uint32_t>(dc) * static_cast<uint32_t>(quant->values[0]) *
-                       (1u << IDCT_FRACTION_BITS);
+    const uint32_t w = static_cast<uint32_t>(dc) * static_cast<uint32_t>(quant->values[0]) * (1u << IDCT_FRACTION_BITS);
     const int32_t sample =
         (static_cast<int32_t>(w * static_cast<uint32_t>(IDCT_ONE) + IDCT_ROW_ROUND) >> IDCT_ROW_SHIFT) +
         SAMPLE_LEVEL_SHIFT;
@@ -48,8 +47,8 @@ static inline void fill_flat_block(int32_t dc, const QuantTable *quant, int32_t 
 }
 
 // decode_block with the lookup tables: 64 samples, or the error pattern.
-static inline __attribute__((always_inline)) void decode_block_bits(
-    BitReader *br, const ComponentTables *tables, int32_t *dc_predictor, int32_t block[64])
+static inline __attribute__((always_inline)) void decode_block_bits(BitReader *br, const ComponentTables *tables,
+                                                                    int32_t *dc_predictor, int32_t block[64])
 {
     if (br->stuck) {
         // Every symbol reads as 0 without a bit consumed: DC difference 0, then end of block.
@@ -119,9 +118,9 @@ static inline __attribute__((always_inline)) void decode_block_bits(
 
 // The blocks of one MCU, luma then (for colour) Cb and Cr, with the reader in
 // a local copy the compiler can keep in registers. preds: Y, Cb, Cr.
-static void decode_mcu_blocks(BitReader *reader, const ComponentTables *luma,
-                              const ComponentTables *chroma, int32_t luma_blocks, bool colour,
-                              int32_t preds[3], int32_t (*y)[64], int32_t cb[64], int32_t cr[64])
+static void decode_mcu_blocks(BitReader *reader, const ComponentTables *luma, const ComponentTables *chroma,
+                              int32_t luma_blocks, bool colour, int32_t preds[3], int32_t (*y)[64], int32_t cb[64],
+                              int32_t cr[64])
 {
     BitReader local = *reader;
     for (int32_t i = 0; i < luma_blocks; i++)
@@ -153,8 +152,7 @@ void decode_picture_fast_on(VectorPath path, JpegDecoder *dec, BITMAP *bitmap)
         build_huffman_lookup(&dec->huffman[i], &lookups[i]);
     const ComponentTables luma = {&lookups[dec->luma_dc_table], &lookups[2 + dec->luma_ac_table],
                                   &dec->quant[dec->luma_quant], inverse_dct_for(path)};
-    const ComponentTables chroma = {&lookups[dec->chroma_dc_table],
-                                    &lookups[2 + dec->chroma_ac_table],
+    const ComponentTables chroma = {&lookups[dec->chroma_dc_table], &lookups[2 + dec->chroma_ac_table],
                                     &dec->quant[dec->chroma_quant], inverse_dct_for(path)};
 
     McuLayout mcu = mcu_layout(dec);

@@ -3,8 +3,7 @@
 
 // The entries the search can find at `length`: those before the first entry of
 // a greater length, of exactly that length. Returns their count.
-static int32_t entries_of_length(const HuffmanTable *table, int32_t length,
-                                 const HuffmanCode *found[256])
+static int32_t entries_of_length(const HuffmanTable *table, int32_t length, const HuffmanCode *found[256])
 {
     int32_t n = 0;
     for (int i = 0; i < 256; i++) {
@@ -32,13 +31,11 @@ static void build_coded_values(HuffmanLookup *lookup)
             continue;
         int32_t v = 0;
         if (size > 0) {
-            v = extend_sign(static_cast<int32_t>((bits >> (HUFFMAN_LOOKAHEAD - length)) &
-                                                 ((1u << size) - 1)),
-                            size);
+            v = extend_sign(static_cast<int32_t>((bits >> (HUFFMAN_LOOKAHEAD - length)) & ((1u << size) - 1)), size);
         }
         int32_t run = symbol == 0 ? 64 : symbol >> 4;
-        lookup->coded[bits] = CodedValue{static_cast<int16_t>(v), static_cast<uint8_t>(run),
-                                         static_cast<uint8_t>(length)};
+        lookup->coded[bits] =
+            CodedValue{static_cast<int16_t>(v), static_cast<uint8_t>(run), static_cast<uint8_t>(length)};
     }
 }
 

@@ -11,9 +11,9 @@ enum { HUFFMAN_LOOKAHEAD = 10 };  // bits resolved by one lookup
 
 // A code and the magnitude bits after it, both inside the lookahead, resolved at once.
 struct CodedValue {
-    int16_t value;    // the magnitude read as receive_extend reads it
-    uint8_t run;      // the symbol's high nibble: zeros before the value (AC); 64 for end of block
-    uint8_t length;   // code length plus magnitude size; 0 when not resolved here
+    int16_t value;   // the magnitude read as receive_extend reads it
+    uint8_t run;     // the symbol's high nibble: zeros before the value (AC); 64 for end of block
+    uint8_t length;  // code length plus magnitude size; 0 when not resolved here
 };
 
 struct HuffmanLookup {

@@ -17,12 +17,11 @@ inline constexpr int32_t ODD_17 = IDCT_1_175875602 - IDCT_0_899976223;  // x1 in
 inline constexpr int32_t ODD_37 = IDCT_1_175875602 - IDCT_1_961570560;  // x3 in 0, x7 in 2
 inline constexpr int32_t ODD_35 = IDCT_1_175875602 - IDCT_2_562915447;  // x3 in 1, x5 in 2
 inline constexpr int32_t ODD_15 = IDCT_1_175875602 - IDCT_0_390180644;  // x1 in 1, x5 in 3
-inline constexpr int32_t EVEN_2 = IDCT_0_541196100 + IDCT_0_765366865;   // x2 in t3
-inline constexpr int32_t EVEN_6 = IDCT_0_541196100 - IDCT_1_847759065;   // x6 in t2
+inline constexpr int32_t EVEN_2 = IDCT_0_541196100 + IDCT_0_765366865;  // x2 in t3
+inline constexpr int32_t EVEN_6 = IDCT_0_541196100 - IDCT_1_847759065;  // x6 in t2
 
 static_assert(ODD_X7_0 >= -32768 && ODD_X1_3 <= 32767 && EVEN_6 >= -32768 && EVEN_2 <= 32767,
               "grouped factors are 16-bit");
-
 
 // Factors a and b as one 32-bit lane of pmaddwd's second operand: a multiplies
 // the first 16-bit value of each pair, b the second.

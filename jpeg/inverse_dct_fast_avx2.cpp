@@ -13,7 +13,8 @@
 
 #define AVX2_INLINE static inline __attribute__((target("avx2"), always_inline))
 
-namespace {
+namespace
+{
 
 struct Rows {
     __m256i v[8];
@@ -99,8 +100,8 @@ AVX2_INLINE __m256i pairs(__m256i a, __m256i b)
 {
     // packs keeps 128-bit halves apart: [a0-3 b0-3 | a4-7 b4-7]; the shuffle
     // interleaves each half's a and b words.
-    const __m256i interleave = _mm256_setr_epi8(0, 1, 8, 9, 2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15,
-                                                0, 1, 8, 9, 2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15);
+    const __m256i interleave = _mm256_setr_epi8(0, 1, 8, 9, 2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15, 0, 1, 8, 9, 2, 3,
+                                                10, 11, 4, 5, 12, 13, 6, 7, 14, 15);
     return _mm256_shuffle_epi8(_mm256_packs_epi32(a, b), interleave);
 }
 
@@ -144,7 +145,7 @@ AVX2_INLINE bool all_int16(const Rows &m)
 {
     const __m256i half = _mm256_set1_epi32(0x8000);
     __m256i outside = _mm256_setzero_si256();
-    #pragma GCC unroll 8
+#pragma GCC unroll 8
     for (int r = 0; r < 8; r++)
         outside = _mm256_or_si256(outside, _mm256_add_epi32(m.v[r], half));
     return _mm256_testz_si256(outside, _mm256_set1_epi32(~0xFFFF));
@@ -152,21 +153,19 @@ AVX2_INLINE bool all_int16(const Rows &m)
 
 }  // namespace
 
-__attribute__((target("avx2")))
-void inverse_dct_avx2(int32_t block[64], const QuantTable *table)
+__attribute__((target("avx2"))) void inverse_dct_avx2(int32_t block[64], const QuantTable *table)
 {
     const int32_t *q = table->values;
     Rows coef, in;
-    #pragma GCC unroll 8
+#pragma GCC unroll 8
     for (int v = 0; v < 8; v++) {
         coef.v[v] = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(block + 8 * v));
-        in.v[v] = _mm256_mullo_epi32(
-            coef.v[v], _mm256_loadu_si256(reinterpret_cast<const __m256i *>(q + 8 * v)));
+        in.v[v] = _mm256_mullo_epi32(coef.v[v], _mm256_loadu_si256(reinterpret_cast<const __m256i *>(q + 8 * v)));
     }
 
     // Per column: are its seven AC coefficients zero (the reference's shortcut)?
     __m256i ac = coef.v[1];
-    #pragma GCC unroll 8
+#pragma GCC unroll 8
     for (int v = 2; v < 8; v++)
         ac = _mm256_or_si256(ac, coef.v[v]);
     __m256i dc = _mm256_slli_epi32(in.v[0], IDCT_FRACTION_BITS);
@@ -178,7 +177,7 @@ void inverse_dct_avx2(int32_t block[64], const QuantTable *table)
         int32_t w = _mm256_cvtsi256_si32(dc);
         int32_t sample = static_cast<int32_t>(static_cast<uint32_t>(w) * IDCT_ONE + IDCT_ROW_ROUND) >> IDCT_ROW_SHIFT;
         __m256i all = _mm256_set1_epi32(sample + SAMPLE_LEVEL_SHIFT);
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (int r = 0; r < 8; r++)
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(block + 8 * r), all);
         return;
@@ -189,17 +188,17 @@ void inverse_dct_avx2(int32_t block[64], const QuantTable *table)
     // (d * 8192 + 1024) >> 11 is d << 2 without wrapping.
     if (all_int16(in)) {
         Rows cols = idct_lanes_16(in, _mm256_set1_epi32(IDCT_COLUMN_ROUND));
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (int r = 0; r < 8; r++)
             cols.v[r] = _mm256_srai_epi32(cols.v[r], IDCT_COLUMN_SHIFT);
         if (all_int16(cols)) {
             Rows rows = idct_lanes_16(transpose(cols), _mm256_set1_epi32(IDCT_ROW_ROUND));
-            #pragma GCC unroll 8
+#pragma GCC unroll 8
             for (int c = 0; c < 8; c++)
                 rows.v[c] = _mm256_add_epi32(_mm256_srai_epi32(rows.v[c], IDCT_ROW_SHIFT),
                                              _mm256_set1_epi32(SAMPLE_LEVEL_SHIFT));
             Rows samples = transpose(rows);
-            #pragma GCC unroll 8
+#pragma GCC unroll 8
             for (int r = 0; r < 8; r++)
                 _mm256_storeu_si256(reinterpret_cast<__m256i *>(block + 8 * r), samples.v[r]);
             return;
@@ -208,17 +207,17 @@ void inverse_dct_avx2(int32_t block[64], const QuantTable *table)
 
     Rows cols = idct_lanes(in, _mm256_set1_epi32(IDCT_COLUMN_ROUND));
     __m256i shortcut = _mm256_cmpeq_epi32(ac, _mm256_setzero_si256());
-    #pragma GCC unroll 8
+#pragma GCC unroll 8
     for (int r = 0; r < 8; r++)
         cols.v[r] = _mm256_blendv_epi8(_mm256_srai_epi32(cols.v[r], IDCT_COLUMN_SHIFT), dc, shortcut);
 
     Rows rows = idct_lanes(transpose(cols), _mm256_set1_epi32(IDCT_ROW_ROUND));
-    #pragma GCC unroll 8
+#pragma GCC unroll 8
     for (int c = 0; c < 8; c++)
-        rows.v[c] = _mm256_add_epi32(_mm256_srai_epi32(rows.v[c], IDCT_ROW_SHIFT),
-                                     _mm256_set1_epi32(SAMPLE_LEVEL_SHIFT));
+        rows.v[c] =
+            _mm256_add_epi32(_mm256_srai_epi32(rows.v[c], IDCT_ROW_SHIFT), _mm256_set1_epi32(SAMPLE_LEVEL_SHIFT));
     Rows samples = transpose(rows);
-    #pragma GCC unroll 8
+#pragma GCC unroll 8
     for (int r = 0; r < 8; r++)
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(block + 8 * r), samples.v[r]);
 }

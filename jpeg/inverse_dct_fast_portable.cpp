@@ -6,7 +6,8 @@
 
 #include <string.h>
 
-namespace {
+namespace
+{
 
 // A constant as the uint32 factor of the wrapping arithmetic.
 constexpr uint32_t k(int32_t constant)

@@ -16,7 +16,8 @@
 
 #define SSE2_INLINE inline __attribute__((always_inline))
 
-namespace {
+namespace
+{
 
 SSE2_INLINE __m128i pair(int32_t a, int32_t b)
 {
@@ -35,8 +36,7 @@ SSE2_INLINE __m128i madd2(__m128i pairs_ab, __m128i k_ab, __m128i pairs_cd, __m1
 }
 
 // One half (unpacklo or unpackhi of the inputs) of the 8-point transform.
-SSE2_INLINE void transform_half(__m128i x04, __m128i x26, __m128i x17, __m128i x35, __m128i bias,
-                           __m128i out[8])
+SSE2_INLINE void transform_half(__m128i x04, __m128i x26, __m128i x17, __m128i x35, __m128i bias, __m128i out[8])
 {
     const __m128i t0 = _mm_add_epi32(_mm_madd_epi16(x04, pair(IDCT_ONE, IDCT_ONE)), bias);
     const __m128i t1 = _mm_add_epi32(_mm_madd_epi16(x04, pair(IDCT_ONE, -IDCT_ONE)), bias);
@@ -62,10 +62,10 @@ SSE2_INLINE void transform_half(__m128i x04, __m128i x26, __m128i x17, __m128i x
 
 SSE2_INLINE void transform(const __m128i x[8], __m128i bias, Wide *w)
 {
-    transform_half(_mm_unpacklo_epi16(x[0], x[4]), _mm_unpacklo_epi16(x[2], x[6]),
-                   _mm_unpacklo_epi16(x[1], x[7]), _mm_unpacklo_epi16(x[3], x[5]), bias, w->lo);
-    transform_half(_mm_unpackhi_epi16(x[0], x[4]), _mm_unpackhi_epi16(x[2], x[6]),
-                   _mm_unpackhi_epi16(x[1], x[7]), _mm_unpackhi_epi16(x[3], x[5]), bias, w->hi);
+    transform_half(_mm_unpacklo_epi16(x[0], x[4]), _mm_unpacklo_epi16(x[2], x[6]), _mm_unpacklo_epi16(x[1], x[7]),
+                   _mm_unpacklo_epi16(x[3], x[5]), bias, w->lo);
+    transform_half(_mm_unpackhi_epi16(x[0], x[4]), _mm_unpackhi_epi16(x[2], x[6]), _mm_unpackhi_epi16(x[1], x[7]),
+                   _mm_unpackhi_epi16(x[3], x[5]), bias, w->hi);
 }
 
 // 8x8 transpose of 16-bit values.
@@ -125,8 +125,7 @@ bool inverse_dct_sse2_16(int32_t block[64], const QuantTable *table)
         wrong = _mm_or_si128(wrong, _mm_xor_si128(high, _mm_srai_epi16(low, 15)));
         x[v] = low;
     }
-    if (!all_int16(outside) ||
-        _mm_movemask_epi8(_mm_cmpeq_epi16(wrong, _mm_setzero_si128())) != 0xFFFF)
+    if (!all_int16(outside) || _mm_movemask_epi8(_mm_cmpeq_epi16(wrong, _mm_setzero_si128())) != 0xFFFF)
         return false;
 
     if (_mm_movemask_epi8(_mm_cmpeq_epi16(ac, _mm_setzero_si128())) == 0xFFFF) {
@@ -158,8 +157,7 @@ bool inverse_dct_sse2_16(int32_t block[64], const QuantTable *table)
     transpose(x);
     transform(x, _mm_set1_epi32(IDCT_ROW_ROUND), &w);
     for (int c = 0; c < 8; c++)
-        x[c] = _mm_packs_epi32(_mm_srai_epi32(w.lo[c], IDCT_ROW_SHIFT),
-                               _mm_srai_epi32(w.hi[c], IDCT_ROW_SHIFT));
+        x[c] = _mm_packs_epi32(_mm_srai_epi32(w.lo[c], IDCT_ROW_SHIFT), _mm_srai_epi32(w.hi[c], IDCT_ROW_SHIFT));
     transpose(x);
     const __m128i level = _mm_set1_epi32(SAMPLE_LEVEL_SHIFT);
     for (int r = 0; r < 8; r++) {

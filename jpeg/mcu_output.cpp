@@ -63,9 +63,8 @@ static void decode_chroma(JpegDecoder *dec, int32_t cb[64], int32_t cr[64], Pred
 // quarter (or half) of the chroma blocks that it covers. `sub_x`/`sub_y` are 1
 // when the chroma is repeated over 2 pixels in that direction; `cx0`/`cy0` the
 // chroma row and column where this block's share starts.
-static void put_colour_block(BITMAP *bitmap, const int32_t luma[64], const int32_t cb[64],
-                             const int32_t cr[64], int32_t x0, int32_t y0,
-                             int sub_x, int sub_y, int cx0, int cy0)
+static void put_colour_block(BITMAP *bitmap, const int32_t luma[64], const int32_t cb[64], const int32_t cr[64],
+                             int32_t x0, int32_t y0, int sub_x, int sub_y, int cx0, int cy0)
 {
     for (int i = 0; i < 8; i++) {
         for (int j = 0; j < 8; j++) {
@@ -78,11 +77,9 @@ static void put_colour_block(BITMAP *bitmap, const int32_t luma[64], const int32
 McuLayout mcu_layout(const JpegDecoder *dec)
 {
     int32_t sampling = 0;
-    if (dec->component_count == 3 &&
-        (dec->luma_sampling == 1 || dec->luma_sampling == 2 || dec->luma_sampling == 4))
+    if (dec->component_count == 3 && (dec->luma_sampling == 1 || dec->luma_sampling == 2 || dec->luma_sampling == 4))
         sampling = dec->luma_sampling;
-    return McuLayout{sampling, sampling >= 2 ? 16 : 8, sampling == 4 ? 16 : 8,
-                     sampling == 0 ? 1 : sampling};
+    return McuLayout{sampling, sampling >= 2 ? 16 : 8, sampling == 4 ? 16 : 8, sampling == 0 ? 1 : sampling};
 }
 
 void decode_picture(JpegDecoder *dec, BITMAP *bitmap)

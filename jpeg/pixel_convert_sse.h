@@ -17,7 +17,8 @@
 #endif
 #define SSE_INLINE inline __attribute__((always_inline)) SSE_TARGET
 
-namespace {
+namespace
+{
 
 // Chroma terms of pixel columns 2v, 2v+1 of one chroma row (16 columns at most).
 struct ChromaPairs {
@@ -28,10 +29,10 @@ SSE_INLINE void chroma_pairs(const int32_t cb[8], const int32_t cr[8], int sub_x
 {
     const __m128d centre = _mm_set1_pd(YCBCR_CHROMA_CENTRE);
     for (int k = 0; k < 4; k++) {
-        const __m128d cbd = _mm_sub_pd(
-            _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(cb + 2 * k))), centre);
-        const __m128d crd = _mm_sub_pd(
-            _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(cr + 2 * k))), centre);
+        const __m128d cbd =
+            _mm_sub_pd(_mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(cb + 2 * k))), centre);
+        const __m128d crd =
+            _mm_sub_pd(_mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(cr + 2 * k))), centre);
         const __m128d cr_r = _mm_mul_pd(crd, _mm_set1_pd(YCBCR_CR_R));
         const __m128d cb_g = _mm_mul_pd(cbd, _mm_set1_pd(YCBCR_CB_G));
         const __m128d cr_g = _mm_mul_pd(crd, _mm_set1_pd(YCBCR_CR_G));
@@ -91,7 +92,7 @@ SSE_INLINE __m128i plane(__m128i a, __m128i b, __m128i c, __m128i d)
 // One row of eight (sub_x 0) or sixteen pixels as three byte planes, the
 // channels in the order of their byte offset in a pixel.
 SSE_INLINE void convert_row(const int32_t *left, const int32_t *right, const ChromaPairs *t, int sub_x,
-                        const PixelLayout *layout, __m128i planes[3])
+                            const PixelLayout *layout, __m128i planes[3])
 {
     const FourChannels p0 = convert_four(left, t, 0);
     const FourChannels p1 = convert_four(left + 4, t, 2);
@@ -150,8 +151,8 @@ SSE_INLINE __m128i luma16(const int32_t *luma)
 
 // convert_row through the integer offsets: saturating 16-bit sums, then
 // unsigned saturation to bytes is the clamp to 0..255.
-SSE_INLINE void convert_row_exact(const int32_t *left, const int32_t *right, const OffsetRow *t,
-                                  int sub_x, const PixelLayout *layout, __m128i planes[3])
+SSE_INLINE void convert_row_exact(const int32_t *left, const int32_t *right, const OffsetRow *t, int sub_x,
+                                  const PixelLayout *layout, __m128i planes[3])
 {
     const __m128i y0 = luma16(left);
     const __m128i y1 = sub_x ? luma16(right) : _mm_setzero_si128();
@@ -166,8 +167,7 @@ SSE_INLINE void convert_row_exact(const int32_t *left, const int32_t *right, con
 // Walks the rows of a colour MCU, handing each wanted row's planes to `store`.
 template <typename Store>
 SSE_INLINE void colour_rows_sse(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
-                            const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64],
-                            Store store)
+                                const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64], Store store)
 {
     const int sub_x = sampling >= 2, sub_y = sampling == 4;
     const int height = 8 << sub_y;
@@ -186,8 +186,8 @@ SSE_INLINE void colour_rows_sse(uint8_t *const rows[16], const PixelLayout *layo
                     continue;
                 const int32_t *const *blocks = luma + (y >> 3) * 2;
                 __m128i planes[3];
-                convert_row_exact(blocks[0] + (y & 7) * 8, sub_x ? blocks[1] + (y & 7) * 8 : nullptr, &t,
-                                  sub_x, layout, planes);
+                convert_row_exact(blocks[0] + (y & 7) * 8, sub_x ? blocks[1] + (y & 7) * 8 : nullptr, &t, sub_x, layout,
+                                  planes);
                 store(rows[y], planes, sub_x);
             }
         }
@@ -204,8 +204,8 @@ SSE_INLINE void colour_rows_sse(uint8_t *const rows[16], const PixelLayout *layo
                 continue;
             const int32_t *const *blocks = luma + (y >> 3) * 2;
             __m128i planes[3];
-            convert_row(blocks[0] + (y & 7) * 8, sub_x ? blocks[1] + (y & 7) * 8 : nullptr, &terms,
-                        sub_x, layout, planes);
+            convert_row(blocks[0] + (y & 7) * 8, sub_x ? blocks[1] + (y & 7) * 8 : nullptr, &terms, sub_x, layout,
+                        planes);
             store(rows[y], planes, sub_x);
         }
     }

@@ -45,8 +45,8 @@ static void convert(VectorPath path, const McuSamples *s, uint8_t *const rows[16
                                const int32_t[64], const int32_t[64]);
     static const GreyRows grey[VECTOR_PATH_COUNT] = {grey_rows_portable, grey_rows_sse2, grey_rows_sse4,
                                                      grey_rows_avx2};
-    static const ColourRows colour[VECTOR_PATH_COUNT] = {colour_rows_portable, colour_rows_sse2,
-                                                         colour_rows_sse4, colour_rows_avx2};
+    static const ColourRows colour[VECTOR_PATH_COUNT] = {colour_rows_portable, colour_rows_sse2, colour_rows_sse4,
+                                                         colour_rows_avx2};
     if (s->grey)
         grey[path](rows, s->luma[0]);
     else
@@ -57,8 +57,7 @@ static void convert(VectorPath path, const McuSamples *s, uint8_t *const rows[16
 // visible, else through a buffer of which only the visible part is copied.
 // Visible means what putpixel would write: inside the clip rectangle, and
 // inside the bitmap.
-static void write_mcu(VectorPath path, BITMAP *bitmap, int32_t x0, int32_t y0, int w, int h,
-                      const McuSamples *s)
+static void write_mcu(VectorPath path, BITMAP *bitmap, int32_t x0, int32_t y0, int w, int h, const McuSamples *s)
 {
     int64_t left = 0, top = 0, right = bitmap->w, bottom = bitmap->h;
     if (bitmap->clip) {
@@ -89,21 +88,18 @@ static void write_mcu(VectorPath path, BITMAP *bitmap, int32_t x0, int32_t y0, i
     const int64_t to = x + w < right ? x + w : right;
     for (int i = 0; i < h; i++)
         if (rows[i])
-            memcpy(bitmap->line[y + i] + 3 * from, rows[i] + 3 * (from - x),
-                   static_cast<size_t>(3 * (to - from)));
+            memcpy(bitmap->line[y + i] + 3 * from, rows[i] + 3 * (from - x), static_cast<size_t>(3 * (to - from)));
 }
 
-void write_grey_block_on(VectorPath path, BITMAP *bitmap, int32_t x0, int32_t y0,
-                         const int32_t luma[64])
+void write_grey_block_on(VectorPath path, BITMAP *bitmap, int32_t x0, int32_t y0, const int32_t luma[64])
 {
     const int32_t *const blocks[1] = {luma};
     const McuSamples s = {true, nullptr, 0, blocks, nullptr, nullptr};
     write_mcu(path, bitmap, x0, y0, 8, 8, &s);
 }
 
-void write_colour_mcu_on(VectorPath path, BITMAP *bitmap, const PixelLayout *layout, int32_t x0,
-                         int32_t y0, int32_t sampling, const int32_t *const luma[4],
-                         const int32_t cb[64], const int32_t cr[64])
+void write_colour_mcu_on(VectorPath path, BITMAP *bitmap, const PixelLayout *layout, int32_t x0, int32_t y0,
+                         int32_t sampling, const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
 {
     const McuSamples s = {false, layout, sampling, luma, cb, cr};
     write_mcu(path, bitmap, x0, y0, sampling >= 2 ? 16 : 8, sampling == 4 ? 16 : 8, &s);
@@ -114,9 +110,8 @@ void write_grey_block(BITMAP *bitmap, int32_t x0, int32_t y0, const int32_t luma
     write_grey_block_on(fastest_vector_path(), bitmap, x0, y0, luma);
 }
 
-void write_colour_mcu(BITMAP *bitmap, const PixelLayout *layout, int32_t x0, int32_t y0,
-                      int32_t sampling, const int32_t *const luma[4], const int32_t cb[64],
-                      const int32_t cr[64])
+void write_colour_mcu(BITMAP *bitmap, const PixelLayout *layout, int32_t x0, int32_t y0, int32_t sampling,
+                      const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
 {
     write_colour_mcu_on(fastest_vector_path(), bitmap, layout, x0, y0, sampling, luma, cb, cr);
 }

@@ -29,6 +29,5 @@ void write_grey_block(BITMAP *bitmap, int32_t x0, int32_t y0, const int32_t luma
 // 4 (16x16, luma[0..3] top-left, top-right, bottom-left, bottom-right); chroma
 // is repeated, never interpolated. Every pixel inside the bitmap equals what
 // put_ycbcr_pixel writes for it; pixels outside are skipped.
-void write_colour_mcu(BITMAP *bitmap, const PixelLayout *layout, int32_t x0, int32_t y0,
-                      int32_t sampling, const int32_t *const luma[4], const int32_t cb[64],
-                      const int32_t cr[64]);
+void write_colour_mcu(BITMAP *bitmap, const PixelLayout *layout, int32_t x0, int32_t y0, int32_t sampling,
+                      const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64]);

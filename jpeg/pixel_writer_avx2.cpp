@@ -20,8 +20,8 @@ AVX2 static inline void store_eight(uint8_t *dst, __m128i p0, __m128i p1)
 AVX2 void grey_rows_avx2(uint8_t *const rows[8], const int32_t luma[64])
 {
     // Byte 0 of each clamped sample, three times per pixel, 12 bytes per lane.
-    const __m256i spread = _mm256_setr_epi8(0, 0, 0, 4, 4, 4, 8, 8, 8, 12, 12, 12, -1, -1, -1, -1,
-                                            0, 0, 0, 4, 4, 4, 8, 8, 8, 12, 12, 12, -1, -1, -1, -1);
+    const __m256i spread = _mm256_setr_epi8(0, 0, 0, 4, 4, 4, 8, 8, 8, 12, 12, 12, -1, -1, -1, -1, 0, 0, 0, 4, 4, 4, 8,
+                                            8, 8, 12, 12, 12, -1, -1, -1, -1);
     const __m256i zero = _mm256_setzero_si256(), top = _mm256_set1_epi32(255);
     for (int i = 0; i < 8; i++) {
         if (!rows[i])
@@ -42,28 +42,24 @@ struct Interleave {
 AVX2 static inline void interleave_masks(const PixelLayout *layout, Interleave *m)
 {
     // Output byte p belongs to pixel p / 3 at byte offset p % 3.
-    const __m128i pixel[3] = {
-        _mm_setr_epi8(0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5),
-        _mm_setr_epi8(5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8, 9, 9, 9, 10, 10),
-        _mm_setr_epi8(10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15)};
-    const __m128i offset[3] = {
-        _mm_setr_epi8(0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0),
-        _mm_setr_epi8(1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1),
-        _mm_setr_epi8(2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2)};
+    const __m128i pixel[3] = {_mm_setr_epi8(0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5),
+                              _mm_setr_epi8(5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8, 9, 9, 9, 10, 10),
+                              _mm_setr_epi8(10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15)};
+    const __m128i offset[3] = {_mm_setr_epi8(0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0),
+                               _mm_setr_epi8(1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1),
+                               _mm_setr_epi8(2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2)};
     const int32_t channel_offset[3] = {layout->r, layout->g, layout->b};
     const __m128i zeroing = _mm_set1_epi8(-128);  // a set top bit makes the shuffle write 0
     for (int c = 0; c < 3; c++) {
         const __m128i wanted = _mm_set1_epi8(static_cast<char>(channel_offset[c]));
         for (int k = 0; k < 3; k++)
-            m->part[k][c] = _mm_or_si128(
-                pixel[k], _mm_andnot_si128(_mm_cmpeq_epi8(offset[k], wanted), zeroing));
+            m->part[k][c] = _mm_or_si128(pixel[k], _mm_andnot_si128(_mm_cmpeq_epi8(offset[k], wanted), zeroing));
     }
 }
 
 AVX2 static inline __m128i interleaved(const Interleave *m, int k, __m128i r, __m128i g, __m128i b)
 {
-    return _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(r, m->part[k][0]),
-                                     _mm_shuffle_epi8(g, m->part[k][1])),
+    return _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(r, m->part[k][0]), _mm_shuffle_epi8(g, m->part[k][1])),
                         _mm_shuffle_epi8(b, m->part[k][2]));
 }
 
@@ -80,18 +76,15 @@ struct ChromaVectors {
     __m256d cr_r[4], cb_g[4], cr_g[4], cb_b[4];
 };
 
-AVX2 static inline void chroma_vectors(const int32_t cb[8], const int32_t cr[8], int sub_x,
-                                       ChromaVectors *t)
+AVX2 static inline void chroma_vectors(const int32_t cb[8], const int32_t cr[8], int sub_x, ChromaVectors *t)
 {
     const __m256d centre = _mm256_set1_pd(YCBCR_CHROMA_CENTRE);
     __m256d cr_r[2], cb_g[2], cr_g[2], cb_b[2];
     for (int k = 0; k < 2; k++) {
-        const __m256d cbd = _mm256_sub_pd(
-            _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i *>(cb + 4 * k))),
-            centre);
-        const __m256d crd = _mm256_sub_pd(
-            _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i *>(cr + 4 * k))),
-            centre);
+        const __m256d cbd =
+            _mm256_sub_pd(_mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i *>(cb + 4 * k))), centre);
+        const __m256d crd =
+            _mm256_sub_pd(_mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i *>(cr + 4 * k))), centre);
         cr_r[k] = _mm256_mul_pd(crd, _mm256_set1_pd(YCBCR_CR_R));
         cb_g[k] = _mm256_mul_pd(cbd, _mm256_set1_pd(YCBCR_CB_G));
         cr_g[k] = _mm256_mul_pd(crd, _mm256_set1_pd(YCBCR_CR_G));
@@ -126,8 +119,7 @@ struct FourPixels {
 
 AVX2 static inline FourPixels convert_four(const int32_t luma[4], const ChromaVectors *t, int v)
 {
-    const __m256d y =
-        _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i *>(luma)));
+    const __m256d y = _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i *>(luma)));
     return FourPixels{truncated(_mm256_add_pd(y, t->cr_r[v])),
                       truncated(_mm256_sub_pd(_mm256_sub_pd(y, t->cb_g[v]), t->cr_g[v])),
                       truncated(_mm256_add_pd(y, t->cb_b[v]))};

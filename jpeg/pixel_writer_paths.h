@@ -8,11 +8,9 @@
 #include <stdint.h>
 
 // write_grey_block and write_colour_mcu through the given path (which must be available).
-void write_grey_block_on(VectorPath path, BITMAP *bitmap, int32_t x0, int32_t y0,
-                         const int32_t luma[64]);
-void write_colour_mcu_on(VectorPath path, BITMAP *bitmap, const PixelLayout *layout, int32_t x0,
-                         int32_t y0, int32_t sampling, const int32_t *const luma[4],
-                         const int32_t cb[64], const int32_t cr[64]);
+void write_grey_block_on(VectorPath path, BITMAP *bitmap, int32_t x0, int32_t y0, const int32_t luma[64]);
+void write_colour_mcu_on(VectorPath path, BITMAP *bitmap, const PixelLayout *layout, int32_t x0, int32_t y0,
+                         int32_t sampling, const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64]);
 
 // The kernels: a whole block or MCU into rows of 3-byte pixels. rows[i] receives
 // row i (8 or 16 pixels wide) or is null when that row is not wanted.

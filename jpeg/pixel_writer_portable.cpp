@@ -75,9 +75,8 @@ static void chroma_terms(const int32_t cb[8], const int32_t cr[8], int sub_x, Ch
 
 // Eight pixels of one row; `first` is the MCU column of luma[0]. Results go to
 // a local array first: with no possible aliasing the loop vectorises at -O2.
-static inline __attribute__((always_inline)) void convert_eight(const int32_t luma[8], const ChromaTerms *t,
-                                                                int first, const PixelLayout *layout,
-                                                                uint32_t pixels[8])
+static inline __attribute__((always_inline)) void convert_eight(const int32_t luma[8], const ChromaTerms *t, int first,
+                                                                const PixelLayout *layout, uint32_t pixels[8])
 {
     const uint32_t rs = 8 * layout->r, gs = 8 * layout->g, bs = 8 * layout->b;
     const double *cr_r = t->cr_r + first, *cb_g = t->cb_g + first;

@@ -7,14 +7,15 @@
 
 #include "jpeg/pixel_convert_sse.h"
 
-namespace {
+namespace
+{
 
 // Four 4-byte pixels (top byte 0) squeezed to 12 bytes at the bottom of the vector.
 SSE_INLINE __m128i squeeze_four(__m128i pixels)
 {
     const __m128i low_pixel = _mm_set_epi32(0, -1, 0, -1);
-    const __m128i pairs = _mm_or_si128(_mm_and_si128(pixels, low_pixel),
-                                       _mm_srli_epi64(_mm_andnot_si128(low_pixel, pixels), 8));
+    const __m128i pairs =
+        _mm_or_si128(_mm_and_si128(pixels, low_pixel), _mm_srli_epi64(_mm_andnot_si128(low_pixel, pixels), 8));
     const __m128i low_pair = _mm_set_epi32(0, 0, -1, -1);
     return _mm_or_si128(_mm_and_si128(pairs, low_pair), _mm_srli_si128(_mm_andnot_si128(low_pair, pairs), 2));
 }

@@ -11,7 +11,8 @@
 #define SSE_TARGET __attribute__((target("sse4.1")))
 #include "jpeg/pixel_convert_sse.h"
 
-namespace {
+namespace
+{
 
 // Output bytes 16k..16k+15 of a row take plane (p % 3)'s byte p / 3; -1 writes 0.
 inline __m128i shuffle_for(int k, int plane_index)
@@ -36,9 +37,9 @@ struct Shuffles {
 
 SSE_INLINE __m128i interleaved(const Shuffles &s, int k, const __m128i planes[3])
 {
-    return _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(planes[0], s.part[k][0]),
-                                     _mm_shuffle_epi8(planes[1], s.part[k][1])),
-                        _mm_shuffle_epi8(planes[2], s.part[k][2]));
+    return _mm_or_si128(
+        _mm_or_si128(_mm_shuffle_epi8(planes[0], s.part[k][0]), _mm_shuffle_epi8(planes[1], s.part[k][1])),
+        _mm_shuffle_epi8(planes[2], s.part[k][2]));
 }
 
 SSE_INLINE void store_planes(const Shuffles &s, uint8_t *dst, const __m128i planes[3], int sub_x)

@@ -11,8 +11,8 @@ static void check_chain(const JournalReading &journal, Audit *audit)
         if (!line.parsed)
             audit->chain.push_back(label + ": non è un oggetto JSON (riga troncata o modificata)");
         else if (!line.event.contains("prev") || line.event["prev"] != before)
-            audit->chain.push_back("la catena si rompe alla " + label
-                                   + ": la riga prima è stata tolta, cambiata o spostata");
+            audit->chain.push_back("la catena si rompe alla " + label +
+                                   ": la riga prima è stata tolta, cambiata o spostata");
         before = journal_line_hash(line.text);
     }
     if (!journal.ends_with_line_end)
@@ -25,8 +25,8 @@ static void check_board(const GameRecords &records, const JournalHistory &histor
     case STATE_MISSING:
         // The game saves a board with its first play; before that there is nothing to lose.
         if (history.plays_on_board > 0)
-            audit->board.push_back("state.dat manca, e il tabellone in gioco ha già "
-                                   + std::to_string(history.plays_on_board) + " giocate");
+            audit->board.push_back("state.dat manca, e il tabellone in gioco ha già " +
+                                   std::to_string(history.plays_on_board) + " giocate");
         return;
     case STATE_REFUSED:
         audit->board.push_back("state.dat rifiutato: non è un tabellone del gioco (" + records.state_reason + ")");
@@ -46,9 +46,9 @@ static void check_board(const GameRecords &records, const JournalHistory &histor
     for (int i = 0; i < BOARD_SIZE; i++)
         if (held[i] != rebuilt[i] && count++ < 10)
             differing += (differing.empty() ? "" : ", ") + std::to_string(i);
-    audit->board.push_back("state.dat non è l'ultimo tabellone del registro con le giocate successive ("
-                           + std::to_string(count) + (count == 1 ? " casella diversa: " : " caselle diverse: ")
-                           + differing + (count > 10 ? ", ..." : "") + ")");
+    audit->board.push_back("state.dat non è l'ultimo tabellone del registro con le giocate successive (" +
+                           std::to_string(count) + (count == 1 ? " casella diversa: " : " caselle diverse: ") +
+                           differing + (count > 10 ? ", ..." : "") + ")");
 }
 
 Audit audit_records(const GameRecords &records, const JournalHistory &history, const PlayMatching &matching)

@@ -11,11 +11,11 @@
 #include "operator/replay.h"
 
 struct Audit {
-    std::vector<std::string> chain;        // broken links and unreadable lines
-    std::vector<std::string> players;      // players.txt and the journal disagreeing
-    std::vector<std::string> board;        // state.dat against the replayed board
-    std::vector<std::string> replay;       // plays the boards do not explain
-    std::string head_hash;                 // SHA-256 of the journal's last line
+    std::vector<std::string> chain;    // broken links and unreadable lines
+    std::vector<std::string> players;  // players.txt and the journal disagreeing
+    std::vector<std::string> board;    // state.dat against the replayed board
+    std::vector<std::string> replay;   // plays the boards do not explain
+    std::string head_hash;             // SHA-256 of the journal's last line
     int journal_lines = 0;
 };
 

@@ -22,29 +22,28 @@
 
 static const char program[] = "tabellone-operatore";
 
-static const char overview[] =
-    "Uso: tabellone-operatore COMANDO [OPZIONI] [CARTELLA]\n"
-    "\n"
-    "Legge i registri del Tabellone nella CARTELLA del gioco (se manca, la cartella\n"
-    "corrente): tabellone-registro.jsonl, players.txt e state.dat. Non li modifica\n"
-    "mai, tranne il comando erase, e funziona anche mentre il gioco è in corso.\n"
-    "\n"
-    "Comandi:\n"
-    "  status    il tabellone com'è ora, i premi ancora nascosti, le giocate, gli avvisi\n"
-    "  winners   le giocate vincenti, per premio, con data e ora\n"
-    "  export    tutte le giocate (o solo le vincenti) in un file CSV per Excel\n"
-    "  verify    controlla la catena del registro, players.txt e state.dat\n"
-    "  report    scrive la relazione di chiusura in un file HTML da stampare\n"
-    "  erase     cancella i dati di un giocatore dalle giocate non vincenti\n"
-    "\n"
-    "tabellone-operatore COMANDO --help spiega ogni comando.\n"
-    "Uscita: 0 tutto bene, 1 verify ha trovato differenze (o erase non confermato),\n"
-    "2 errore (argomenti, cartella senza i file del gioco, file illeggibile).\n";
+static const char overview[] = "Uso: tabellone-operatore COMANDO [OPZIONI] [CARTELLA]\n"
+                               "\n"
+                               "Legge i registri del Tabellone nella CARTELLA del gioco (se manca, la cartella\n"
+                               "corrente): tabellone-registro.jsonl, players.txt e state.dat. Non li modifica\n"
+                               "mai, tranne il comando erase, e funziona anche mentre il gioco è in corso.\n"
+                               "\n"
+                               "Comandi:\n"
+                               "  status    il tabellone com'è ora, i premi ancora nascosti, le giocate, gli avvisi\n"
+                               "  winners   le giocate vincenti, per premio, con data e ora\n"
+                               "  export    tutte le giocate (o solo le vincenti) in un file CSV per Excel\n"
+                               "  verify    controlla la catena del registro, players.txt e state.dat\n"
+                               "  report    scrive la relazione di chiusura in un file HTML da stampare\n"
+                               "  erase     cancella i dati di un giocatore dalle giocate non vincenti\n"
+                               "\n"
+                               "tabellone-operatore COMANDO --help spiega ogni comando.\n"
+                               "Uscita: 0 tutto bene, 1 verify ha trovato differenze (o erase non confermato),\n"
+                               "2 errore (argomenti, cartella senza i file del gioco, file illeggibile).\n";
 
 struct CommandInfo {
     const char *name;
     int (*run)(const Arguments &, Console);
-    const char *options;         // the options it takes, each followed by a space
+    const char *options;  // the options it takes, each followed by a space
     bool takes_text;
     const char *help;
 };
@@ -226,9 +225,10 @@ static bool parse(const CommandInfo &info, const std::vector<std::string> &args,
     }
     arguments->folder = absolute(positional.size() > wanted ? positional.back() : ".");
     if (info.options[0] && takes_option(info, "--uscita"))
-        arguments->output = absolute(!output.empty() ? output
+        arguments->output = absolute(!output.empty()                      ? output
                                      : std::string(info.name) == "report" ? "relazione-chiusura.html"
-                                     : arguments->winners_only ? "vincitori.csv" : "giocate.csv");
+                                     : arguments->winners_only            ? "vincitori.csv"
+                                                                          : "giocate.csv");
     return true;
 }
 

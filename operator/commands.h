@@ -8,9 +8,9 @@
 #include <vector>
 
 enum {
-    EXIT_AGREE = 0,       // done; for verify, everything agrees
-    EXIT_DISAGREE = 1,    // verify found faults; erase was not confirmed
-    EXIT_TROUBLE = 2,     // bad arguments, no game folder, a file that cannot be read or written
+    EXIT_AGREE = 0,     // done; for verify, everything agrees
+    EXIT_DISAGREE = 1,  // verify found faults; erase was not confirmed
+    EXIT_TROUBLE = 2,   // bad arguments, no game folder, a file that cannot be read or written
 };
 
 struct Console {
@@ -21,11 +21,11 @@ struct Console {
 
 struct Arguments {
     std::string command;
-    std::string folder;          // absolute
-    std::string text;            // erase: what to look for
-    std::string output;          // export, report: absolute, or "-" for standard output
-    bool winners_only = false;   // export
-    bool confirmed = false;      // erase
+    std::string folder;         // absolute
+    std::string text;           // erase: what to look for
+    std::string output;         // export, report: absolute, or "-" for standard output
+    bool winners_only = false;  // export
+    bool confirmed = false;     // erase
 };
 
 // The whole program, for main and for the tests: moves into the game's folder

@@ -43,18 +43,17 @@ static bool holds_text(const Play &play, const std::string &wanted)
 static bool records_in_step(const FolderView &view, std::string *why)
 {
     if (!view.audit.chain.empty()) {
-        *why = "la catena del registro è rotta (" + view.audit.chain.front()
-               + "): risigillarla nasconderebbe il danno";
+        *why = "la catena del registro è rotta (" + view.audit.chain.front() + "): risigillarla nasconderebbe il danno";
         return false;
     }
     for (const JournalPlay &play : view.history.plays) {
         const std::string &bytes = play.players_bytes;
         if (play.size_before < 0 || bytes.empty())
             continue;
-        if ((size_t)play.size_before > view.records.players_bytes.size()
-            || view.records.players_bytes.compare((size_t)play.size_before, bytes.size(), bytes) != 0) {
-            *why = "la giocata della riga " + std::to_string(play.line + 1)
-                   + " del registro non è in players.txt dove il registro la mette";
+        if ((size_t)play.size_before > view.records.players_bytes.size() ||
+            view.records.players_bytes.compare((size_t)play.size_before, bytes.size(), bytes) != 0) {
+            *why = "la giocata della riga " + std::to_string(play.line + 1) +
+                   " del registro non è in players.txt dove il registro la mette";
             return false;
         }
     }
@@ -69,9 +68,9 @@ static std::string erased_text(PrizeType prize)
 }
 
 struct Rewrite {
-    std::string players;                    // the new players.txt
-    std::vector<std::pair<long, long>> shifts;   // (end of an erased line, change in size from there on)
-    std::vector<int> players_lines;         // indices of the players.txt lines rewritten
+    std::string players;                        // the new players.txt
+    std::vector<std::pair<long, long>> shifts;  // (end of an erased line, change in size from there on)
+    std::vector<int> players_lines;             // indices of the players.txt lines rewritten
 };
 
 static long moved(const Rewrite &rewrite, long offset)
@@ -160,7 +159,7 @@ int command_erase(const Arguments &arguments, Console console)
         fprintf(out, "  n. %d  %s  %s  %s  -> %s\n", i + 1,
                 pad_right(play.time.empty() ? "ora non registrata" : italian_time(play.time), 19).c_str(),
                 joined_fields(play).c_str(), play.prize >= 0 ? prize_names[play.prize] : "premio non riconosciuto",
-                erasable ? "da cancellare"
+                erasable           ? "da cancellare"
                 : is_winning(play) ? "vincente: resta, serve per il verbale di chiusura"
                                    : "riga non riconosciuta: resta com'è");
     }
@@ -208,8 +207,8 @@ int command_erase(const Arguments &arguments, Console console)
                 if (erase_play[p]) {
                     event["fields"] = {erased_field, erased_field, erased_field};
                     if (!play.players_bytes.empty())
-                        event["players_bytes"] = (play.players_bytes.compare(0, 2, "\r\n") == 0 ? "\r\n" : "")
-                                                 + erased_text(play.prize) + "\r\n";
+                        event["players_bytes"] = (play.players_bytes.compare(0, 2, "\r\n") == 0 ? "\r\n" : "") +
+                                                 erased_text(play.prize) + "\r\n";
                     fields_lines.push_back(i + 1);
                 } else {
                     moved_lines.push_back(i + 1);
@@ -247,12 +246,12 @@ int command_erase(const Arguments &arguments, Console console)
         journal += text + "\r\n";
 
     if (!replace_file_durably(journal_file_name, journal.data(), journal.size()))
-        return trouble(console, std::string("nessuna modifica: ") + journal_file_name + " non si può riscrivere ("
-                                    + strerror(errno) + ")");
-    if (!rewrite.players_lines.empty()
-        && !replace_file_durably(players_log_name, rewrite.players.data(), rewrite.players.size()))
-        return trouble(console, std::string(players_log_name) + " non si può riscrivere (" + strerror(errno)
-                                    + "), ma il registro è già riscritto: i due non concordano (vedi verify)");
+        return trouble(console, std::string("nessuna modifica: ") + journal_file_name + " non si può riscrivere (" +
+                                    strerror(errno) + ")");
+    if (!rewrite.players_lines.empty() &&
+        !replace_file_durably(players_log_name, rewrite.players.data(), rewrite.players.size()))
+        return trouble(console, std::string(players_log_name) + " non si può riscrivere (" + strerror(errno) +
+                                    "), ma il registro è già riscritto: i due non concordano (vedi verify)");
     fprintf(out, "Cancellati i dati di %d %s; %d %s restano. Nuovo hash in testa alla catena: %s\n", (int)erase.size(),
             erase.size() == 1 ? "giocata" : "giocate", (int)kept.size(),
             kept.size() == 1 ? "giocata vincente" : "giocate vincenti",

@@ -25,9 +25,9 @@ static std::string plays_csv(const std::vector<Play> &plays, bool winners_only)
     int number = 0;
     for (int index : order) {
         const Play &play = plays[index];
-        csv += csv_row({std::to_string(++number), italian_time(play.time), play.fields[0], play.fields[1],
-                        play.fields[2], play.prize >= 0 ? prize_names[play.prize] : "",
-                        play.from_players_only ? only_in_players : ""});
+        csv +=
+            csv_row({std::to_string(++number), italian_time(play.time), play.fields[0], play.fields[1], play.fields[2],
+                     play.prize >= 0 ? prize_names[play.prize] : "", play.from_players_only ? only_in_players : ""});
     }
     return csv;
 }

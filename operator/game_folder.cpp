@@ -67,8 +67,8 @@ bool load_game_records(const std::string &folder, GameRecords *records, std::str
         return false;
     }
     if (!records->state_present && !records->players_present && !records->journal_present) {
-        *error = "la cartella " + folder + " non contiene i file del gioco (" + journal_file_name + ", "
-                 + players_log_name + ", " + state_file_name + ")";
+        *error = "la cartella " + folder + " non contiene i file del gioco (" + journal_file_name + ", " +
+                 players_log_name + ", " + state_file_name + ")";
         return false;
     }
     std::string reason;

@@ -11,12 +11,23 @@ std::string html_escaped(const std::string &text)
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -52,14 +63,15 @@ static std::string row(const std::string &label, const std::string &value)
 
 static std::string prizes_table(const FolderView &view)
 {
-    std::string html = "<table><thead><tr><th>Premio</th><th>Messi in palio</th><th>Assegnati</th></tr></thead><tbody>\n";
+    std::string html =
+        "<table><thead><tr><th>Premio</th><th>Messi in palio</th><th>Assegnati</th></tr></thead><tbody>\n";
     for (PrizeType t = 0; t < EMPTY_SQUARE; t++) {
         int given = 0;
         for (const Play &play : view.matching.plays)
             given += play.prize == t;
-        html += "<tr><td>" + html_escaped(prize_names[t]) + "</td><td class=\"n\">"
-                + std::to_string(prize_counts[t] * view.history.boards) + "</td><td class=\"n\">"
-                + std::to_string(given) + "</td></tr>\n";
+        html += "<tr><td>" + html_escaped(prize_names[t]) + "</td><td class=\"n\">" +
+                std::to_string(prize_counts[t] * view.history.boards) + "</td><td class=\"n\">" +
+                std::to_string(given) + "</td></tr>\n";
     }
     return html + "</tbody></table>\n";
 }
@@ -75,8 +87,8 @@ static std::string winners_table(const FolderView &view)
     int number = 0;
     for (int index : order) {
         const Play &play = plays[index];
-        html += "<tr><td class=\"n\">" + std::to_string(++number) + "</td><td class=\"t\">"
-                + (play.time.empty() ? "non registrata" : html_escaped(italian_time(play.time))) + "</td>";
+        html += "<tr><td class=\"n\">" + std::to_string(++number) + "</td><td class=\"t\">" +
+                (play.time.empty() ? "non registrata" : html_escaped(italian_time(play.time))) + "</td>";
         for (const std::string &field : play.fields)
             html += "<td>" + html_escaped(field) + "</td>";
         html += "<td>" + html_escaped(prize_names[play.prize]) + "</td></tr>\n";
@@ -87,18 +99,18 @@ static std::string winners_table(const FolderView &view)
 static std::string verify_section(const FolderView &view)
 {
     std::vector<std::string> findings = audit_findings(view.audit);
-    std::string html = findings.empty()
-                           ? "<p class=\"ok\">Tutto concorda: la catena del registro è integra, ogni riga di players.txt "
-                             "ha la sua voce nel registro e viceversa, e state.dat è il tabellone che il registro "
-                             "ricostruisce.</p>\n"
-                           : "<p class=\"bad\">I registri NON concordano (" + std::to_string(findings.size())
-                                 + (findings.size() == 1 ? " problema" : " problemi") + "):</p>\n<ul>\n";
+    std::string html =
+        findings.empty() ? "<p class=\"ok\">Tutto concorda: la catena del registro è integra, ogni riga di players.txt "
+                           "ha la sua voce nel registro e viceversa, e state.dat è il tabellone che il registro "
+                           "ricostruisce.</p>\n"
+                         : "<p class=\"bad\">I registri NON concordano (" + std::to_string(findings.size()) +
+                               (findings.size() == 1 ? " problema" : " problemi") + "):</p>\n<ul>\n";
     for (const std::string &finding : findings)
         html += "<li>" + html_escaped(finding) + "</li>\n";
     if (!findings.empty())
         html += "</ul>\n";
-    html += "<p>Hash in testa alla catena del registro (SHA-256, " + std::to_string(view.audit.journal_lines)
-            + " righe):</p>\n<p class=\"hash\">" + html_escaped(grouped_hash(view.audit.head_hash)) + "</p>\n";
+    html += "<p>Hash in testa alla catena del registro (SHA-256, " + std::to_string(view.audit.journal_lines) +
+            " righe):</p>\n<p class=\"hash\">" + html_escaped(grouped_hash(view.audit.head_hash)) + "</p>\n";
     return html;
 }
 
@@ -117,15 +129,15 @@ std::string closing_report_html(const FolderView &view, const std::string &made)
         won += is_winning(play);
 
     std::string html = "<!DOCTYPE html>\n<html lang=\"it\">\n<head>\n<meta charset=\"utf-8\">\n"
-                       "<title>Tabellone: relazione di chiusura</title>\n<style>"
-                       + std::string(style) + "</style>\n</head>\n<body>\n";
-    html += "<h1>Tabellone: relazione di chiusura</h1>\n<p class=\"sub\">Cartella del gioco: "
-            + html_escaped(view.records.folder) + "<br>Relazione scritta il " + html_escaped(italian_time(made))
-            + "</p>\n";
+                       "<title>Tabellone: relazione di chiusura</title>\n<style>" +
+                       std::string(style) + "</style>\n</head>\n<body>\n";
+    html += "<h1>Tabellone: relazione di chiusura</h1>\n<p class=\"sub\">Cartella del gioco: " +
+            html_escaped(view.records.folder) + "<br>Relazione scritta il " + html_escaped(italian_time(made)) +
+            "</p>\n";
     html += "<h2>Riepilogo</h2>\n<table class=\"facts\">\n";
-    html += row("Periodo", first.empty() ? "nessuna giocata registrata"
-                                         : "dal " + html_escaped(italian_time(first)) + " al "
-                                               + html_escaped(italian_time(last)));
+    html += row("Periodo",
+                first.empty() ? "nessuna giocata registrata"
+                              : "dal " + html_escaped(italian_time(first)) + " al " + html_escaped(italian_time(last)));
     html += row("Tabelloni distribuiti", std::to_string(view.history.boards));
     html += row("Giocate", std::to_string(plays.size()));
     html += row("Premi assegnati", std::to_string(won));

@@ -53,8 +53,8 @@ bool split_players_text(const std::string &text, std::string fields[FORM_FIELD_C
 
 static std::string journal_label(const JournalPlay &play)
 {
-    return "la giocata della riga " + std::to_string(play.line + 1) + " del registro (casella "
-           + std::to_string(play.square) + ")";
+    return "la giocata della riga " + std::to_string(play.line + 1) + " del registro (casella " +
+           std::to_string(play.square) + ")";
 }
 
 // The players.txt line of a journal play: where its bytes lie at its recorded
@@ -63,8 +63,8 @@ static int line_at_recorded_place(const GameRecords &records, const JournalPlay 
                                   const std::map<long, int> &line_by_offset)
 {
     const std::string &bytes = play.players_bytes;
-    if (play.size_before < 0 || bytes.empty() || (size_t)play.size_before > records.players_bytes.size()
-        || records.players_bytes.compare((size_t)play.size_before, bytes.size(), bytes) != 0)
+    if (play.size_before < 0 || bytes.empty() || (size_t)play.size_before > records.players_bytes.size() ||
+        records.players_bytes.compare((size_t)play.size_before, bytes.size(), bytes) != 0)
         return -1;
     long start = play.size_before + (bytes.compare(0, 2, "\r\n") == 0 && bytes.size() > 2 ? 2 : 0);
     auto found = line_by_offset.find(start);
@@ -92,8 +92,8 @@ PlayMatching match_plays(const GameRecords &records, const JournalHistory &histo
                 if (!explained[i] && lines[i].text == wanted && play.prize >= 0)
                     found = i;
             if (found >= 0)
-                matching.disagreements.push_back(journal_label(play) + " è alla riga " + std::to_string(found + 1)
-                                                 + " di players.txt, non dove il registro la mette");
+                matching.disagreements.push_back(journal_label(play) + " è alla riga " + std::to_string(found + 1) +
+                                                 " di players.txt, non dove il registro la mette");
             else
                 matching.disagreements.push_back(journal_label(play) + " manca in players.txt");
         }
@@ -114,9 +114,9 @@ PlayMatching match_plays(const GameRecords &records, const JournalHistory &histo
             if (!split_players_text(lines[next_line].text, alone.fields, &alone.prize))
                 alone.fields[0] = lines[next_line].text;
             matching.plays.push_back(alone);
-            matching.disagreements.push_back("la riga " + std::to_string(next_line + 1)
-                                             + " di players.txt non ha una voce nel registro: «"
-                                             + lines[next_line].text + "»");
+            matching.disagreements.push_back("la riga " + std::to_string(next_line + 1) +
+                                             " di players.txt non ha una voce nel registro: «" + lines[next_line].text +
+                                             "»");
         }
     };
     for (size_t p = 0; p < history.plays.size(); p++) {

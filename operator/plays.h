@@ -10,9 +10,9 @@
 #include "operator/replay.h"
 
 struct Play {
-    int journal_play = -1;       // index into JournalHistory::plays, -1 for a players.txt line alone
-    int players_line = -1;       // index into GameRecords::players_lines, -1 when it has none
-    std::string time;            // ISO 8601, empty when only players.txt has the play
+    int journal_play = -1;  // index into JournalHistory::plays, -1 for a players.txt line alone
+    int players_line = -1;  // index into GameRecords::players_lines, -1 when it has none
+    std::string time;       // ISO 8601, empty when only players.txt has the play
     int square = -1;
     PrizeType prize = -1;
     std::string fields[FORM_FIELD_COUNT];
@@ -21,7 +21,7 @@ struct Play {
 
 struct PlayMatching {
     std::vector<Play> plays;
-    std::vector<std::string> disagreements;   // Italian, one per fault
+    std::vector<std::string> disagreements;  // Italian, one per fault
 };
 
 PlayMatching match_plays(const GameRecords &records, const JournalHistory &history);

@@ -17,7 +17,7 @@ struct PlayersLine {
 };
 
 struct GameRecords {
-    std::string folder;          // absolute, as given
+    std::string folder;  // absolute, as given
     bool journal_present = false;
     bool players_present = false;
     bool state_present = false;
@@ -26,7 +26,7 @@ struct GameRecords {
     std::vector<PlayersLine> players_lines;
     StateReading state = STATE_MISSING;
     PrizeBoard state_board = {};
-    std::string state_reason;    // why state.dat was refused (the board library's words)
+    std::string state_reason;  // why state.dat was refused (the board library's words)
 };
 
 // Reads the game's three files in the current folder (the caller has moved

@@ -38,9 +38,9 @@ static bool read_play(const JournalEvent &event, int index, JournalPlay *play)
 {
     play->line = index;
     play->time = event.value("time", std::string());
-    if (!event.contains("square") || !event["square"].is_number_integer() || !event.contains("prize")
-        || !event["prize"].is_string() || !event.contains("fields") || !event["fields"].is_array()
-        || event["fields"].size() != FORM_FIELD_COUNT)
+    if (!event.contains("square") || !event["square"].is_number_integer() || !event.contains("prize") ||
+        !event["prize"].is_string() || !event.contains("fields") || !event["fields"].is_array() ||
+        event["fields"].size() != FORM_FIELD_COUNT)
         return false;
     play->square = event["square"].get<int>();
     play->prize = prize_by_name(event["prize"].get<std::string>());
@@ -71,12 +71,11 @@ static void play_on_board(JournalHistory *history, const JournalEvent &event, in
     } else {
         BoardCell &cell = history->board.cells[play.square];
         if (cell.revealed)
-            history->notes.push_back(line_label(index) + ": la casella " + std::to_string(play.square)
-                                     + " era già scoperta");
+            history->notes.push_back(line_label(index) + ": la casella " + std::to_string(play.square) +
+                                     " era già scoperta");
         if (cell.type != play.prize)
-            history->notes.push_back(line_label(index) + ": la casella " + std::to_string(play.square)
-                                     + " nasconde " + prize_names[cell.type] + ", non "
-                                     + event["prize"].get<std::string>());
+            history->notes.push_back(line_label(index) + ": la casella " + std::to_string(play.square) + " nasconde " +
+                                     prize_names[cell.type] + ", non " + event["prize"].get<std::string>());
         cell.revealed = 1;
         history->plays_on_board++;
     }

@@ -28,7 +28,8 @@ int command_verify(const Arguments &arguments, Console console)
             (int)view.history.plays.size(), view.history.boards, (int)view.records.players_lines.size());
     print_part(out, "Catena del registro", audit.chain, "integra");
     print_part(out, "players.txt e registro", audit.players, "ogni riga ha la sua voce e ogni voce la sua riga");
-    print_part(out, "Tabellone e state.dat", audit.board, "state.dat è l'ultimo tabellone del registro con le giocate successive");
+    print_part(out, "Tabellone e state.dat", audit.board,
+               "state.dat è l'ultimo tabellone del registro con le giocate successive");
     print_part(out, "Giocate sui tabelloni", audit.replay, "ogni giocata scopre una casella coperta col suo premio");
     fprintf(out, "Hash in testa alla catena (SHA-256): %s\n", grouped_hash(audit.head_hash).c_str());
     bool passed = audit_passed(audit);

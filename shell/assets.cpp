@@ -17,8 +17,8 @@ static const int32_t graphics_kinds[BACKGROUND_COUNT] = {
     DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA, DAT_DATA,
 };
 static const int32_t battle_kinds[BATTLE_OBJECT_COUNT] = {
-    DAT_BITMAP, DAT_FONT, DAT_BITMAP, DAT_SAMPLE,
-    DAT_BITMAP, DAT_BITMAP, DAT_BITMAP, DAT_BITMAP, DAT_BITMAP, DAT_BITMAP, DAT_BITMAP,
+    DAT_BITMAP, DAT_FONT,   DAT_BITMAP, DAT_SAMPLE, DAT_BITMAP, DAT_BITMAP,
+    DAT_BITMAP, DAT_BITMAP, DAT_BITMAP, DAT_BITMAP, DAT_BITMAP,
 };
 static const int32_t music_kinds[MUSIC_OBJECT_COUNT] = {DAT_SAMPLE};
 static_assert(BACKGROUND_COUNT == 10 && BATTLE_OBJECT_COUNT == 11, "the kinds above list every object");
@@ -38,8 +38,8 @@ static bool load(const DatafileLayout &layout, DATAFILE **data, std::string *why
 
 bool load_assets(std::string *why)
 {
-    if (!load(graphics_layout, &graphics_data, why) || !load(music_layout, &music_data, why)
-        || !load(battle_layout, &battle_data, why))
+    if (!load(graphics_layout, &graphics_data, why) || !load(music_layout, &music_data, why) ||
+        !load(battle_layout, &battle_data, why))
         return false;
     clear_background_cache();
     cover_image = (BITMAP *)battle_data[COVER_OBJECT].dat;

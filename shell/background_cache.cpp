@@ -15,8 +15,7 @@ void clear_background_cache()
 void decode_background(int n)
 {
     const DATAFILE &object = graphics_data[n];
-    background_cache.background_images[n] =
-        decode_jpeg((const uint8_t *)object.dat, (size_t)object.size, NULL);
+    background_cache.background_images[n] = decode_jpeg((const uint8_t *)object.dat, (size_t)object.size, NULL);
     // Marked even when the decoder refused the picture: it is not tried again.
     background_cache.background_decoded[n] = 1;
 }

@@ -19,7 +19,8 @@
 #include "shell/datafile_format.h"
 #include "shell/screens.h"
 
-namespace {
+namespace
+{
 
 struct ObjectSpan {
     uint32_t kind;
@@ -30,15 +31,23 @@ struct ObjectSpan {
 const char *kind_name(uint32_t kind)
 {
     switch (kind) {
-    case DAT_BITMAP: return "bitmap";
-    case DAT_FONT: return "font";
-    case DAT_SAMPLE: return "sample";
-    case DAT_FILE: return "datafile";
-    case DAT_MIDI: return "MIDI";
-    case DAT_RLE_SPRITE: return "RLE sprite";
+    case DAT_BITMAP:
+        return "bitmap";
+    case DAT_FONT:
+        return "font";
+    case DAT_SAMPLE:
+        return "sample";
+    case DAT_FILE:
+        return "datafile";
+    case DAT_MIDI:
+        return "MIDI";
+    case DAT_RLE_SPRITE:
+        return "RLE sprite";
     case DAT_C_SPRITE:
-    case DAT_XC_SPRITE: return "compiled sprite";
-    default: return "raw data";     // whatever the loader does not convert
+    case DAT_XC_SPRITE:
+        return "compiled sprite";
+    default:
+        return "raw data";  // whatever the loader does not convert
     }
 }
 
@@ -61,16 +70,19 @@ bool utf8_text(const uint8_t *p, size_t n)
         uint8_t c = p[i];
         if (c == 0)
             return false;
-        size_t more = c < 0x80 ? 0 : c >= 0xC2 && c <= 0xDF ? 1 : c >= 0xE0 && c <= 0xEF ? 2
-                    : c >= 0xF0 && c <= 0xF4 ? 3 : 4;
+        size_t more = c < 0x80                 ? 0
+                      : c >= 0xC2 && c <= 0xDF ? 1
+                      : c >= 0xE0 && c <= 0xEF ? 2
+                      : c >= 0xF0 && c <= 0xF4 ? 3
+                                               : 4;
         if (more == 4 || n - i - 1 < more)
             return false;
         for (size_t k = 1; k <= more; k++)
             if ((p[i + k] & 0xC0) != 0x80)
                 return false;
         // Overlong forms, surrogates and code points past U+10FFFF.
-        if ((c == 0xE0 && p[i + 1] < 0xA0) || (c == 0xED && p[i + 1] > 0x9F)
-            || (c == 0xF0 && p[i + 1] < 0x90) || (c == 0xF4 && p[i + 1] > 0x8F))
+        if ((c == 0xE0 && p[i + 1] < 0xA0) || (c == 0xED && p[i + 1] > 0x9F) || (c == 0xF0 && p[i + 1] < 0x90) ||
+            (c == 0xF4 && p[i + 1] > 0x8F))
             return false;
         i += 1 + more;
     }
@@ -86,8 +98,7 @@ bool ends_inside(uint32_t index, uint32_t count, char *fault)
 bool check_object_list(ByteReader &r, int depth, std::vector<ObjectSpan> *spans, char *fault);
 
 // One object: its properties, its type, its chunk sizes and payload.
-bool check_object(ByteReader &r, uint32_t index, uint32_t count, int depth,
-                  std::vector<ObjectSpan> *spans, char *fault)
+bool check_object(ByteReader &r, uint32_t index, uint32_t count, int depth, std::vector<ObjectSpan> *spans, char *fault)
 {
     uint32_t kind;
     int properties = 0;
@@ -108,8 +119,8 @@ bool check_object(ByteReader &r, uint32_t index, uint32_t count, int depth,
             return false;
         }
         if (!utf8_text(r.at, size)) {
-            snprintf(fault, FAULT_SIZE, "object %u: its %c%c%c%c property is not UTF-8 text", index,
-                     (char)(id >> 24), (char)(id >> 16), (char)(id >> 8), (char)id);
+            snprintf(fault, FAULT_SIZE, "object %u: its %c%c%c%c property is not UTF-8 text", index, (char)(id >> 24),
+                     (char)(id >> 16), (char)(id >> 8), (char)id);
             return false;
         }
         r.at += size;
@@ -125,14 +136,15 @@ bool check_object(ByteReader &r, uint32_t index, uint32_t count, int depth,
     }
     const char *name = kind_name(kind);
     if ((int32_t)stored_size < 0) {
-        snprintf(fault, FAULT_SIZE, "object %u (%s): is packed on its own, which the game's files never are", index, name);
+        snprintf(fault, FAULT_SIZE, "object %u (%s): is packed on its own, which the game's files never are", index,
+                 name);
         return false;
     }
     if (stored_size > bytes_left(r))
         return ends_inside(index, count, fault);
     if (unpacked_size != stored_size) {
-        snprintf(fault, FAULT_SIZE, "object %u (%s): its two sizes differ (%u and %u bytes)",
-                 index, name, unpacked_size, stored_size);
+        snprintf(fault, FAULT_SIZE, "object %u (%s): its two sizes differ (%u and %u bytes)", index, name,
+                 unpacked_size, stored_size);
         return false;
     }
     const uint8_t *payload = r.at;
@@ -141,9 +153,15 @@ bool check_object(ByteReader &r, uint32_t index, uint32_t count, int depth,
     char inner[FAULT_SIZE] = "";
     bool sound = true;
     switch (kind) {
-    case DAT_BITMAP: sound = check_bitmap_payload(payload, stored_size, inner); break;
-    case DAT_FONT: sound = check_font_payload(payload, stored_size, inner); break;
-    case DAT_SAMPLE: sound = check_sample_payload(payload, stored_size, inner); break;
+    case DAT_BITMAP:
+        sound = check_bitmap_payload(payload, stored_size, inner);
+        break;
+    case DAT_FONT:
+        sound = check_font_payload(payload, stored_size, inner);
+        break;
+    case DAT_SAMPLE:
+        sound = check_sample_payload(payload, stored_size, inner);
+        break;
     case DAT_FILE: {
         if (depth + 1 > MAX_NESTING) {
             snprintf(inner, sizeof inner, "datafiles nest more than %d deep", MAX_NESTING);
@@ -162,7 +180,7 @@ bool check_object(ByteReader &r, uint32_t index, uint32_t count, int depth,
         sound = false;
         break;
     default:
-        break;      // raw data: the loader copies the payload as it is
+        break;  // raw data: the loader copies the payload as it is
     }
     if (!sound) {
         // The reason fits with room to spare; were it ever longer, it would be cut.
@@ -185,8 +203,7 @@ bool check_object_list(ByteReader &r, int depth, std::vector<ObjectSpan> *spans,
     }
     // The loader allocates the object list by the count before reading any.
     if ((int32_t)count < 0 || (uint64_t)count * OBJECT_HEADER_SIZE > bytes_left(r)) {
-        snprintf(fault, FAULT_SIZE, "announces %u objects, more than its %zu bytes can hold",
-                 count, bytes_left(r));
+        snprintf(fault, FAULT_SIZE, "announces %u objects, more than its %zu bytes can hold", count, bytes_left(r));
         return false;
     }
     for (uint32_t i = 0; i < count; i++)
@@ -211,8 +228,8 @@ bool check_layout(const std::vector<ObjectSpan> &spans, const DatafileLayout &la
         uint32_t wanted = (uint32_t)layout.kinds[i];
         if (object.kind != wanted) {
             const char *article = wanted == (uint32_t)DAT_DATA ? "" : "a ";
-            snprintf(fault, FAULT_SIZE, "object %d (%s): the game needs %s%s here", i, kind_name(object.kind),
-                     article, kind_name(wanted));
+            snprintf(fault, FAULT_SIZE, "object %d (%s): the game needs %s%s here", i, kind_name(object.kind), article,
+                     kind_name(wanted));
             return false;
         }
         if (layout.screen_pictures && wanted == (uint32_t)DAT_DATA) {
@@ -236,8 +253,8 @@ bool check_layout(const std::vector<ObjectSpan> &spans, const DatafileLayout &la
 
 }  // namespace
 
-bool check_datafile_content(const uint8_t *data, size_t size, const DatafileLayout *layout,
-                            char *reason, size_t reason_size)
+bool check_datafile_content(const uint8_t *data, size_t size, const DatafileLayout *layout, char *reason,
+                            size_t reason_size)
 {
     ByteReader r = {data, data + size};
     uint32_t magic;
@@ -284,8 +301,8 @@ bool check_datafile(const char *path, const DatafileLayout *layout, char *reason
         return false;
     }
     std::vector<uint8_t> content;
-    return unpack_datafile(bytes.data(), bytes.size(), &content, reason, reason_size)
-        && check_datafile_content(content.data(), content.size(), layout, reason, reason_size);
+    return unpack_datafile(bytes.data(), bytes.size(), &content, reason, reason_size) &&
+           check_datafile_content(content.data(), content.size(), layout, reason, reason_size);
 }
 
 bool check_datafiles(std::string *why)

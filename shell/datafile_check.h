@@ -33,13 +33,12 @@ bool check_datafile(const char *path, const DatafileLayout *layout, char *reason
 
 // The same over the datafile's content in memory: what follows the pack
 // magic once unpacked, beginning with the datafile magic.
-bool check_datafile_content(const uint8_t *data, size_t size, const DatafileLayout *layout,
-                            char *reason, size_t reason_size);
+bool check_datafile_content(const uint8_t *data, size_t size, const DatafileLayout *layout, char *reason,
+                            size_t reason_size);
 
 // The content of a datafile file of `size` bytes: what follows its pack
 // magic, unpacked when the file is packed as a whole (datafile_unpack.cpp).
-bool unpack_datafile(const uint8_t *file, size_t size, std::vector<uint8_t> *content,
-                     char *reason, size_t reason_size);
+bool unpack_datafile(const uint8_t *file, size_t size, std::vector<uint8_t> *content, char *reason, size_t reason_size);
 
 // Checks the three files of the working folder; false at the first refused,
 // with its name and the reason.

@@ -8,16 +8,16 @@
 #include <stdint.h>
 
 enum {
-    OBJECT_HEADER_SIZE = 12,      // type id, then the chunk's two sizes
-    PROPERTY_HEADER_SIZE = 12,    // "prop", property id, value size
-    BITMAP_HEADER_SIZE = 6,       // depth, width, height
-    SAMPLE_HEADER_SIZE = 8,       // bits (negative: stereo), frequency, length
-    FONT_HEADER_SIZE = 4,         // format (0: ranges follow), range count
-    FONT_RANGE_HEADER_SIZE = 9,   // glyph format, first and last character
-    GLYPH_HEADER_SIZE = 4,        // width, height
-    FONT_MONO = 1,                // glyph formats of a range the loader reads
-    FONT_MONO_ALSO = 255,         //   as monochrome
-    FONT_COLOUR_OLD = 0,          //   as 8-bit colour, like 8
+    OBJECT_HEADER_SIZE = 12,     // type id, then the chunk's two sizes
+    PROPERTY_HEADER_SIZE = 12,   // "prop", property id, value size
+    BITMAP_HEADER_SIZE = 6,      // depth, width, height
+    SAMPLE_HEADER_SIZE = 8,      // bits (negative: stereo), frequency, length
+    FONT_HEADER_SIZE = 4,        // format (0: ranges follow), range count
+    FONT_RANGE_HEADER_SIZE = 9,  // glyph format, first and last character
+    GLYPH_HEADER_SIZE = 4,       // width, height
+    FONT_MONO = 1,               // glyph formats of a range the loader reads
+    FONT_MONO_ALSO = 255,        //   as monochrome
+    FONT_COLOUR_OLD = 0,         //   as 8-bit colour, like 8
     // The loader's own lists grow by one reallocation per property.
     MAX_PROPERTIES_PER_OBJECT = 64,
     // The loader recurses once per nested datafile.
@@ -33,7 +33,10 @@ struct ByteReader {
     const uint8_t *end;
 };
 
-inline size_t bytes_left(const ByteReader &r) { return (size_t)(r.end - r.at); }
+inline size_t bytes_left(const ByteReader &r)
+{
+    return (size_t)(r.end - r.at);
+}
 
 inline bool take_u8(ByteReader &r, uint32_t *v)
 {

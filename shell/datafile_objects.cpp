@@ -10,13 +10,18 @@
 int stored_pixel_bytes(int depth)
 {
     switch (depth) {
-    case 8: return 1;
+    case 8:
+        return 1;
     case 15:
-    case 16: return 2;
+    case 16:
+        return 2;
     case 24:
-    case 32: return 3;
-    case -32: return 4;
-    default: return 0;
+    case 32:
+        return 3;
+    case -32:
+        return 4;
+    default:
+        return 0;
     }
 }
 
@@ -41,8 +46,8 @@ bool check_bitmap_payload(const uint8_t *data, size_t size, char *fault)
     }
     uint64_t needed = BITMAP_HEADER_SIZE + (uint64_t)width * height * pixel_bytes;
     if (needed != size) {
-        snprintf(fault, FAULT_SIZE, "%ux%u pixels at depth %d take %llu bytes but the object holds %zu",
-                 width, height, signed_depth, (unsigned long long)needed, size);
+        snprintf(fault, FAULT_SIZE, "%ux%u pixels at depth %d take %llu bytes but the object holds %zu", width, height,
+                 signed_depth, (unsigned long long)needed, size);
         return false;
     }
     return true;
@@ -75,7 +80,7 @@ bool check_font_payload(const uint8_t *data, size_t size, char *fault)
     // The font takes the kind of its last range for all of them.
     bool first_mono = false;
     int64_t previous_last = -1;
-    uint64_t total = FONT_HEADER_SIZE;   // bytes the loader reads, as far as known
+    uint64_t total = FONT_HEADER_SIZE;  // bytes the loader reads, as far as known
     for (uint32_t n = 0; n < range_count; n++) {
         uint32_t glyph_format, first, last;
         if (!take_u8(r, &glyph_format) || !take_u32(r, &first) || !take_u32(r, &last)) {
@@ -86,8 +91,9 @@ bool check_font_payload(const uint8_t *data, size_t size, char *fault)
         bool mono = glyph_format == FONT_MONO || glyph_format == FONT_MONO_ALSO;
         int pixel_bytes = glyph_format == FONT_COLOUR_OLD ? 1 : stored_pixel_bytes((int)glyph_format);
         if (!mono && pixel_bytes == 0) {
-            snprintf(fault, FAULT_SIZE, "range %u: glyph format %u is neither 1 (monochrome) nor a depth of 8, 15, 16, 24 or 32",
-                     n, glyph_format);
+            snprintf(fault, FAULT_SIZE,
+                     "range %u: glyph format %u is neither 1 (monochrome) nor a depth of 8, 15, 16, 24 or 32", n,
+                     glyph_format);
             return false;
         }
         if (n == 0)
@@ -102,32 +108,32 @@ bool check_font_payload(const uint8_t *data, size_t size, char *fault)
             return false;
         }
         if ((int64_t)first <= previous_last) {
-            snprintf(fault, FAULT_SIZE, "range %u: begins at character %u, not after the range before it (%lld)",
-                     n, first, (long long)previous_last);
+            snprintf(fault, FAULT_SIZE, "range %u: begins at character %u, not after the range before it (%lld)", n,
+                     first, (long long)previous_last);
             return false;
         }
         previous_last = last;
         // The loader allocates a pointer per glyph before reading any.
         uint64_t glyph_count = (uint64_t)last - first + 1;
         if (glyph_count * GLYPH_HEADER_SIZE > bytes_left(r)) {
-            snprintf(fault, FAULT_SIZE, "range %u: %llu glyphs cannot fit in the %zu bytes the object holds",
-                     n, (unsigned long long)glyph_count, size);
+            snprintf(fault, FAULT_SIZE, "range %u: %llu glyphs cannot fit in the %zu bytes the object holds", n,
+                     (unsigned long long)glyph_count, size);
             return false;
         }
         for (uint64_t g = 0; g < glyph_count; g++) {
-            uint32_t width = 0, height = 0;   // read: the range's room was checked above
+            uint32_t width = 0, height = 0;  // read: the range's room was checked above
             take_u16(r, &width);
             take_u16(r, &height);
             // A colour glyph is a bitmap: an empty one costs line pointers for no pixel.
             if (!mono && (width == 0 || height == 0)) {
-                snprintf(fault, FAULT_SIZE, "range %u: glyph %llu is an empty %ux%u bitmap",
-                         n, (unsigned long long)g, width, height);
+                snprintf(fault, FAULT_SIZE, "range %u: glyph %llu is an empty %ux%u bitmap", n, (unsigned long long)g,
+                         width, height);
                 return false;
             }
             // The library keeps a monochrome glyph's sizes in shorts.
             if (mono && (width > INT16_MAX || height > INT16_MAX)) {
-                snprintf(fault, FAULT_SIZE, "range %u: glyph %llu is %ux%u, larger than the library's glyphs",
-                         n, (unsigned long long)g, width, height);
+                snprintf(fault, FAULT_SIZE, "range %u: glyph %llu is %ux%u, larger than the library's glyphs", n,
+                         (unsigned long long)g, width, height);
                 return false;
             }
             uint64_t bytes = glyph_bytes(mono, pixel_bytes, width, height);

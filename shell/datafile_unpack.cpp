@@ -11,13 +11,13 @@
 #include <allegro.h>
 
 enum {
-    RING_SIZE = 4096,       // the library's LZSS window (N)
-    LONGEST_MATCH = 18,     // F: the ring's tail left unset at the start
-    SHORTEST_MATCH = 2,     // THRESHOLD: a match's stored length counts from it
+    RING_SIZE = 4096,    // the library's LZSS window (N)
+    LONGEST_MATCH = 18,  // F: the ring's tail left unset at the start
+    SHORTEST_MATCH = 2,  // THRESHOLD: a match's stored length counts from it
 };
 
-static bool unpack_lzss(const uint8_t *at, const uint8_t *end, std::vector<uint8_t> *content,
-                        char *reason, size_t reason_size)
+static bool unpack_lzss(const uint8_t *at, const uint8_t *end, std::vector<uint8_t> *content, char *reason,
+                        size_t reason_size)
 {
     static uint8_t ring[RING_SIZE];
     static bool set[RING_SIZE];
@@ -69,8 +69,7 @@ static bool unpack_lzss(const uint8_t *at, const uint8_t *end, std::vector<uint8
     return true;
 }
 
-bool unpack_datafile(const uint8_t *file, size_t size, std::vector<uint8_t> *content,
-                     char *reason, size_t reason_size)
+bool unpack_datafile(const uint8_t *file, size_t size, std::vector<uint8_t> *content, char *reason, size_t reason_size)
 {
     content->clear();
     uint32_t magic = size < 4 ? 0 : (uint32_t)file[0] << 24 | file[1] << 16 | file[2] << 8 | file[3];

@@ -7,7 +7,7 @@
 enum {
     ESC_KEY = 27,
     WHITE = 0xFFFFFF,
-    BUTTON_SHADOW = 0x296E98,    // red 41, green 110, blue 152
+    BUTTON_SHADOW = 0x296E98,  // red 41, green 110, blue 152
 };
 
 // A d_keyboard_proc calls the function in its dp when its key is pressed;
@@ -30,9 +30,12 @@ int idle_proc(int msg, DIALOG *, int)
 
 // Where the form's fields stand, as constants the static records can take.
 enum {
-    FIELD_1_X = form_field_origins[0].x, FIELD_1_Y = form_field_origins[0].y,
-    FIELD_2_X = form_field_origins[1].x, FIELD_2_Y = form_field_origins[1].y,
-    FIELD_3_X = form_field_origins[2].x, FIELD_3_Y = form_field_origins[2].y,
+    FIELD_1_X = form_field_origins[0].x,
+    FIELD_1_Y = form_field_origins[0].y,
+    FIELD_2_X = form_field_origins[1].x,
+    FIELD_2_Y = form_field_origins[1].y,
+    FIELD_3_X = form_field_origins[2].x,
+    FIELD_3_Y = form_field_origins[2].y,
 };
 
 // The dp of the OK buttons and text fields are filled by setup_dialogs, once
@@ -67,10 +70,19 @@ static void board_cell_record(int i)
     bool revealed = prize_board.cells[i].revealed != 0;
     DIALOG cell = {
         d_icon_proc,
-        GRID_X + CELL_STEP * (i % BOARD_COLUMNS), GRID_Y + CELL_STEP * (i / BOARD_COLUMNS),
-        CELL_SIZE, CELL_SIZE,
-        0, WHITE, 0, D_EXIT, 1, 1,
-        revealed ? prize_images[prize_board.cells[i].type] : cover_image, NULL, NULL,
+        GRID_X + CELL_STEP * (i % BOARD_COLUMNS),
+        GRID_Y + CELL_STEP * (i / BOARD_COLUMNS),
+        CELL_SIZE,
+        CELL_SIZE,
+        0,
+        WHITE,
+        0,
+        D_EXIT,
+        1,
+        1,
+        revealed ? prize_images[prize_board.cells[i].type] : cover_image,
+        NULL,
+        NULL,
     };
     board_dialog[i] = cell;
 }
@@ -88,9 +100,9 @@ void setup_dialogs()
         board_cell_record(i);
         cell_images[i] = &board_dialog[i].dp;
     }
-    const DIALOG esc = { d_keyboard_proc, 0, 0, 0, 0, 0, 0, ESC_KEY, D_EXIT, 0, 0, CLOSE_DIALOG, NULL, NULL };
-    const DIALOG idle = { idle_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, NULL, NULL, NULL };
-    const DIALOG terminator = { NULL, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, NULL, NULL, NULL };
+    const DIALOG esc = {d_keyboard_proc, 0, 0, 0, 0, 0, 0, ESC_KEY, D_EXIT, 0, 0, CLOSE_DIALOG, NULL, NULL};
+    const DIALOG idle = {idle_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, NULL, NULL, NULL};
+    const DIALOG terminator = {NULL, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, NULL, NULL, NULL};
     board_dialog[BOARD_ESC] = esc;
     board_dialog[BOARD_ESC + 1] = idle;
     board_dialog[BOARD_ESC + 2] = terminator;

@@ -46,7 +46,7 @@ enum {
     FONT_OBJECT = 1,
     OK_BUTTON_OBJECT = 2,
     REVEAL_SOUND_OBJECT = 3,
-    FIRST_PRIZE_OBJECT = 4,    // prize image of type t: object 4 + t
+    FIRST_PRIZE_OBJECT = 4,  // prize image of type t: object 4 + t
     BATTLE_OBJECT_COUNT = FIRST_PRIZE_OBJECT + PRIZE_TYPE_COUNT,
 
     // "music.dat": the music.

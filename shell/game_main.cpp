@@ -51,7 +51,7 @@ int game_main()
             break;
         if (!form_screen())
             break;
-        if (!board_screen())      // records the play before the player sees it
+        if (!board_screen())  // records the play before the player sees it
             break;
         bool next_player = result_screen();
         // No prize may be handed out that no record shows.
@@ -61,8 +61,8 @@ int game_main()
 
     stop_sample(music_sample);
     if (records_failing())
-        return stop_game(std::string("stopped: the records of the draw could not be written (see ")
-                         + errors_file_name + ")");
+        return stop_game(std::string("stopped: the records of the draw could not be written (see ") + errors_file_name +
+                         ")");
     record_run_ended("ESC", true);
     unload_assets();
     shutdown_system();

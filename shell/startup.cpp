@@ -85,8 +85,8 @@ bool init_system(std::string *why)
     // A kiosk without a sound device still plays, silently.
     // The game uses no MIDI, so a missing MIDI device must not cost the
     // digital sound either.
-    if (install_sound(DIGI_AUTODETECT, MIDI_AUTODETECT, NULL) != 0
-        && install_sound(DIGI_AUTODETECT, MIDI_NONE, NULL) != 0)
+    if (install_sound(DIGI_AUTODETECT, MIDI_AUTODETECT, NULL) != 0 &&
+        install_sound(DIGI_AUTODETECT, MIDI_NONE, NULL) != 0)
         install_sound(DIGI_NONE, MIDI_NONE, NULL);
     // A damaged datafile stops the game here, before a window opens.
     if (!check_datafiles(why))

@@ -9,7 +9,7 @@
 
 #include <winalleg.h>
 
-static const int application_icon = 101;   // shell/tabellone.rc
+static const int application_icon = 101;  // shell/tabellone.rc
 
 void keep_windows_from_asking()
 {

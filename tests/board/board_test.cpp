@@ -5,7 +5,8 @@
 #include "tests/support/cell_images.h"
 #include "seeded_random.h"
 
-namespace {
+namespace
+{
 
 struct MakeUp {
     int per_type[PRIZE_TYPE_COUNT] = {};
@@ -135,7 +136,7 @@ TEST(Reveal, RandomRevealsTakeOnlyCoveredSquaresOfTheType)
     reveal_random_cells(0, EMPTY_SQUARE);
     reveal_random_cells(-3, EMPTY_SQUARE);
     EXPECT_EQ(make_up().revealed, 15);
-    reveal_random_cells(5, 5);   // every "Telefono" of the board
+    reveal_random_cells(5, 5);  // every "Telefono" of the board
     for (const BoardCell &cell : prize_board.cells) {
         if (cell.type == 5) {
             EXPECT_EQ(cell.revealed, 1);

@@ -18,7 +18,8 @@
 #include "board/sha256.h"
 #include "tests/support/scratch_files.h"
 
-namespace {
+namespace
+{
 
 TEST(Sha256, TheStandardTestVectors)
 {
@@ -58,7 +59,7 @@ TEST(RandomBelow, BytesAboveTheLastWholeMultipleAreDrawnAgain)
     EXPECT_EQ(draw(100, {250, 200, 37}), 37);
     EXPECT_EQ(taken, 3u);
     EXPECT_EQ(draw(100, {199}), 99);
-    EXPECT_EQ(draw(3, {255, 254}), 2);   // 255 is the one byte past 85 whole threes
+    EXPECT_EQ(draw(3, {255, 254}), 2);  // 255 is the one byte past 85 whole threes
     EXPECT_EQ(taken, 2u);
     EXPECT_EQ(draw(256, {255}), 255);
     EXPECT_EQ(draw(256, {0}), 0);
@@ -79,7 +80,7 @@ TEST(RandomBelow, EveryRunOfAllByteValuesGivesEachNumberEqually)
     set_random_bytes(counting_bytes);
     for (int n : {3, 7, 100, 200, 256}) {
         next_byte = 0;
-        int accepted = 256 - 256 % n;   // per run of the 256 byte values
+        int accepted = 256 - 256 % n;  // per run of the 256 byte values
         std::vector<int> counts(n);
         for (int draws = 0; draws < 4 * accepted; draws++)
             counts[random_below(n)]++;
@@ -89,7 +90,9 @@ TEST(RandomBelow, EveryRunOfAllByteValuesGivesEachNumberEqually)
     set_random_bytes(nullptr);
 }
 
-class ErrorsFile : public ScratchFolder {};
+class ErrorsFile : public ScratchFolder
+{
+};
 
 TEST_F(ErrorsFile, AFailingSourceStopsTheProgramWithAReport)
 {
@@ -123,7 +126,7 @@ TEST(LocalTime, TheOffsetFollowsTheZoneAndItsSummerTime)
 {
     EXPECT_EQ(iso_in_zone("Europe/Rome", 1796807472), "2026-12-09T10:11:12+01:00");
     EXPECT_EQ(iso_in_zone("Europe/Rome", 1782900000), "2026-07-01T12:00:00+02:00");
-    EXPECT_EQ(iso_in_zone("Europe/Rome", 1798759800), "2027-01-01T00:30:00+01:00");   // a year ahead of UTC
+    EXPECT_EQ(iso_in_zone("Europe/Rome", 1798759800), "2027-01-01T00:30:00+01:00");  // a year ahead of UTC
     EXPECT_EQ(iso_in_zone("America/St_Johns", 1796823672), "2026-12-09T10:11:12-03:30");
     EXPECT_EQ(iso_in_zone("UTC", 1796807472), "2026-12-09T09:11:12+00:00");
 }
@@ -154,7 +157,9 @@ TEST_F(ErrorsFile, EachReportGoesToStandardErrorAndIsAppendedWithItsTime)
     EXPECT_TRUE(stamped_line(bytes.substr(14), first, time(NULL), "cannot read state.dat: 7")) << bytes;
 }
 
-class FolderLock : public ScratchFolder {};
+class FolderLock : public ScratchFolder
+{
+};
 
 TEST_F(FolderLock, OneProcessHoldsItUntilItIsKilled)
 {

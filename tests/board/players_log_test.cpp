@@ -12,9 +12,11 @@
 #include "board/players_log.h"
 #include "tests/support/scratch_files.h"
 
-namespace {
+namespace
+{
 
-class PlayersLog : public ScratchFolder {
+class PlayersLog : public ScratchFolder
+{
 protected:
     void play(const char *first, const char *second, const char *third, PrizeType prize)
     {
@@ -37,10 +39,9 @@ TEST_F(PlayersLog, LinesAreAppendedInPlayOrderAfterEarlierContent)
     write_file("players.txt", "earlier, content\r\nno line end");
     play("Anna", "Rossi", "3331234567", 0);
     play("Luca", "Bianchi, jr", "", 5);
-    EXPECT_EQ(read_file("players.txt"),
-              "earlier, content\r\nno line end\r\n"
-              "Anna, Rossi, 3331234567, Poltrona\r\n"
-              "Luca, Bianchi, jr, , Telefono\r\n");
+    EXPECT_EQ(read_file("players.txt"), "earlier, content\r\nno line end\r\n"
+                                        "Anna, Rossi, 3331234567, Poltrona\r\n"
+                                        "Luca, Bianchi, jr, , Telefono\r\n");
 }
 
 TEST_F(PlayersLog, TypedBytesAreWrittenUnchanged)

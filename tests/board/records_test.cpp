@@ -19,9 +19,11 @@
 #include "tests/support/cell_images.h"
 #include "tests/support/scratch_files.h"
 
-namespace {
+namespace
+{
 
-class Records : public ScratchFolder {
+class Records : public ScratchFolder
+{
 protected:
     CellImages images;
 
@@ -94,8 +96,8 @@ TEST_F(Records, APlayIsJournaledLoggedAndSavedInOneChain)
     std::vector<std::string> keys;
     for (auto &item : play.items())
         keys.push_back(item.key());
-    EXPECT_EQ(keys, (Names{"event", "time", "square", "prize", "fields", "players_size_before",
-                           "players_bytes", "prev"}));
+    EXPECT_EQ(keys,
+              (Names{"event", "time", "square", "prize", "fields", "players_size_before", "players_bytes", "prev"}));
     EXPECT_EQ(play["prize"], "Poltrona");
     EXPECT_EQ(play["fields"], JournalEvent({"Anna", "Rossi", "333 1234567"}));
     EXPECT_EQ(play["players_size_before"], 0);
@@ -203,13 +205,13 @@ TEST_F(Records, AMissingStateFileDealsAnewUnlessARunWasCutShort)
     std::string played = board_letters(prize_board);
     std::string journal = read_file(journal_file_name);
 
-    remove("state.dat");     // the game was killed after its play
+    remove("state.dat");  // the game was killed after its play
     start();
     EXPECT_EQ(board_letters(prize_board), played);
     EXPECT_EQ(events().back()["event"], "board_restored");
 
     record_run_ended("ESC", true);
-    remove("state.dat");     // an operator asks for a new board
+    remove("state.dat");  // an operator asks for a new board
     start();
     EXPECT_NE(board_letters(prize_board), played);
     EXPECT_EQ(events().back()["event"], "deal");

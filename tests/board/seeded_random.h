@@ -14,8 +14,14 @@ struct SeededRandom {
         reseed(seed);
         set_random_bytes(bytes);
     }
-    ~SeededRandom() { set_random_bytes(nullptr); }
-    void reseed(uint64_t seed) { state = seed; }
+    ~SeededRandom()
+    {
+        set_random_bytes(nullptr);
+    }
+    void reseed(uint64_t seed)
+    {
+        state = seed;
+    }
 
     static bool bytes(uint8_t *out, size_t size)
     {

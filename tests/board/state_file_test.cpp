@@ -13,7 +13,8 @@
 #include "seeded_random.h"
 #include "tests/support/scratch_files.h"
 
-namespace {
+namespace
+{
 
 // Rows of a hand-made board a deal could have given, after a few plays: the
 // eleven prizes, one of them open, and more than the deal's 15 open empty squares.
@@ -30,7 +31,8 @@ std::string rows_joined_by(const char *line_end)
     return bytes;
 }
 
-class StateFile : public ScratchFolder {
+class StateFile : public ScratchFolder
+{
 protected:
     CellImages images;
     SeededRandom seeded{42};
@@ -124,7 +126,7 @@ TEST_F(StateFile, ALoadedBoardReplacesTheWholeDealAndMayBeUsedUp)
     EXPECT_EQ(prize_board.cells[10].type, 0);
     EXPECT_EQ(prize_board.cells[5].type, 5);
 
-    ASSERT_EQ(load(rows_joined_by("")), "");   // covers the squares the deal had opened
+    ASSERT_EQ(load(rows_joined_by("")), "");  // covers the squares the deal had opened
     EXPECT_FALSE(board_exhausted());
     EXPECT_TRUE(images.follow_board());
 }
@@ -138,18 +140,23 @@ TEST_F(StateFile, AFileThatIsNotABoardIsRefusedWholeWithOneLine)
     nul[3] = '\0';
     std::string accented = good;
     accented[20] = '\xE9';
-    std::string third_chair = good;      // a "Niente" becomes a third "Poltrona"
+    std::string third_chair = good;  // a "Niente" becomes a third "Poltrona"
     third_chair[13] = 'g';
     std::string few_open = rows_joined_by("");
-    few_open.replace(20, 5, "xxxxx");    // 10 open empty squares where a deal opens 15
+    few_open.replace(20, 5, "xxxxx");  // 10 open empty squares where a deal opens 15
     const std::string refused[] = {
         "",
-        good.substr(0, 60),                 // ends early, mid-row
-        rows_joined_by("").substr(0, 99),   // one square short
-        bad_letter, nul, accented,
-        " " + good,                         // white space before the first square is a square
-        "xxxxxxxxx\r\n" + good,             // a row of nine shifts a line end into a square
-        std::string(100, 'g'), std::string(100, 'x'), third_chair, few_open,
+        good.substr(0, 60),                // ends early, mid-row
+        rows_joined_by("").substr(0, 99),  // one square short
+        bad_letter,
+        nul,
+        accented,
+        " " + good,              // white space before the first square is a square
+        "xxxxxxxxx\r\n" + good,  // a row of nine shifts a line end into a square
+        std::string(100, 'g'),
+        std::string(100, 'x'),
+        third_chair,
+        few_open,
     };
     PrizeBoard dealt = prize_board;
     void *cells_before[BOARD_SIZE];
@@ -191,7 +198,8 @@ TEST_F(StateFile, AStateFileThatIsAFolderIsRefused)
     EXPECT_TRUE(images.follow_board());
 }
 
-class FailedSave : public StateFile {
+class FailedSave : public StateFile
+{
 protected:
     std::string previous_ = rows_joined_by("\r\n");
 

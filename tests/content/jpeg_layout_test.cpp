@@ -7,7 +7,8 @@
 
 #include "play_datafiles.h"
 
-namespace {
+namespace
+{
 
 enum Sampling { grey, s444, s422, s420 };
 
@@ -19,21 +20,20 @@ struct Expected {
 
 // Object n: 0 title, 1 form, 2 board, 3..9 results.
 const Expected expected[10] = {
-    {s444, false, false}, {s422, true, true},   {s444, true, true},   {s420, false, false},
-    {s420, false, true},  {s422, false, false}, {s420, false, false}, {s422, false, true},
-    {s444, false, false}, {grey, false, true},
+    {s444, false, false}, {s422, true, true},   {s444, true, true},  {s420, false, false}, {s420, false, true},
+    {s422, false, false}, {s420, false, false}, {s422, false, true}, {s444, false, false}, {grey, false, true},
 };
 
 // Huffman code-length counts of the tables in the JPEG standard's annex K.
 const uint8_t std_bits[4][16] = {
-    {0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0},             // DC luminance
-    {0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0},             // DC chrominance
-    {0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 0x7d},          // AC luminance
-    {0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 1, 2, 0x77},          // AC chrominance
+    {0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0},     // DC luminance
+    {0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0},     // DC chrominance
+    {0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 0x7d},  // AC luminance
+    {0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 1, 2, 0x77},  // AC chrominance
 };
 
 struct Layout {
-    bool ok = false;              // parsed to SOS without surprises
+    bool ok = false;  // parsed to SOS without surprises
     std::string problem;
     size_t sos_offset = 0;
     int jfif_major = -1, jfif_minor = -1;
@@ -46,12 +46,16 @@ struct Layout {
     int dht_tables = 0, standard_tables = 0;
     int restart_markers = 0;
     bool restarts_in_order = true;
-    bool clean_entropy = true;    // only stuffed zeros, RSTn and the final EOI
+    bool clean_entropy = true;  // only stuffed zeros, RSTn and the final EOI
 };
 
-int be16(const uint8_t* p) { return (p[0] << 8) | p[1]; }
+int be16(const uint8_t *p)
+{
+    return (p[0] << 8) | p[1];
+}
 
-Layout parse(const uint8_t* p, size_t size) {
+Layout parse(const uint8_t *p, size_t size)
+{
     Layout l;
     size_t i = 2;
     if (size < 4 || p[0] != 0xFF || p[1] != 0xD8) {
@@ -64,66 +68,71 @@ Layout parse(const uint8_t* p, size_t size) {
             return l;
         }
         const int code = p[i + 1];
-        const uint8_t* s = p + i + 4;  // segment body
+        const uint8_t *s = p + i + 4;  // segment body
         const int len = be16(p + i + 2);
         switch (code) {
-            case 0xE0:
-                if (std::memcmp(s, "JFIF", 5) != 0) {
-                    l.problem = "APP0 not JFIF";
-                    return l;
-                }
-                l.jfif_major = s[5];
-                l.jfif_minor = s[6];
-                break;
-            case 0xDB:
-                break;
-            case 0xC0:
-                l.frame = code;
-                l.precision = s[0];
-                l.height = be16(s + 1);
-                l.width = be16(s + 3);
-                l.components = s[5];
-                for (int c = 0; c < l.components && c < 3; ++c) {
-                    l.ids[c] = s[6 + 3 * c];
-                    l.h[c] = s[7 + 3 * c] >> 4;
-                    l.v[c] = s[7 + 3 * c] & 15;
-                }
-                break;
-            case 0xC4: {
-                const uint8_t* t = s;
-                while (t < p + i + 2 + len) {
-                    const int cls = t[0] >> 4, id = t[0] & 15;
-                    int count = 0;
-                    for (int k = 0; k < 16; ++k) count += t[1 + k];
-                    ++l.dht_tables;
-                    if (std::memcmp(t + 1, std_bits[cls * 2 + (id ? 1 : 0)], 16) == 0) ++l.standard_tables;
-                    t += 17 + count;
-                }
-                break;
-            }
-            case 0xDD:
-                l.restart_interval = be16(s);
-                break;
-            case 0xDA:
-                l.scan_components = s[0];
-                l.sos_offset = i;
-                break;
-            default:
-                l.problem = "marker " + std::to_string(code) + " before the scan";
+        case 0xE0:
+            if (std::memcmp(s, "JFIF", 5) != 0) {
+                l.problem = "APP0 not JFIF";
                 return l;
+            }
+            l.jfif_major = s[5];
+            l.jfif_minor = s[6];
+            break;
+        case 0xDB:
+            break;
+        case 0xC0:
+            l.frame = code;
+            l.precision = s[0];
+            l.height = be16(s + 1);
+            l.width = be16(s + 3);
+            l.components = s[5];
+            for (int c = 0; c < l.components && c < 3; ++c) {
+                l.ids[c] = s[6 + 3 * c];
+                l.h[c] = s[7 + 3 * c] >> 4;
+                l.v[c] = s[7 + 3 * c] & 15;
+            }
+            break;
+        case 0xC4: {
+            const uint8_t *t = s;
+            while (t < p + i + 2 + len) {
+                const int cls = t[0] >> 4, id = t[0] & 15;
+                int count = 0;
+                for (int k = 0; k < 16; ++k)
+                    count += t[1 + k];
+                ++l.dht_tables;
+                if (std::memcmp(t + 1, std_bits[cls * 2 + (id ? 1 : 0)], 16) == 0)
+                    ++l.standard_tables;
+                t += 17 + count;
+            }
+            break;
+        }
+        case 0xDD:
+            l.restart_interval = be16(s);
+            break;
+        case 0xDA:
+            l.scan_components = s[0];
+            l.sos_offset = i;
+            break;
+        default:
+            l.problem = "marker " + std::to_string(code) + " before the scan";
+            return l;
         }
         i += 2 + size_t(len);
-        if (code == 0xDA) break;
+        if (code == 0xDA)
+            break;
     }
     // Entropy-coded data up to EOI.
     int next_rst = 0;
     for (; i + 1 < size; ++i) {
-        if (p[i] != 0xFF) continue;
+        if (p[i] != 0xFF)
+            continue;
         const int m = p[i + 1];
         if (m == 0x00) {
             ++i;
         } else if (m >= 0xD0 && m <= 0xD7) {
-            if (m - 0xD0 != next_rst) l.restarts_in_order = false;
+            if (m - 0xD0 != next_rst)
+                l.restarts_in_order = false;
             next_rst = (next_rst + 1) & 7;
             ++l.restart_markers;
             ++i;
@@ -137,12 +146,14 @@ Layout parse(const uint8_t* p, size_t size) {
     return l;
 }
 
-Layout layout_of(int index) {
-    DATAFILE* d = play_datafile("graphics.dat");
-    return parse(static_cast<const uint8_t*>(d[index].dat), size_t(d[index].size));
+Layout layout_of(int index)
+{
+    DATAFILE *d = play_datafile("graphics.dat");
+    return parse(static_cast<const uint8_t *>(d[index].dat), size_t(d[index].size));
 }
 
-TEST(ContentJpegLayout, OnlyAcceptedMarkersBeforeAnEarlyScan) {
+TEST(ContentJpegLayout, OnlyAcceptedMarkersBeforeAnEarlyScan)
+{
     for (int n = 0; n < 10; ++n) {
         SCOPED_TRACE(n);
         Layout l = layout_of(n);
@@ -159,7 +170,8 @@ TEST(ContentJpegLayout, OnlyAcceptedMarkersBeforeAnEarlyScan) {
     }
 }
 
-TEST(ContentJpegLayout, EachPictureHasItsSamplingAndComponents) {
+TEST(ContentJpegLayout, EachPictureHasItsSamplingAndComponents)
+{
     for (int n = 0; n < 10; ++n) {
         SCOPED_TRACE(n);
         Layout l = layout_of(n);
@@ -172,7 +184,8 @@ TEST(ContentJpegLayout, EachPictureHasItsSamplingAndComponents) {
         }
         ASSERT_EQ(l.components, 3);
         EXPECT_EQ(l.scan_components, 3);
-        for (int c = 0; c < 3; ++c) EXPECT_EQ(l.ids[c], c + 1);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(l.ids[c], c + 1);
         // Chroma: one block per MCU. Luma: 1x1, 2x1 (side by side) or 2x2.
         for (int c = 1; c < 3; ++c) {
             EXPECT_EQ(l.h[c], 1);
@@ -185,7 +198,8 @@ TEST(ContentJpegLayout, EachPictureHasItsSamplingAndComponents) {
     }
 }
 
-TEST(ContentJpegLayout, RestartMarkersEndEveryMcuRow) {
+TEST(ContentJpegLayout, RestartMarkersEndEveryMcuRow)
+{
     for (int n = 0; n < 10; ++n) {
         SCOPED_TRACE(n);
         Layout l = layout_of(n);
@@ -205,7 +219,8 @@ TEST(ContentJpegLayout, RestartMarkersEndEveryMcuRow) {
     }
 }
 
-TEST(ContentJpegLayout, StandardAndOptimisedHuffmanTables) {
+TEST(ContentJpegLayout, StandardAndOptimisedHuffmanTables)
+{
     for (int n = 0; n < 10; ++n) {
         SCOPED_TRACE(n);
         Layout l = layout_of(n);
@@ -219,10 +234,11 @@ TEST(ContentJpegLayout, StandardAndOptimisedHuffmanTables) {
     }
 }
 
-TEST(ContentJpegLayout, TheTenPicturesCoverEveryAcceptedLayout) {
+TEST(ContentJpegLayout, TheTenPicturesCoverEveryAcceptedLayout)
+{
     int grey_count = 0, restart_count = 0, optimised = 0, standard = 0;
     int samplings[4] = {0, 0, 0, 0};
-    for (const Expected& e : expected) {
+    for (const Expected &e : expected) {
         samplings[e.sampling]++;
         grey_count += e.sampling == grey;
         restart_count += e.restarts;

@@ -10,6 +10,6 @@
 #include <string>
 #include <vector>
 
-DATAFILE* play_datafile(const char* name);  // "graphics.dat", "battle.dat" or "music.dat"
-int datafile_count(const DATAFILE* d);
-std::string play_path(const char* name);
+DATAFILE *play_datafile(const char *name);  // "graphics.dat", "battle.dat" or "music.dat"
+int datafile_count(const DATAFILE *d);
+std::string play_path(const char *name);

@@ -26,8 +26,16 @@ static int write_ppm(BITMAP *bitmap, FILE *out)
     return 0;
 }
 
-static void put16(FILE *out, unsigned v) { fputc(v & 0xFF, out); fputc((v >> 8) & 0xFF, out); }
-static void put32(FILE *out, unsigned v) { put16(out, v & 0xFFFF); put16(out, v >> 16); }
+static void put16(FILE *out, unsigned v)
+{
+    fputc(v & 0xFF, out);
+    fputc((v >> 8) & 0xFF, out);
+}
+static void put32(FILE *out, unsigned v)
+{
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+}
 
 // The library keeps samples unsigned; WAV keeps 16-bit samples signed.
 static int write_wav(const SAMPLE *sample, FILE *out)
@@ -35,11 +43,18 @@ static int write_wav(const SAMPLE *sample, FILE *out)
     unsigned channels = sample->stereo ? 2 : 1;
     unsigned bytes = (unsigned)(sample->bits / 8);
     unsigned data_size = sample->len * channels * bytes;
-    fwrite("RIFF", 1, 4, out); put32(out, 36 + data_size);
-    fwrite("WAVEfmt ", 1, 8, out); put32(out, 16);
-    put16(out, 1); put16(out, channels); put32(out, sample->freq);
-    put32(out, sample->freq * channels * bytes); put16(out, channels * bytes); put16(out, sample->bits);
-    fwrite("data", 1, 4, out); put32(out, data_size);
+    fwrite("RIFF", 1, 4, out);
+    put32(out, 36 + data_size);
+    fwrite("WAVEfmt ", 1, 8, out);
+    put32(out, 16);
+    put16(out, 1);
+    put16(out, channels);
+    put32(out, sample->freq);
+    put32(out, sample->freq * channels * bytes);
+    put16(out, channels * bytes);
+    put16(out, sample->bits);
+    fwrite("data", 1, 4, out);
+    put32(out, data_size);
     for (unsigned i = 0; i < sample->len * channels; i++) {
         if (bytes == 1)
             fputc(((const unsigned char *)sample->data)[i], out);
@@ -57,7 +72,7 @@ int main(int argc, char *argv[])
     }
     if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
         return 1;
-    set_color_depth(24);   // bitmaps come out as the game, in its 24-bit mode, gets them
+    set_color_depth(24);  // bitmaps come out as the game, in its 24-bit mode, gets them
     DATAFILE *data = load_datafile(argv[1]);
     if (data == NULL) {
         fprintf(stderr, "dat-object: cannot load %s\n", argv[1]);

@@ -10,7 +10,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 int clamp_byte(int32_t v)
 {

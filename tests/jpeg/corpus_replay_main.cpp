@@ -56,8 +56,8 @@ int main(int argc, char **argv)
         }
         closedir(dir);
     }
-    printf("replayed %d files: %d decoded, %d refused, %d decoded differently by the fast path\n",
-           decoded + refused, decoded, refused, differing);
+    printf("replayed %d files: %d decoded, %d refused, %d decoded differently by the fast path\n", decoded + refused,
+           decoded, refused, differing);
     // The seed corpus is mostly valid pictures, so a replay that decodes none is broken.
     return failed == 0 && differing == 0 && decoded > 0 ? 0 : 1;
 }

@@ -11,7 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 struct ToolRun {
     int status = -1;
@@ -23,7 +24,10 @@ std::string temp_dir()
 {
     static const struct Folder {
         std::string path = make_scratch_folder();
-        ~Folder() { remove_scratch_folder(path); }
+        ~Folder()
+        {
+            remove_scratch_folder(path);
+        }
     } folder;
     return folder.path;
 }

@@ -14,7 +14,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 struct Decoded {
     int width = 0, height = 0;
@@ -44,12 +45,21 @@ bool decode(const std::vector<uint8_t> &jpeg, Decoded *out)
 
 // Fixed-point constants of the LLM inverse DCT (factor x 2^13).
 enum {
-    F0_298 = 2446, F0_390 = 3196, F0_541 = 4433, F0_765 = 6270, F0_899 = 7373, F1_175 = 9633,
-    F1_501 = 12299, F1_847 = 15137, F1_961 = 16069, F2_053 = 16819, F2_562 = 20995, F3_072 = 25172,
+    F0_298 = 2446,
+    F0_390 = 3196,
+    F0_541 = 4433,
+    F0_765 = 6270,
+    F0_899 = 7373,
+    F1_175 = 9633,
+    F1_501 = 12299,
+    F1_847 = 15137,
+    F1_961 = 16069,
+    F2_053 = 16819,
+    F2_562 = 20995,
+    F3_072 = 25172,
 };
 
-void reference_pass(const int32_t *in, int in_step, int32_t *out, int out_step, int shift, int bias,
-                    int level)
+void reference_pass(const int32_t *in, int in_step, int32_t *out, int out_step, int shift, int bias, int level)
 {
     int32_t even0 = (in[0] + in[4 * in_step]) * 8192;
     int32_t even1 = (in[0] - in[4 * in_step]) * 8192;
@@ -67,8 +77,7 @@ void reference_pass(const int32_t *in, int in_step, int32_t *out, int out_step, 
     int32_t b2 = i3 * F3_072 + s53 + s73;
     int32_t b3 = i1 * F1_501 + s17 + s51;
 
-    const int32_t results[8] = {a10 + b3, a11 + b2, a12 + b1, a13 + b0,
-                                a13 - b0, a12 - b1, a11 - b2, a10 - b3};
+    const int32_t results[8] = {a10 + b3, a11 + b2, a12 + b1, a13 + b0, a13 - b0, a12 - b1, a11 - b2, a10 - b3};
     for (int i = 0; i < 8; i++)
         out[i * out_step] = ((results[i] + bias) >> shift) + level;
 }
@@ -142,12 +151,11 @@ struct Size {
 const Size sizes[] = {{1, 1}, {17, 9}, {227, 149}, {64, 48}};
 const int qualities[] = {10, 30, 50, 75, 90, 100};
 
-
 std::string describe(const PictureLayout &s, Size size, const EncodeOptions &o)
 {
     char text[128];
-    snprintf(text, sizeof text, "%s %dx%d q%d%s%s", s.name, size.w, size.h, o.quality,
-             o.optimize ? " optimised" : "", o.restart_rows ? " restarts" : "");
+    snprintf(text, sizeof text, "%s %dx%d q%d%s%s", s.name, size.w, size.h, o.quality, o.optimize ? " optimised" : "",
+             o.restart_rows ? " restarts" : "");
     return text;
 }
 
@@ -157,9 +165,8 @@ void expect_same_pixels(const std::vector<Rgb> &got, const std::vector<Rgb> &wan
     int mismatches = 0;
     for (size_t i = 0; i < got.size() && mismatches < 5; i++) {
         if (got[i].r != want[i].r || got[i].g != want[i].g || got[i].b != want[i].b) {
-            ADD_FAILURE() << "pixel (" << i % width << "," << i / width << ") is " << got[i].r << ","
-                          << got[i].g << "," << got[i].b << " want " << want[i].r << "," << want[i].g
-                          << "," << want[i].b;
+            ADD_FAILURE() << "pixel (" << i % width << "," << i / width << ") is " << got[i].r << "," << got[i].g << ","
+                          << got[i].b << " want " << want[i].r << "," << want[i].g << "," << want[i].b;
             mismatches++;
         }
     }
@@ -168,8 +175,8 @@ void expect_same_pixels(const std::vector<Rgb> &got, const std::vector<Rgb> &wan
 void check_against_libjpeg(const PictureLayout &s, Size size, const EncodeOptions &o)
 {
     SCOPED_TRACE(describe(s, size, o));
-    std::vector<uint8_t> picture = make_picture(size.w, size.h, s.components,
-                                                static_cast<uint32_t>(size.w * 31 + o.quality));
+    std::vector<uint8_t> picture =
+        make_picture(size.w, size.h, s.components, static_cast<uint32_t>(size.w * 31 + o.quality));
     std::vector<uint8_t> jpeg = libjpeg_encode(picture, size.w, size.h, o);
     ASSERT_FALSE(jpeg.empty());
 
@@ -268,7 +275,8 @@ TEST(Differential, TruncatedPicturesKeepTheirIntactRows)
             ASSERT_EQ(a.pixels.size(), b.pixels.size());
             for (size_t i = 0; i < a.pixels.size(); i++)
                 ASSERT_TRUE(a.pixels[i].r == b.pixels[i].r && a.pixels[i].g == b.pixels[i].g &&
-                            a.pixels[i].b == b.pixels[i].b) << "cut " << cut << " not deterministic";
+                            a.pixels[i].b == b.pixels[i].b)
+                    << "cut " << cut << " not deterministic";
             size_t intact_rows = 0;
             while (intact_rows < rst.size() && rst[intact_rows] + 2 <= cut)
                 intact_rows++;

@@ -5,7 +5,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-namespace {
+namespace
+{
 
 // A decoder reading `scan` as entropy-coded data from an exactly sized heap copy.
 struct Reader {
@@ -25,7 +26,10 @@ struct Reader {
             v = (v << 1) | static_cast<uint32_t>(next_bit(dec.get()));
         return v;
     }
-    size_t offset() const { return static_cast<size_t>(dec->cursor - data.data()); }
+    size_t offset() const
+    {
+        return static_cast<size_t>(dec->cursor - data.data());
+    }
 };
 
 void fill_table(HuffmanTable *t, std::initializer_list<HuffmanCode> codes)
@@ -184,9 +188,11 @@ void expect_samples_of(const int32_t block[64], const int32_t zigzag_coefficient
 TEST(DecodeBlock, DcPredictionAndEob)
 {
     BitWriter w;
-    w.put(3, 4); w.put(0b101, 3);  // DC diff +5
-    w.put(0x00, 8);                // EOB
-    w.put(2, 4); w.put(0b00, 2);   // DC diff -3
+    w.put(3, 4);
+    w.put(0b101, 3);  // DC diff +5
+    w.put(0x00, 8);   // EOB
+    w.put(2, 4);
+    w.put(0b00, 2);  // DC diff -3
     w.put(0x00, 8);
     w.flush();
     BlockStream s(w.bytes);
@@ -202,11 +208,16 @@ TEST(DecodeBlock, DcPredictionAndEob)
 TEST(DecodeBlock, CoefficientSixtyThreeEndsWithoutEob)
 {
     BitWriter w;
-    w.put(0, 4);                         // DC diff 0
-    w.put(0xF0, 8); w.put(0xF0, 8); w.put(0xF0, 8);  // 48 zeros: k = 49
-    w.put(0xD2, 8); w.put(0b11, 2);      // 13 zeros, then 3 at k = 62
-    w.put(0x01, 8); w.put(0b0, 1);       // -1 at k = 63: block complete
-    w.put(1, 4); w.put(0b1, 1);          // next block's DC: +1
+    w.put(0, 4);  // DC diff 0
+    w.put(0xF0, 8);
+    w.put(0xF0, 8);
+    w.put(0xF0, 8);  // 48 zeros: k = 49
+    w.put(0xD2, 8);
+    w.put(0b11, 2);  // 13 zeros, then 3 at k = 62
+    w.put(0x01, 8);
+    w.put(0b0, 1);  // -1 at k = 63: block complete
+    w.put(1, 4);
+    w.put(0b1, 1);  // next block's DC: +1
     w.put(0x00, 8);
     w.flush();
     BlockStream s(w.bytes);
@@ -224,16 +235,26 @@ TEST(DecodeBlock, ZrlAndRunsStopAtTheBlockEnd)
 {
     BitWriter w;
     w.put(0, 4);
-    w.put(0xF0, 8); w.put(0xF0, 8); w.put(0xF0, 8);  // k = 49
-    w.put(0x01, 8); w.put(1, 1);         // +1 at k = 49, k = 50
-    w.put(0xF0, 8);                      // ZRL at 50 clears 50..63 and ends
-    w.put(0, 4);                         // next DC follows at once
-    w.put(0xF0, 8); w.put(0xF0, 8); w.put(0xF0, 8);  // k = 49
-    w.put(0xE1, 8); w.put(1, 1);         // run 14 reaches k = 63: +1 stored there
+    w.put(0xF0, 8);
+    w.put(0xF0, 8);
+    w.put(0xF0, 8);  // k = 49
+    w.put(0x01, 8);
+    w.put(1, 1);     // +1 at k = 49, k = 50
+    w.put(0xF0, 8);  // ZRL at 50 clears 50..63 and ends
+    w.put(0, 4);     // next DC follows at once
+    w.put(0xF0, 8);
+    w.put(0xF0, 8);
+    w.put(0xF0, 8);  // k = 49
+    w.put(0xE1, 8);
+    w.put(1, 1);  // run 14 reaches k = 63: +1 stored there
     w.put(0, 4);
-    w.put(0xF0, 8); w.put(0xF0, 8); w.put(0xF0, 8);  // k = 49
-    w.put(0xF1, 8); w.put(1, 1);         // run 15 reaches 64: value dropped
-    w.put(0, 4); w.put(0x00, 8);
+    w.put(0xF0, 8);
+    w.put(0xF0, 8);
+    w.put(0xF0, 8);  // k = 49
+    w.put(0xF1, 8);
+    w.put(1, 1);  // run 15 reaches 64: value dropped
+    w.put(0, 4);
+    w.put(0x00, 8);
     w.flush();
     BlockStream s(w.bytes);
     int32_t block[64], pred = 0;

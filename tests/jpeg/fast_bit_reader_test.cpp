@@ -11,7 +11,8 @@
 #include <random>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using Bytes = std::vector<uint8_t>;
 
@@ -58,10 +59,20 @@ Bytes marker_rich_bytes(std::mt19937 *rng, size_t n)
     Bytes b;
     while (b.size() < n) {
         switch ((*rng)() % 6) {
-        case 0: b.push_back(0xFF); break;
-        case 1: b.push_back(0xFF); b.push_back(0x00); break;
-        case 2: b.push_back(0xFF); b.push_back(static_cast<uint8_t>(0xD0 + (*rng)() % 8)); break;
-        default: b.push_back(static_cast<uint8_t>((*rng)())); break;
+        case 0:
+            b.push_back(0xFF);
+            break;
+        case 1:
+            b.push_back(0xFF);
+            b.push_back(0x00);
+            break;
+        case 2:
+            b.push_back(0xFF);
+            b.push_back(static_cast<uint8_t>(0xD0 + (*rng)() % 8));
+            break;
+        default:
+            b.push_back(static_cast<uint8_t>((*rng)()));
+            break;
         }
     }
     b.resize(n);
@@ -189,8 +200,7 @@ TEST(HuffmanLookup, StaleEntriesAfterASecondTableDecodeAsTheSearchFinds)
     HuffmanTable odd = {};
     for (int i = 0; i < 60; i++) {
         int32_t l = 1 + static_cast<int32_t>(rng() % 16);
-        odd.entries[i] = HuffmanCode{static_cast<int32_t>(rng() % (1u << l)),
-                                     static_cast<int32_t>(rng() % 256), l};
+        odd.entries[i] = HuffmanCode{static_cast<int32_t>(rng() % (1u << l)), static_cast<int32_t>(rng() % 256), l};
     }
     expect_same_symbols(odd, &rng, "shuffled");
 
@@ -204,8 +214,8 @@ TEST(HuffmanLookup, StaleEntriesAfterASecondTableDecodeAsTheSearchFinds)
         std::sort(lengths, lengths + 120);
         for (int i = 0; i < 120; i++) {
             uint32_t span = 1u << (lengths[i] < 4 ? lengths[i] : lengths[i] - 3);
-            clash.entries[i] = HuffmanCode{static_cast<int32_t>(rng() % span),
-                                           static_cast<int32_t>(rng() % 256), lengths[i]};
+            clash.entries[i] =
+                HuffmanCode{static_cast<int32_t>(rng() % span), static_cast<int32_t>(rng() % 256), lengths[i]};
         }
         expect_same_symbols(clash, &rng, "clashing");
 

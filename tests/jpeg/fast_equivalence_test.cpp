@@ -19,7 +19,8 @@
 #include <algorithm>
 #include <string>
 
-namespace {
+namespace
+{
 
 // Both decoders over an exactly sized heap copy, so the sanitizer build sees
 // any read past the end. Counts the streams that decode into `*decoded`.
@@ -43,29 +44,26 @@ bool small_frame(const Bytes &jpeg)
     return static_cast<int64_t>(header.width) * header.height <= (1 << 18);
 }
 
-
 // Restart layouts: none, every MCU row, and intervals that are not a whole
 // row, whose markers the decoder reads as scan data.
 enum Restarts { NO_RESTARTS, ROW_RESTARTS, EVERY_MCU, EVERY_3_MCUS, EVERY_2_MCUS };
 
-Bytes encode(const PictureLayout &s, int w, int h, int quality, bool optimize, Restarts restarts,
-             uint32_t seed = 5)
+Bytes encode(const PictureLayout &s, int w, int h, int quality, bool optimize, Restarts restarts, uint32_t seed = 5)
 {
     EncodeOptions o = encode_options(s, quality);
     o.optimize = optimize;
     o.restart_rows = restarts == ROW_RESTARTS;
     o.restart_mcus = restarts == EVERY_MCU ? 1 : restarts == EVERY_3_MCUS ? 3 : restarts == EVERY_2_MCUS ? 2 : 0;
-    return libjpeg_encode(make_picture(w, h, s.components, seed + static_cast<uint32_t>(w * 7 + quality)),
-                          w, h, o);
+    return libjpeg_encode(make_picture(w, h, s.components, seed + static_cast<uint32_t>(w * 7 + quality)), w, h, o);
 }
 
 std::string describe(const PictureLayout &s, int w, int h, int quality, bool optimize, Restarts restarts)
 {
-    static const char *restart_names[] = {"", " row restarts", " restart every MCU",
-                                          " restart every 3 MCUs", " restart every 2 MCUs"};
+    static const char *restart_names[] = {"", " row restarts", " restart every MCU", " restart every 3 MCUs",
+                                          " restart every 2 MCUs"};
     char text[128];
-    snprintf(text, sizeof text, "%s %dx%d q%d%s%s", s.name, w, h, quality,
-             optimize ? " optimised" : "", restart_names[restarts]);
+    snprintf(text, sizeof text, "%s %dx%d q%d%s%s", s.name, w, h, quality, optimize ? " optimised" : "",
+             restart_names[restarts]);
     return text;
 }
 
@@ -85,8 +83,8 @@ TEST(FastEquivalence, LibjpegPicturesOfEveryLayoutSizeAndQuality)
         int w, h;
         bool every_combination;  // else a few combinations, the picture being large
     };
-    const SizeCase sizes[] = {{1, 1, true}, {7, 5, true}, {17, 9, true}, {33, 17, true},
-                              {227, 149, false}, {800, 600, false}};
+    const SizeCase sizes[] = {{1, 1, true},   {7, 5, true},      {17, 9, true},
+                              {33, 17, true}, {227, 149, false}, {800, 600, false}};
     const int qualities[] = {3, 25, 50, 75, 95, 100};
     for (const PictureLayout &s : picture_layouts) {
         for (const SizeCase &size : sizes) {
@@ -140,8 +138,8 @@ TEST(FastEquivalence, EveryTruncationOfASmallPicture)
             SCOPED_TRACE(describe(s, 24, 17, 90, restarts == EVERY_MCU, restarts));
             int decoded = 0;
             for (size_t cut = 0; cut <= jpeg.size(); cut++)
-                ASSERT_TRUE(decode_the_same(Bytes(jpeg.begin(), jpeg.begin() + static_cast<long>(cut)),
-                                            &decoded)) << "cut at " << cut;
+                ASSERT_TRUE(decode_the_same(Bytes(jpeg.begin(), jpeg.begin() + static_cast<long>(cut)), &decoded))
+                    << "cut at " << cut;
             // Every cut inside the scan still decodes.
             EXPECT_GE(decoded, static_cast<int>(jpeg.size() - scan_start(jpeg)));
         }
@@ -220,17 +218,14 @@ TEST(FastEquivalence, RandomDamageOfLibjpegPictures)
         Restarts restarts;
     };
     const Case cases[] = {
-        {picture_layouts[0], 33, 17, 75, false, ROW_RESTARTS},
-        {picture_layouts[3], 40, 40, 60, true, NO_RESTARTS},
-        {picture_layouts[2], 33, 17, 90, false, EVERY_3_MCUS},
-        {picture_layouts[1], 24, 16, 100, false, EVERY_MCU},
+        {picture_layouts[0], 33, 17, 75, false, ROW_RESTARTS}, {picture_layouts[3], 40, 40, 60, true, NO_RESTARTS},
+        {picture_layouts[2], 33, 17, 90, false, EVERY_3_MCUS}, {picture_layouts[1], 24, 16, 100, false, EVERY_MCU},
         {picture_layouts[3], 48, 33, 100, true, ROW_RESTARTS},
     };
     uint32_t seed = 1000;
     for (const Case &c : cases) {
         Bytes jpeg = encode(c.sampling, c.w, c.h, c.quality, c.optimize, c.restarts);
-        check_random_edits(jpeg, seed++, 700,
-                           describe(c.sampling, c.w, c.h, c.quality, c.optimize, c.restarts));
+        check_random_edits(jpeg, seed++, 700, describe(c.sampling, c.w, c.h, c.quality, c.optimize, c.restarts));
     }
 }
 
@@ -341,8 +336,7 @@ TEST(FastEquivalence, OtherSamplingProductsDecodeAsGrey)
 {
     HandPicture p = long_code_picture(1, true);
     p.dht_segments = {table_set(2, 5)};
-    for (int sampling : {0x31, 0x13, 0x32, 0x33, 0x41, 0x14, 0x12, 0x00, 0x44})
-    {
+    for (int sampling : {0x31, 0x13, 0x32, 0x33, 0x41, 0x14, 0x12, 0x00, 0x44}) {
         p.luma_sampling = sampling;
         check_hand_picture(p, std::string("sampling ") + std::to_string(sampling), 3);
     }
@@ -358,8 +352,7 @@ TEST(FastEquivalence, ScanEndingMidMcuWithoutEoi)
     for (size_t cut = start; cut <= jpeg.size(); cut++) {
         if (cut > start + 40 && cut + 40 < jpeg.size() && cut % 9 != 0)
             continue;
-        ASSERT_TRUE(decode_the_same(Bytes(jpeg.begin(), jpeg.begin() + static_cast<long>(cut))))
-            << "cut at " << cut;
+        ASSERT_TRUE(decode_the_same(Bytes(jpeg.begin(), jpeg.begin() + static_cast<long>(cut)))) << "cut at " << cut;
     }
 }
 
@@ -396,7 +389,9 @@ TEST(FastEquivalence, RandomTablesOverRandomScans)
             size_t start = scan_start(jpeg);
             for (size_t i = start; i + 2 < jpeg.size(); i++) {
                 uint32_t r = rng.below(100);
-                jpeg[i] = r < 8 ? 0xFF : r < 10 ? static_cast<uint8_t>(0xD0 + rng.below(8)) : static_cast<uint8_t>(rng.next());
+                jpeg[i] = r < 8    ? 0xFF
+                          : r < 10 ? static_cast<uint8_t>(0xD0 + rng.below(8))
+                                   : static_cast<uint8_t>(rng.next());
             }
         }
         ASSERT_TRUE(decode_the_same(jpeg, &decoded)) << "case " << n;
@@ -444,8 +439,8 @@ TEST(FastEquivalence, OtherChannelOrders)
     for (const auto &order : orders) {
         ShiftsScope scope(order[0], order[1], order[2]);
         for (size_t i = 0; i < pictures.size(); i++) {
-            ASSERT_TRUE(decode_the_same(pictures[i])) << "shifts " << order[0] << "," << order[1] << ","
-                                                      << order[2] << ", picture " << i;
+            ASSERT_TRUE(decode_the_same(pictures[i]))
+                << "shifts " << order[0] << "," << order[1] << "," << order[2] << ", picture " << i;
             // The order really reaches the bitmap: red 255 lands in the byte the shift names.
             BITMAP *bmp = create_bitmap_ex(24, 1, 1);
             putpixel(bmp, 0, 0, makecol24(255, 0, 0));
@@ -464,8 +459,8 @@ TEST(FastEquivalence, ShiftsThatAreNotWholeDistinctBytes)
     for (const auto &set : sets) {
         ShiftsScope scope(set[0], set[1], set[2]);
         for (size_t i = 0; i < pictures.size(); i++)
-            ASSERT_TRUE(decode_the_same(pictures[i])) << "shifts " << set[0] << "," << set[1] << ","
-                                                      << set[2] << ", picture " << i;
+            ASSERT_TRUE(decode_the_same(pictures[i]))
+                << "shifts " << set[0] << "," << set[1] << "," << set[2] << ", picture " << i;
     }
 }
 

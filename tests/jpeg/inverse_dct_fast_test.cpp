@@ -9,7 +9,8 @@
 #include <random>
 #include <string.h>
 
-namespace {
+namespace
+{
 
 typedef void (*IdctPath)(int32_t block[64], const QuantTable *table);
 
@@ -31,7 +32,8 @@ const PathParam kPaths[] = {
     {"Dispatched", inverse_dct_fast, VECTOR_PATH_PORTABLE},
 };
 
-class FastIdct : public testing::TestWithParam<PathParam> {
+class FastIdct : public testing::TestWithParam<PathParam>
+{
 protected:
     void SetUp() override
     {
@@ -40,8 +42,7 @@ protected:
     }
 
     // `expected_from` is what the reference runs on; normally the same input.
-    testing::AssertionResult matches(const int32_t block[64], const QuantTable &q,
-                                     const int32_t *ref_block = nullptr,
+    testing::AssertionResult matches(const int32_t block[64], const QuantTable &q, const int32_t *ref_block = nullptr,
                                      const QuantTable *ref_q = nullptr)
     {
         int32_t expected[64], actual[64];
@@ -53,8 +54,7 @@ protected:
             if (actual[i] == expected[i])
                 continue;
             testing::AssertionResult fail = testing::AssertionFailure();
-            fail << "sample " << i << ": " << actual[i] << ", reference " << expected[i]
-                 << "\ncoefficient:quant";
+            fail << "sample " << i << ": " << actual[i] << ", reference " << expected[i] << "\ncoefficient:quant";
             for (int k = 0; k < 64; k++)
                 fail << (k % 8 ? " " : "\n  ") << block[k] << ":" << q.values[k];
             return fail;
@@ -78,8 +78,8 @@ int32_t uniform(std::mt19937 &rng, int32_t lo, int32_t hi)
 
 int32_t any_int32(std::mt19937 &rng)
 {
-    static const int32_t edges[] = {INT32_MIN, INT32_MIN + 1, INT32_MAX, INT32_MAX - 1, -1, 1, 0,
-                                    1 << 16, -(1 << 16), 1 << 19, 1 << 30, 3 << 20, -(1 << 21)};
+    static const int32_t edges[] = {INT32_MIN, INT32_MIN + 1, INT32_MAX, INT32_MAX - 1, -1,      1,         0,
+                                    1 << 16,   -(1 << 16),    1 << 19,   1 << 30,       3 << 20, -(1 << 21)};
     if (rng() % 4 == 0)
         return edges[rng() % (sizeof edges / sizeof edges[0])];
     return static_cast<int32_t>(rng());

@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 #include <math.h>
 
-namespace {
+namespace
+{
 
 QuantTable flat_table(int32_t q)
 {
@@ -31,8 +32,10 @@ TEST(InverseDct, ZeroBlockIsMidGrey)
 TEST(InverseDct, DcOnlyRoundsHalvesUpAndDoesNotClamp)
 {
     // floor((d*q + 4) / 8) + 128 for several products d*q.
-    struct { int32_t d, q, sample; } cases[] = {
-        {8, 1, 129}, {-4, 1, 128}, {-5, 1, 127}, {-1024, 1, 0},
+    struct {
+        int32_t d, q, sample;
+    } cases[] = {
+        {8, 1, 129},    {-4, 1, 128},   {-5, 1, 127}, {-1024, 1, 0},
         {1600, 1, 328}, {1020, 1, 256}, {-128, 8, 0}, {100, 16, 328},
     };
     for (auto c : cases) {

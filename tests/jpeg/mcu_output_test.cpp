@@ -9,7 +9,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 Rgb convert(int y, int cb, int cr)
 {
@@ -28,8 +29,8 @@ TEST(ColourConversion, TruncatesThenClamps)
     EXPECT_EQ(convert(0, 0, 128), (Rgb{0, 44, 0}));           // B from -226.816
     // Truncation toward zero, not rounding: 0.99 and -0.7 both become 0.
     EXPECT_EQ(convert(0, 128, 128), (Rgb{0, 0, 0}));
-    EXPECT_EQ(convert(0, 128, 129).r, 1);                      // 1.402
-    EXPECT_EQ(convert(1, 128, 127).r, 0);                      // -0.402
+    EXPECT_EQ(convert(0, 128, 129).r, 1);  // 1.402
+    EXPECT_EQ(convert(1, 128, 127).r, 0);  // -0.402
     // Unclamped samples far outside 0..255 still give clamped channels.
     EXPECT_EQ(convert(-2000000000, 128, 128), (Rgb{0, 0, 0}));
     EXPECT_EQ(convert(2000000000, 2000000000, -2000000000), (Rgb{0, 255, 255}));
@@ -208,7 +209,10 @@ TEST(GreyPicture, UndecodableBlocksShowAWhiteX)
 {
     // The scan names DC table 1, which no DHT defined.
     Bytes s;
-    put_soi(s); put_app0(s); put_dqt(s, 0, 1); put_sof(s, 16, 8, {{1, 0x11, 0}});
+    put_soi(s);
+    put_app0(s);
+    put_dqt(s, 0, 1);
+    put_sof(s, 16, 8, {{1, 0x11, 0}});
     put_dht(s, {one_code_table(0x00, 0), one_code_table(0x10, 0)});
     put_sos(s, {{1, 0x10}});
     BITMAP *bmp = decode_bytes(s);

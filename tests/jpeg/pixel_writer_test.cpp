@@ -14,7 +14,8 @@
 #include <random>
 #include <string.h>
 
-namespace {
+namespace
+{
 
 const int32_t kMin = std::numeric_limits<int32_t>::min();
 const int32_t kMax = std::numeric_limits<int32_t>::max();
@@ -30,15 +31,14 @@ void reference_grey(BITMAP *bmp, int32_t x0, int32_t y0, const int32_t luma[64])
         }
 }
 
-void reference_colour(BITMAP *bmp, int32_t x0, int32_t y0, int sampling,
-                      const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
+void reference_colour(BITMAP *bmp, int32_t x0, int32_t y0, int sampling, const int32_t *const luma[4],
+                      const int32_t cb[64], const int32_t cr[64])
 {
     int sub_x = sampling >= 2, sub_y = sampling == 4;
     for (int y = 0; y < 8 << sub_y; y++)
         for (int x = 0; x < 8 << sub_x; x++) {
             int c = (y >> sub_y) * 8 + (x >> sub_x);
-            put_ycbcr_pixel(bmp, x0 + x, y0 + y, luma[(y >> 3) * 2 + (x >> 3)][(y & 7) * 8 + (x & 7)],
-                            cb[c], cr[c]);
+            put_ycbcr_pixel(bmp, x0 + x, y0 + y, luma[(y >> 3) * 2 + (x >> 3)][(y & 7) * 8 + (x & 7)], cb[c], cr[c]);
         }
 }
 
@@ -105,7 +105,10 @@ struct Canvas {
 // Saves the library's 24-bit channel shifts and puts them back.
 struct ShiftGuard {
     int r = _rgb_r_shift_24, g = _rgb_g_shift_24, b = _rgb_b_shift_24;
-    ~ShiftGuard() { set(r, g, b); }
+    ~ShiftGuard()
+    {
+        set(r, g, b);
+    }
     static void set(int rs, int gs, int bs)
     {
         _rgb_r_shift_24 = rs;
@@ -119,7 +122,8 @@ struct Size {
 };
 const Size kSizes[] = {{1, 1}, {17, 9}, {23, 31}, {40, 24}};
 
-class PixelWriterPath : public ::testing::TestWithParam<VectorPath> {
+class PixelWriterPath : public ::testing::TestWithParam<VectorPath>
+{
 protected:
     void SetUp() override
     {
@@ -130,8 +134,8 @@ protected:
     // Tilings of random MCUs, shifted by `shift` pixels both ways, from fully
     // outside on the top-left to fully outside on the bottom-right. The MCUs of
     // one tiling never overlap, so every pixel that each one writes is compared.
-    ::testing::AssertionResult tile(int w, int h, int sampling, Range range, int shift,
-                                    std::mt19937 &rng, const int *clip = nullptr)
+    ::testing::AssertionResult tile(int w, int h, int sampling, Range range, int shift, std::mt19937 &rng,
+                                    const int *clip = nullptr)
     {
         Canvas c(w, h);
         if (clip)
@@ -150,12 +154,11 @@ protected:
                     write_grey_block_on(GetParam(), c.view[1], x0, y0, m.luma[0]);
                 } else {
                     reference_colour(c.view[0], x0, y0, sampling, m.blocks, m.cb, m.cr);
-                    write_colour_mcu_on(GetParam(), c.view[1], &layout, x0, y0, sampling, m.blocks,
-                                        m.cb, m.cr);
+                    write_colour_mcu_on(GetParam(), c.view[1], &layout, x0, y0, sampling, m.blocks, m.cb, m.cr);
                 }
             }
-        return c.same() << " (sampling " << sampling << ", range " << range << ", " << w << "x"
-                        << h << ", shift " << shift << ")";
+        return c.same() << " (sampling " << sampling << ", range " << range << ", " << w << "x" << h << ", shift "
+                        << shift << ")";
     }
 };
 
@@ -178,7 +181,7 @@ TEST_P(PixelWriterPath, KeepsToTheClipRectangleAsPutpixelDoes)
         for (int sampling : {0, 1, 4})
             for (int shift : {-3, 7})
                 EXPECT_TRUE(tile(40, 24, sampling, BYTES, shift, rng, clip))
-                << "clip " << clip[0] << "," << clip[1] << "," << clip[2] << "," << clip[3];
+                    << "clip " << clip[0] << "," << clip[1] << "," << clip[2] << "," << clip[3];
 }
 
 TEST_P(PixelWriterPath, McusFarOutsideTouchNothing)
@@ -194,8 +197,7 @@ TEST_P(PixelWriterPath, McusFarOutsideTouchNothing)
     for (const auto &p : spots) {
         write_grey_block_on(GetParam(), c.view[1], p[0], p[1], m.luma[0]);
         for (int sampling : {1, 2, 4})
-            write_colour_mcu_on(GetParam(), c.view[1], &layout, p[0], p[1], sampling, m.blocks,
-                                m.cb, m.cr);
+            write_colour_mcu_on(GetParam(), c.view[1], &layout, p[0], p[1], sampling, m.blocks, m.cb, m.cr);
     }
     EXPECT_TRUE(c.same());
 }
@@ -208,8 +210,7 @@ TEST_P(PixelWriterPath, FollowsEveryByteOrderOfTheChannels)
     for (const auto &o : orders) {
         ShiftGuard::set(o[0], o[1], o[2]);
         for (int sampling : {1, 2, 4})
-            EXPECT_TRUE(tile(23, 31, sampling, WIDE, -7, rng))
-                << "shifts " << o[0] << "," << o[1] << "," << o[2];
+            EXPECT_TRUE(tile(23, 31, sampling, WIDE, -7, rng)) << "shifts " << o[0] << "," << o[1] << "," << o[2];
     }
 }
 
@@ -231,33 +232,32 @@ Rgb convert_flat(VectorPath path, int32_t y, int32_t cb, int32_t cr)
     return c;
 }
 
-#define EXPECT_RGB(c, R, G, B)  \
-    do {                        \
-        Rgb c_ = (c);           \
-        EXPECT_EQ(c_.r, R);     \
-        EXPECT_EQ(c_.g, G);     \
-        EXPECT_EQ(c_.b, B);     \
+#define EXPECT_RGB(c, R, G, B)                                                                                         \
+    do {                                                                                                               \
+        Rgb c_ = (c);                                                                                                  \
+        EXPECT_EQ(c_.r, R);                                                                                            \
+        EXPECT_EQ(c_.g, G);                                                                                            \
+        EXPECT_EQ(c_.b, B);                                                                                            \
     } while (0)
 
 TEST_P(PixelWriterPath, ExactConversionsTruncateAndKeepTheOperationOrder)
 {
     const VectorPath p = GetParam();
-    EXPECT_RGB(convert_flat(p, 100, 128, 130), 102, 98, 100);     // 102.804, 98.57172: not rounded
-    EXPECT_RGB(convert_flat(p, 253, 128, 129), 254, 252, 253);    // 254.402, 252.28586
-    EXPECT_RGB(convert_flat(p, 100, 0, 0), 0, 235, 0);            // G 235.45984, R -79.456
-    EXPECT_RGB(convert_flat(p, 100, 255, 128), 100, 56, 255);     // G 56.29422, B 325.044
-    EXPECT_RGB(convert_flat(p, 50, 101, 128), 50, 59, 2);         // G 59.29178, B 2.156
-    EXPECT_RGB(convert_flat(p, 1, 128, 127), 0, 1, 1);            // R -0.402, G 1.71414
+    EXPECT_RGB(convert_flat(p, 100, 128, 130), 102, 98, 100);   // 102.804, 98.57172: not rounded
+    EXPECT_RGB(convert_flat(p, 253, 128, 129), 254, 252, 253);  // 254.402, 252.28586
+    EXPECT_RGB(convert_flat(p, 100, 0, 0), 0, 235, 0);          // G 235.45984, R -79.456
+    EXPECT_RGB(convert_flat(p, 100, 255, 128), 100, 56, 255);   // G 56.29422, B 325.044
+    EXPECT_RGB(convert_flat(p, 50, 101, 128), 50, 59, 2);       // G 59.29178, B 2.156
+    EXPECT_RGB(convert_flat(p, 1, 128, 127), 0, 1, 1);          // R -0.402, G 1.71414
     // G where only (Y - a) - b gives the reference's double: Y - (a + b) and
     // (Y - b) - a land on the other side of 1.
-    EXPECT_EQ(convert_flat(p, -20714, -59692, -52).g, 0);         // 0.99999999999951683
-    EXPECT_EQ(convert_flat(p, 23739, -50518, 57774).g, 1);        // 1, not 0.999999999996
-    EXPECT_EQ(convert_flat(p, -56514, -47860, -55884).g, 1);      // 1, not 0.999999999996
+    EXPECT_EQ(convert_flat(p, -20714, -59692, -52).g, 0);     // 0.99999999999951683
+    EXPECT_EQ(convert_flat(p, 23739, -50518, 57774).g, 1);    // 1, not 0.999999999996
+    EXPECT_EQ(convert_flat(p, -56514, -47860, -55884).g, 1);  // 1, not 0.999999999996
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, PixelWriterPath,
-                         ::testing::Values(VECTOR_PATH_PORTABLE, VECTOR_PATH_SSE2, VECTOR_PATH_SSE4,
-                                           VECTOR_PATH_AVX2),
+                         ::testing::Values(VECTOR_PATH_PORTABLE, VECTOR_PATH_SSE2, VECTOR_PATH_SSE4, VECTOR_PATH_AVX2),
                          [](const ::testing::TestParamInfo<VectorPath> &path) {
                              return std::string(vector_path_name(path.param));
                          });

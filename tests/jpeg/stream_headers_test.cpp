@@ -9,10 +9,17 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-namespace {
+namespace
+{
 
-HuffmanSpec dc0() { return one_code_table(0x00, 0); }
-HuffmanSpec ac0() { return one_code_table(0x10, 0); }
+HuffmanSpec dc0()
+{
+    return one_code_table(0x00, 0);
+}
+HuffmanSpec ac0()
+{
+    return one_code_table(0x10, 0);
+}
 
 // SOI, APP0, DQT, SOF0, DHT, SOS of a 16x16 grey picture.
 Bytes minimal_headers()
@@ -26,7 +33,10 @@ struct Headers {
     std::unique_ptr<JpegDecoder> dec{new JpegDecoder};
     std::vector<uint8_t> data;
     bool accepted = false;
-    size_t offset() const { return static_cast<size_t>(dec->cursor - data.data()); }
+    size_t offset() const
+    {
+        return static_cast<size_t>(dec->cursor - data.data());
+    }
 };
 
 Headers read(const Bytes &stream)
@@ -47,7 +57,10 @@ struct Segment {
         dec->data_end = data.data() + data.size();
         dec->cursor = data.data();
     }
-    size_t offset() const { return static_cast<size_t>(dec->cursor - data.data()); }
+    size_t offset() const
+    {
+        return static_cast<size_t>(dec->cursor - data.data());
+    }
 };
 
 TEST(StreamHeaders, UsualOrderLeavesCursorOnEntropyData)
@@ -75,29 +88,49 @@ TEST(StreamHeaders, RequiredMarkersAndOrder)
 
     // Each required segment left out refuses the stream.
     Bytes no_app0, no_dqt, no_soi, no_dht;
-    put_soi(no_app0); put_dqt(no_app0, 0, 1); put_sof(no_app0, 8, 8, {{1, 0x11, 0}});
-    put_dht(no_app0, {dc0(), ac0()}); put_sos(no_app0, {{1, 0}});
+    put_soi(no_app0);
+    put_dqt(no_app0, 0, 1);
+    put_sof(no_app0, 8, 8, {{1, 0x11, 0}});
+    put_dht(no_app0, {dc0(), ac0()});
+    put_sos(no_app0, {{1, 0}});
     EXPECT_FALSE(read(no_app0).accepted);
-    put_soi(no_dqt); put_app0(no_dqt); put_sof(no_dqt, 8, 8, {{1, 0x11, 0}});
-    put_dht(no_dqt, {dc0(), ac0()}); put_sos(no_dqt, {{1, 0}});
+    put_soi(no_dqt);
+    put_app0(no_dqt);
+    put_sof(no_dqt, 8, 8, {{1, 0x11, 0}});
+    put_dht(no_dqt, {dc0(), ac0()});
+    put_sos(no_dqt, {{1, 0}});
     EXPECT_FALSE(read(no_dqt).accepted);
-    put_app0(no_soi); put_dqt(no_soi, 0, 1); put_sof(no_soi, 8, 8, {{1, 0x11, 0}});
-    put_dht(no_soi, {dc0(), ac0()}); put_sos(no_soi, {{1, 0}});
+    put_app0(no_soi);
+    put_dqt(no_soi, 0, 1);
+    put_sof(no_soi, 8, 8, {{1, 0x11, 0}});
+    put_dht(no_soi, {dc0(), ac0()});
+    put_sos(no_soi, {{1, 0}});
     EXPECT_FALSE(read(no_soi).accepted);
-    put_soi(no_dht); put_app0(no_dht); put_dqt(no_dht, 0, 1); put_sof(no_dht, 8, 8, {{1, 0x11, 0}});
+    put_soi(no_dht);
+    put_app0(no_dht);
+    put_dqt(no_dht, 0, 1);
+    put_sof(no_dht, 8, 8, {{1, 0x11, 0}});
     put_sos(no_dht, {{1, 0}});
     EXPECT_FALSE(read(no_dht).accepted);
 
     // SOS before the others ends the scan early: refused.
     Bytes early;
-    put_soi(early); put_app0(early); put_sos(early, {{1, 0}});
-    put_dqt(early, 0, 1); put_sof(early, 8, 8, {{1, 0x11, 0}}); put_dht(early, {dc0(), ac0()});
+    put_soi(early);
+    put_app0(early);
+    put_sos(early, {{1, 0}});
+    put_dqt(early, 0, 1);
+    put_sof(early, 8, 8, {{1, 0x11, 0}});
+    put_dht(early, {dc0(), ac0()});
     EXPECT_FALSE(read(early).accepted);
 
     // Any order with SOS last is fine.
     Bytes shuffled;
-    put_dht(shuffled, {dc0(), ac0()}); put_sof(shuffled, 8, 8, {{1, 0x11, 0}});
-    put_dqt(shuffled, 0, 1); put_app0(shuffled); put_soi(shuffled); put_sos(shuffled, {{1, 0}});
+    put_dht(shuffled, {dc0(), ac0()});
+    put_sof(shuffled, 8, 8, {{1, 0x11, 0}});
+    put_dqt(shuffled, 0, 1);
+    put_app0(shuffled);
+    put_soi(shuffled);
+    put_sos(shuffled, {{1, 0}});
     EXPECT_TRUE(read(shuffled).accepted);
 }
 
@@ -129,9 +162,12 @@ TEST(StreamHeaders, RefusedMarkers)
         EXPECT_FALSE(read(s).accepted) << "marker 0x" << std::hex << int(insert[1]);
     }
     Bytes sof2;
-    put_soi(sof2); put_app0(sof2); put_dqt(sof2, 0, 1);
+    put_soi(sof2);
+    put_app0(sof2);
+    put_dqt(sof2, 0, 1);
     put_sof(sof2, 8, 8, {{1, 0x11, 0}}, 0xC2);
-    put_dht(sof2, {dc0(), ac0()}); put_sos(sof2, {{1, 0}});
+    put_dht(sof2, {dc0(), ac0()});
+    put_sos(sof2, {{1, 0}});
     EXPECT_FALSE(read(sof2).accepted);
 }
 
@@ -139,8 +175,12 @@ TEST(StreamHeaders, App0Variants)
 {
     auto with_app0 = [](int major, const char *id) {
         Bytes s;
-        put_soi(s); put_app0(s, major, id); put_dqt(s, 0, 1); put_sof(s, 8, 8, {{1, 0x11, 0}});
-        put_dht(s, {dc0(), ac0()}); put_sos(s, {{1, 0}});
+        put_soi(s);
+        put_app0(s, major, id);
+        put_dqt(s, 0, 1);
+        put_sof(s, 8, 8, {{1, 0x11, 0}});
+        put_dht(s, {dc0(), ac0()});
+        put_sos(s, {{1, 0}});
         return read(s).accepted;
     };
     EXPECT_TRUE(with_app0(1, "JFIF"));
@@ -163,10 +203,13 @@ TEST(StreamHeaders, App0Variants)
 TEST(StreamHeaders, ComAndDriSegments)
 {
     Bytes s;
-    put_soi(s); put_app0(s);
+    put_soi(s);
+    put_app0(s);
     put_com(s, "made by hand \xFF\xD9 not a marker");
     put_dri(s, 1234);
-    put_dqt(s, 0, 1); put_sof(s, 8, 8, {{1, 0x11, 0}}); put_dht(s, {dc0(), ac0()});
+    put_dqt(s, 0, 1);
+    put_sof(s, 8, 8, {{1, 0x11, 0}});
+    put_dht(s, {dc0(), ac0()});
     put_sos(s, {{1, 0}});
     Headers h = read(s);
     ASSERT_TRUE(h.accepted);
@@ -179,7 +222,10 @@ TEST(StreamHeaders, SosLimitOf10000Bytes)
     // Filler without 0xFF puts the SOS marker's 0xFF exactly at `at`.
     auto sos_at = [](size_t at) {
         Bytes s;
-        put_soi(s); put_app0(s); put_dqt(s, 0, 1); put_sof(s, 8, 8, {{1, 0x11, 0}});
+        put_soi(s);
+        put_app0(s);
+        put_dqt(s, 0, 1);
+        put_sof(s, 8, 8, {{1, 0x11, 0}});
         put_dht(s, {dc0(), ac0()});
         s.resize(at, 0x00);
         put_sos(s, {{1, 0}});
@@ -268,9 +314,15 @@ TEST(StreamHeaders, DhtFillsTablesCanonically)
     EXPECT_EQ(seg.offset(), s.size() - 3);  // on the 0xFF of the next marker
 
     const HuffmanCode *dc0t = seg.dec->huffman[0].entries;
-    EXPECT_EQ(dc0t[0].code, 0b00); EXPECT_EQ(dc0t[0].length, 2); EXPECT_EQ(dc0t[0].symbol, 5);
-    EXPECT_EQ(dc0t[1].code, 0b01); EXPECT_EQ(dc0t[1].length, 2); EXPECT_EQ(dc0t[1].symbol, 6);
-    EXPECT_EQ(dc0t[2].code, 0b100); EXPECT_EQ(dc0t[2].length, 3); EXPECT_EQ(dc0t[2].symbol, 7);
+    EXPECT_EQ(dc0t[0].code, 0b00);
+    EXPECT_EQ(dc0t[0].length, 2);
+    EXPECT_EQ(dc0t[0].symbol, 5);
+    EXPECT_EQ(dc0t[1].code, 0b01);
+    EXPECT_EQ(dc0t[1].length, 2);
+    EXPECT_EQ(dc0t[1].symbol, 6);
+    EXPECT_EQ(dc0t[2].code, 0b100);
+    EXPECT_EQ(dc0t[2].length, 3);
+    EXPECT_EQ(dc0t[2].symbol, 7);
     EXPECT_EQ(dc0t[3].length, 0);
     EXPECT_EQ(seg.dec->huffman[1].entries[0].code, 0);
     EXPECT_EQ(seg.dec->huffman[1].entries[0].length, 1);
@@ -328,7 +380,9 @@ TEST(StreamHeaders, SosFieldsAndRefusals)
 TEST(StreamHeaders, OneComponentScanOfColourFrame)
 {
     Bytes s;
-    put_soi(s); put_app0(s); put_dqt(s, 0, 1);
+    put_soi(s);
+    put_app0(s);
+    put_dqt(s, 0, 1);
     put_sof(s, 16, 16, {{1, 0x22, 0}, {2, 0x11, 0}, {3, 0x11, 0}});
     put_dht(s, {dc0(), ac0()});
     put_sos(s, {{1, 0}});
@@ -343,9 +397,14 @@ TEST(StreamHeaders, OneComponentScanOfColourFrame)
 TEST(StreamHeaders, EveryTruncatedHeaderIsRefusedWithinBounds)
 {
     Bytes s;
-    put_soi(s); put_app0(s, 1, "JFIF", 1, 1); put_com(s, "x"); put_dri(s, 2);
-    put_dqt(s, 0, 1); put_sof(s, 8, 8, {{1, 0x11, 0}});
-    put_dht(s, {dc0(), ac0()}); put_sos(s, {{1, 0}});
+    put_soi(s);
+    put_app0(s, 1, "JFIF", 1, 1);
+    put_com(s, "x");
+    put_dri(s, 2);
+    put_dqt(s, 0, 1);
+    put_sof(s, 8, 8, {{1, 0x11, 0}});
+    put_dht(s, {dc0(), ac0()});
+    put_sos(s, {{1, 0}});
     for (size_t n = 0; n < s.size(); n++) {
         Bytes prefix(s.begin(), s.begin() + static_cast<long>(n));
         Headers h = read(prefix);

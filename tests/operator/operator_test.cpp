@@ -21,7 +21,8 @@
 #include "operator/text_format.h"
 #include "tests/support/scratch_files.h"
 
-namespace {
+namespace
+{
 
 struct Outcome {
     int status;
@@ -82,9 +83,14 @@ TEST(OperatorPlayersLine, SplitsThePrizeOffTheEndAndKeepsCommasInTheMiddleField)
 
 TEST(OperatorArguments, BadArgumentsAndFoldersGiveOneLineAndStatusTwo)
 {
-    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
-             {"stato"}, {"erase"}, {"erase", "  "}, {"status", "a", "b"}, {"export", "--uscita"},
-             {"verify", "--si"}, {"status", "/nessuna/cartella"}}) {
+    for (const std::vector<std::string> &args :
+         std::vector<std::vector<std::string>>{{"stato"},
+                                               {"erase"},
+                                               {"erase", "  "},
+                                               {"status", "a", "b"},
+                                               {"export", "--uscita"},
+                                               {"verify", "--si"},
+                                               {"status", "/nessuna/cartella"}}) {
         Outcome run = operate(args);
         EXPECT_EQ(run.status, EXIT_TROUBLE) << args[0];
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
@@ -95,7 +101,8 @@ TEST(OperatorArguments, BadArgumentsAndFoldersGiveOneLineAndStatusTwo)
     EXPECT_NE(help.out.find("Uso: tabellone-operatore erase TESTO"), std::string::npos);
 }
 
-class OperatorOnRecords : public ScratchFolder {
+class OperatorOnRecords : public ScratchFolder
+{
 protected:
     CellImages images;
 
@@ -141,16 +148,17 @@ TEST_F(OperatorOnRecords, EraseKeepsWinnersMovesLaterPlaysAndTheGameStartsCleanl
     // A log from before the journal, its last line without a line end.
     write_file(players_log_name, "Vecchio, Giocatore, 111, Niente\r\nTroncata, 222");
     start_game();
-    play("Anna", "333 1234567", EMPTY_SQUARE);   // after the torn line: its bytes start with CR LF
-    play("Anna", "333 1234567", 0);              // a winner: kept
+    play("Anna", "333 1234567", EMPTY_SQUARE);  // after the torn line: its bytes start with CR LF
+    play("Anna", "333 1234567", 0);             // a winner: kept
     play("Bruno", "444", EMPTY_SQUARE);
     play("Anna", "3331234567", EMPTY_SQUARE);
     record_run_ended("ESC", true);
 
     Outcome before = operate({"verify"});
-    EXPECT_EQ(before.status, EXIT_DISAGREE) << before.out;   // the two lines from before the journal
+    EXPECT_EQ(before.status, EXIT_DISAGREE) << before.out;  // the two lines from before the journal
     EXPECT_NE(before.out.find("la riga 2 di players.txt non ha una voce nel registro: «Troncata, 222»"),
-              std::string::npos) << before.out;
+              std::string::npos)
+        << before.out;
     std::string winners = operate({"winners"}).out;
 
     Outcome erase = operate({"erase", "333 123 4567"}, "si\n");
@@ -192,8 +200,10 @@ TEST_F(OperatorOnRecords, ExportWritesTheBomHeaderAndTheLinesWithoutAnEntry)
     ASSERT_EQ(run.status, EXIT_AGREE) << run.err;
     std::string time = italian_time_of_last_play();
     EXPECT_EQ(run.out, "\xEF\xBB\xBFNumero;Data e ora;Primo campo;Secondo campo;Terzo campo;Premio;Nota\r\n"
-                       "1;" + time + ";Perché;\"Rossi; \"\"R\"\"\";'+39 333;Poltrona;\r\n"
-                       "2;;Vecchio;Via Po, 3;111;Borsa;senza voce nel registro: divisa da players.txt\r\n");
+                       "1;" +
+                           time +
+                           ";Perché;\"Rossi; \"\"R\"\"\";'+39 333;Poltrona;\r\n"
+                           "2;;Vecchio;Via Po, 3;111;Borsa;senza voce nel registro: divisa da players.txt\r\n");
     EXPECT_EQ(operate({"export", "--uscita", "players.txt"}).status, EXIT_TROUBLE);
 }
 

@@ -10,11 +10,13 @@
 #include "shell/screens.h"
 #include "tests/support/libjpeg_codec.h"
 
-namespace {
+namespace
+{
 
 const int TITLE = 0, FORM = 1;
 
-class BackgroundCacheTest : public testing::Test {
+class BackgroundCacheTest : public testing::Test
+{
 protected:
     static void SetUpTestSuite()
     {
@@ -43,7 +45,10 @@ protected:
         graphics_data = objects_;
         clear_to_color(screen, makecol24(255, 255, 255));
     }
-    void TearDown() override { graphics_data = NULL; }
+    void TearDown() override
+    {
+        graphics_data = NULL;
+    }
 
     static bool screen_equals(BITMAP *picture)
     {

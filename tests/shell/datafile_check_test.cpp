@@ -11,7 +11,8 @@
 #include "shell/datafile_check.h"
 #include "shell/screens.h"
 
-namespace {
+namespace
+{
 
 void put32(std::string &out, uint32_t v)
 {
@@ -40,7 +41,8 @@ std::string datafile(const std::vector<std::string> &payloads)
     return out;
 }
 
-class DatafileCheck : public testing::Test {
+class DatafileCheck : public testing::Test
+{
 protected:
     void SetUp() override
     {

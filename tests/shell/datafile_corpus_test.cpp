@@ -23,7 +23,8 @@ extern "C" const char *__asan_default_options()
     return "max_allocation_size_mb=256";
 }
 
-namespace {
+namespace
+{
 
 const long PEAK_MEMORY_LIMIT_KIB = 1024 * 1024;
 
@@ -31,11 +32,11 @@ struct Played {
     const char *name;
     const DatafileLayout *layout;
 };
-const Played played[] = {{"graphics.dat", &graphics_layout},
-                         {"battle.dat", &battle_layout},
-                         {"music.dat", &music_layout}};
+const Played played[] = {
+    {"graphics.dat", &graphics_layout}, {"battle.dat", &battle_layout}, {"music.dat", &music_layout}};
 
-class DatafileCorpus : public testing::Test {
+class DatafileCorpus : public testing::Test
+{
 protected:
     static void SetUpTestSuite()
     {
@@ -152,7 +153,7 @@ TEST_F(DatafileCorpus, ReasonsNameTheObjectAndTheFault)
     EXPECT_FALSE(check_and_load(b, &battle_layout, &reason));
     EXPECT_EQ(reason, "object 1 (raw data): the game needs a font here");
 
-    put_be32(b, 8, 10);   // ten objects where eleven lie in the file
+    put_be32(b, 8, 10);  // ten objects where eleven lie in the file
     EXPECT_FALSE(check_and_load(b, nullptr, &reason));
     EXPECT_EQ(reason, "holds " + std::to_string(battle.size() - objects[10].start) + " bytes after its last object");
 }
@@ -189,7 +190,7 @@ TEST_F(DatafileCorpus, PackedAndNestedFiles)
         MemoryFile packed = memory_file(nullptr, 0);
         PACKFILE *f = pack_fopen(packed.path.c_str(), F_WRITE_PACKED);
         ASSERT_NE(f, nullptr);
-        pack_fwrite(plain.data() + 4, (long)plain.size() - 4, f);   // after the plain file's magic
+        pack_fwrite(plain.data() + 4, (long)plain.size() - 4, f);  // after the plain file's magic
         pack_fclose(f);
         DatBytes bytes = read_bytes(packed.path);
         close_memory_file(packed);
@@ -211,7 +212,7 @@ TEST_F(DatafileCorpus, PackedAndNestedFiles)
         put_be32(header, 4, inner_file.size() - 8);
         put_be32(header, 8, inner_file.size() - 8);
         out.insert(out.end(), header.begin(), header.end());
-        out.insert(out.end(), inner_file.begin() + 8, inner_file.end());   // from the object count
+        out.insert(out.end(), inner_file.begin() + 8, inner_file.end());  // from the object count
         return out;
     };
     DatBytes nested = nest(music, battle);
@@ -219,7 +220,9 @@ TEST_F(DatafileCorpus, PackedAndNestedFiles)
     // battle.dat's byte x lies at music.size() + 12 + x - 8 in it.
     put_be16(nested, music.size() + 12 + object_outline(battle)[0].payload_at + 2 - 8, 43);
     EXPECT_FALSE(check_and_load(nested, &music_layout, &reason));
-    EXPECT_EQ(reason, "object 1 (datafile): object 0 (bitmap): 43x42 pixels at depth 24 take 5424 bytes but the object holds 5298");
+    EXPECT_EQ(
+        reason,
+        "object 1 (datafile): object 0 (bitmap): 43x42 pixels at depth 24 take 5424 bytes but the object holds 5298");
 
     DatBytes deep = music;
     for (int level = 0; level < 5; level++)
@@ -229,7 +232,7 @@ TEST_F(DatafileCorpus, PackedAndNestedFiles)
 
     DatBytes alone = battle;
     ObjectAt cover = object_outline(battle)[0];
-    put_be32(alone, cover.type_at + 8, (uint32_t)-(int32_t)cover.size);
+    put_be32(alone, cover.type_at + 8, (uint32_t) - (int32_t)cover.size);
     EXPECT_FALSE(check_and_load(alone, &battle_layout, &reason));
     EXPECT_EQ(reason, "object 0 (bitmap): is packed on its own, which the game's files never are");
 }

@@ -10,13 +10,14 @@
 
 #include <random>
 
-namespace {
+namespace
+{
 
-const uint32_t PROP = 0x70726F70;   // "prop"
+const uint32_t PROP = 0x70726F70;  // "prop"
 const uint32_t BMP = 0x424D5020, FONT = 0x464F4E54, SAMP = 0x53414D50, DATA = 0x44415441;
 const uint32_t FILE_KIND = 0x46494C45, MIDI = 0x4D494449, RLE = 0x524C4520, INFO = 0x696E666F;
 const uint32_t END_MARKER = 0xFFFFFFFF;
-const size_t COUNT_AT = 8;           // after the pack magic and the datafile magic
+const size_t COUNT_AT = 8;  // after the pack magic and the datafile magic
 
 // Rewrites an object's payload to `size` bytes (cut at its end, or zeros
 // added) with both chunk sizes following, so the file stays whole.
@@ -37,7 +38,10 @@ struct Maker {
     std::mt19937 &rng;
     std::vector<DamagedFile> &out;
 
-    uint32_t pick(uint32_t n) { return (uint32_t)(rng() % n); }
+    uint32_t pick(uint32_t n)
+    {
+        return (uint32_t)(rng() % n);
+    }
 
     void add(const std::string &label, DatBytes bytes, bool must_refuse)
     {
@@ -60,8 +64,8 @@ struct Maker {
 std::string name_of(size_t i, uint32_t kind)
 {
     char s[40];
-    snprintf(s, sizeof s, "object %zu (%c%c%c%c): ", i, (char)(kind >> 24), (char)(kind >> 16),
-             (char)(kind >> 8), (char)kind);
+    snprintf(s, sizeof s, "object %zu (%c%c%c%c): ", i, (char)(kind >> 24), (char)(kind >> 16), (char)(kind >> 8),
+             (char)kind);
     return s;
 }
 
@@ -182,7 +186,7 @@ void damage_properties(Maker &m, const std::string &name, const ObjectAt &o)
             size_t n = props.size();
             props.resize(n + 14);
             put_be32(props, n, PROP);
-            put_be32(props, n + 4, 0x58585858 + (uint32_t)k % 16);   // "XXXX".."XXXg"
+            put_be32(props, n + 4, 0x58585858 + (uint32_t)k % 16);  // "XXXX".."XXXg"
             put_be32(props, n + 8, 2);
             props[n + 12] = 'o';
             props[n + 13] = 'k';
@@ -213,7 +217,10 @@ uint32_t get_be32(const DatBytes &b, size_t at)
     return (uint32_t)b[at] << 24 | (uint32_t)b[at + 1] << 16 | (uint32_t)b[at + 2] << 8 | b[at + 3];
 }
 
-uint32_t get_be16(const DatBytes &b, size_t at) { return (uint32_t)b[at] << 8 | b[at + 1]; }
+uint32_t get_be16(const DatBytes &b, size_t at)
+{
+    return (uint32_t)b[at] << 8 | b[at + 1];
+}
 
 std::vector<ObjectAt> object_outline(const DatBytes &file)
 {
@@ -260,13 +267,13 @@ std::vector<DamagedFile> damaged_copies(const DatBytes &file, uint32_t seed)
             if (kind != o.kind)
                 m.set32(name + "kind " + name_of(0, kind).substr(10, 6), o.type_at, kind, true);
         }
-        bool sized = o.kind != DATA;   // a JPEG's tail is not in its headers
+        bool sized = o.kind != DATA;  // a JPEG's tail is not in its headers
         m.add(name + "payload 1 byte short", with_payload_size(file, o, o.size - 1), sized);
         m.add(name + "payload cut to half", with_payload_size(file, o, o.size / 2), sized);
         m.add(name + "payload cut to 3 bytes", with_payload_size(file, o, 3), true);
         m.add(name + "payload 5 bytes longer", with_payload_size(file, o, o.size + 5), sized);
         m.set32(name + "unpacked size + 1", o.type_at + 4, (uint32_t)o.size + 1, true);
-        m.set32(name + "stored size negative (packed alone)", o.type_at + 8, (uint32_t)-(int32_t)o.size, true);
+        m.set32(name + "stored size negative (packed alone)", o.type_at + 8, (uint32_t) - (int32_t)o.size, true);
         m.set32(name + "unpacked size - 4", o.type_at + 4, (uint32_t)o.size - 4, true);
         {
             DatBytes b = file;
@@ -300,7 +307,8 @@ DatBytes shrunk_copy(const DatBytes &file)
     for (size_t i = objects.size(); i-- > 0;) {
         const ObjectAt &o = objects[i];
         if (o.kind == BMP) {
-            int pixel_bytes = o.size == 6 + (size_t)get_be16(file, o.payload_at + 2) * get_be16(file, o.payload_at + 4) * 3 ? 3 : 0;
+            int pixel_bytes =
+                o.size == 6 + (size_t)get_be16(file, o.payload_at + 2) * get_be16(file, o.payload_at + 4) * 3 ? 3 : 0;
             if (pixel_bytes == 0)
                 continue;
             out = with_payload_size(out, o, 6 + 4 * 3);
@@ -332,4 +340,3 @@ void close_memory_file(MemoryFile &file)
         close(file.fd);
     file.fd = -1;
 }
-

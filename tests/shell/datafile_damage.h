@@ -13,7 +13,7 @@ using DatBytes = std::vector<uint8_t>;
 
 // Where one object lies in an unpacked datafile file (pack magic included).
 struct ObjectAt {
-    size_t start;        // its first property, or its type when it has none
+    size_t start;  // its first property, or its type when it has none
     size_t type_at;
     uint32_t kind;
     size_t payload_at;
@@ -22,9 +22,9 @@ struct ObjectAt {
 std::vector<ObjectAt> object_outline(const DatBytes &file);
 
 struct DamagedFile {
-    std::string label;   // what was changed, e.g. "object 3 (SAMP): bits 12"
+    std::string label;  // what was changed, e.g. "object 3 (SAMP): bits 12"
     DatBytes bytes;
-    bool must_refuse;    // the change leaves sizes the loader would misread
+    bool must_refuse;  // the change leaves sizes the loader would misread
 };
 
 // A few hundred damages over all objects of `file`, the same for one seed.

@@ -10,9 +10,11 @@
 #include "shell/screens.h"
 #include "tests/board/seeded_random.h"
 
-namespace {
+namespace
+{
 
-class Dialogs : public testing::Test {
+class Dialogs : public testing::Test
+{
 protected:
     static void SetUpTestSuite()
     {
@@ -69,7 +71,10 @@ TEST_F(Dialogs, EscObjectsCloseWithTheirOwnIndex)
 
 TEST_F(Dialogs, EachDialogSleepsWhenIdleBeforeItsTerminator)
 {
-    struct { DIALOG *dialog; int size; } all[] = {
+    struct {
+        DIALOG *dialog;
+        int size;
+    } all[] = {
         {confirm_dialog, CONFIRM_DIALOG_SIZE}, {form_dialog, FORM_DIALOG_SIZE}, {board_dialog, BOARD_DIALOG_SIZE}};
     for (auto &d : all) {
         for (int i = 0; i < d.size - 2; i++)

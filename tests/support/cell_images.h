@@ -4,8 +4,8 @@
 #include "board/board.h"
 
 struct CellImages {
-    void *cells[BOARD_SIZE] = {};                     // the dp of each board-dialog cell
-    char cover = 0, prizes[PRIZE_TYPE_COUNT] = {};    // only their addresses are used
+    void *cells[BOARD_SIZE] = {};                   // the dp of each board-dialog cell
+    char cover = 0, prizes[PRIZE_TYPE_COUNT] = {};  // only their addresses are used
 
     CellImages()
     {
@@ -17,7 +17,10 @@ struct CellImages {
         for (int t = 0; t < PRIZE_TYPE_COUNT; t++)
             prize_images[t] = reinterpret_cast<BITMAP *>(&prizes[t]);
     }
-    ~CellImages() { link_cell_images(nullptr); }
+    ~CellImages()
+    {
+        link_cell_images(nullptr);
+    }
 
     // The image each cell must show for the board as it stands.
     bool follow_board() const

@@ -15,8 +15,8 @@ static bool find_difference(BITMAP *fast, BITMAP *ref, char *out, size_t out_siz
 {
     int depth = bitmap_color_depth(ref);
     if (bitmap_color_depth(fast) != depth || fast->w != ref->w || fast->h != ref->h) {
-        snprintf(out, out_size, "fast gives %dx%d at %d bits, reference %dx%d at %d bits",
-                 fast->w, fast->h, bitmap_color_depth(fast), ref->w, ref->h, depth);
+        snprintf(out, out_size, "fast gives %dx%d at %d bits, reference %dx%d at %d bits", fast->w, fast->h,
+                 bitmap_color_depth(fast), ref->w, ref->h, depth);
         return true;
     }
     int pixel_bytes = (depth + 7) / 8;
@@ -28,8 +28,8 @@ static bool find_difference(BITMAP *fast, BITMAP *ref, char *out, size_t out_siz
         size_t i = 0;
         while (a[i] == b[i])
             i++;
-        snprintf(out, out_size, "pixel (%d,%d) byte %d: fast %d, reference %d",
-                 static_cast<int>(i / pixel_bytes), y, static_cast<int>(i % pixel_bytes), a[i], b[i]);
+        snprintf(out, out_size, "pixel (%d,%d) byte %d: fast %d, reference %d", static_cast<int>(i / pixel_bytes), y,
+                 static_cast<int>(i % pixel_bytes), a[i], b[i]);
         return true;
     }
     return false;

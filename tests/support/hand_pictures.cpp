@@ -103,8 +103,7 @@ std::vector<uint8_t> all_dc_symbols()
     return symbols;
 }
 
-HuffmanSpec spread_table(int class_id, const std::vector<uint8_t> &symbols, int first_length,
-                         int per_length)
+HuffmanSpec spread_table(int class_id, const std::vector<uint8_t> &symbols, int first_length, int per_length)
 {
     HuffmanSpec t = {class_id, {0}, symbols};
     size_t left = symbols.size();

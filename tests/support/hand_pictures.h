@@ -10,18 +10,18 @@
 
 struct HandPicture {
     int width = 24, height = 16;
-    int components = 3;          // 1 or 3, in both the frame and the scan
-    int luma_sampling = 0x11;    // the frame's sampling byte for component 1
-    int quant = 2;               // every value of both quantisation tables
+    int components = 3;        // 1 or 3, in both the frame and the scan
+    int luma_sampling = 0x11;  // the frame's sampling byte for component 1
+    int quant = 2;             // every value of both quantisation tables
     // DHT segments in stream order; a later one for the same table overwrites
     // its first entries and leaves the rest.
     std::vector<std::vector<HuffmanSpec>> dht_segments;
-    int chroma_tables = 0x11;    // DC id << 4 | AC id of components 2 and 3
-    int restart_mcus = 0;        // > 0: DRI, and a marker after this many MCUs
+    int chroma_tables = 0x11;  // DC id << 4 | AC id of components 2 and 3
+    int restart_mcus = 0;      // > 0: DRI, and a marker after this many MCUs
     BlockStyle style;
     uint32_t seed = 1;
     bool eoi = true;
-    Bytes after_eoi;             // bytes appended after the EOI (or the scan)
+    Bytes after_eoi;  // bytes appended after the EOI (or the scan)
 };
 
 // The blocks per MCU as decode_picture reads them: 1, 2 or 4 luma blocks and
@@ -41,8 +41,7 @@ std::vector<uint8_t> all_ac_symbols();
 std::vector<uint8_t> all_dc_symbols();
 // Symbols at lengths first..16, at most `per_length` at each, one code left
 // free so the all-ones pattern never matches.
-HuffmanSpec spread_table(int class_id, const std::vector<uint8_t> &symbols, int first_length,
-                         int per_length);
+HuffmanSpec spread_table(int class_id, const std::vector<uint8_t> &symbols, int first_length, int per_length);
 // DC 0/1 and AC 0/1 tables in one segment, codes from `first_length` on.
 std::vector<HuffmanSpec> table_set(int first_length, int per_length);
 

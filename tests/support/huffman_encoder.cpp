@@ -67,8 +67,7 @@ static void put_magnitude(BitWriter &w, TestRng &rng, int size, bool largest)
     w.put(bits, size);
 }
 
-void put_random_block(BitWriter &w, TestRng &rng, const CodeBook &dc, const CodeBook &ac,
-                      const BlockStyle &style)
+void put_random_block(BitWriter &w, TestRng &rng, const CodeBook &dc, const CodeBook &ac, const BlockStyle &style)
 {
     if (style.no_match_percent && rng.chance(style.no_match_percent)) {
         w.put(0xFFFF, 16);

@@ -33,8 +33,8 @@ CodeBook make_code_book(const std::vector<TableEntry> &entries);
 
 // How the random blocks of a picture look.
 struct BlockStyle {
-    uint32_t eob_percent = 20;   // chance of ending a block at each AC step
-    int dc_size = -1;            // -1: any DC symbol of the table; else always this size, all one-bits
+    uint32_t eob_percent = 20;      // chance of ending a block at each AC step
+    int dc_size = -1;               // -1: any DC symbol of the table; else always this size, all one-bits
     uint32_t no_match_percent = 0;  // chance of 16 one-bits in place of a block's DC code
 };
 
@@ -42,5 +42,4 @@ struct BlockStyle {
 // table (runs, ZRL and values past the 64th coefficient included) until EOB or
 // the block is full, mirroring decode_block's reading so the stream stays in step.
 // A block written as 16 one-bits (see BlockStyle) is read as the error pattern.
-void put_random_block(BitWriter &w, TestRng &rng, const CodeBook &dc, const CodeBook &ac,
-                      const BlockStyle &style);
+void put_random_block(BitWriter &w, TestRng &rng, const CodeBook &dc, const CodeBook &ac, const BlockStyle &style);

@@ -8,7 +8,8 @@
 
 #include <jpeglib.h>
 
-namespace {
+namespace
+{
 
 // libjpeg's error manager first, so the handler finds the jump from cinfo->err.
 struct ErrorTrap {
@@ -33,8 +34,7 @@ jpeg_error_mgr *set_trap(ErrorTrap *trap)
 
 // The decode the game's decoder is compared with: integer IDCT, no smoothing,
 // chroma repeated. Started on `data`; errors jump to the caller's trap.
-void start_decode(jpeg_decompress_struct *cinfo, const uint8_t *data, size_t size,
-                  J_COLOR_SPACE space)
+void start_decode(jpeg_decompress_struct *cinfo, const uint8_t *data, size_t size, J_COLOR_SPACE space)
 {
     jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(cinfo, TRUE);
@@ -127,8 +127,7 @@ std::vector<uint8_t> libjpeg_encode(const std::vector<uint8_t> &pixels, int widt
     return out;
 }
 
-bool libjpeg_decode_grey(const std::vector<uint8_t> &jpeg, std::vector<uint8_t> *pixels,
-                         int *width, int *height)
+bool libjpeg_decode_grey(const std::vector<uint8_t> &jpeg, std::vector<uint8_t> *pixels, int *width, int *height)
 {
     jpeg_decompress_struct cinfo;
     ErrorTrap trap;
@@ -148,8 +147,7 @@ bool libjpeg_decode_grey(const std::vector<uint8_t> &jpeg, std::vector<uint8_t> 
     return true;
 }
 
-bool libjpeg_read_coefficients(const std::vector<uint8_t> &jpeg,
-                               std::vector<ComponentCoefficients> *components,
+bool libjpeg_read_coefficients(const std::vector<uint8_t> &jpeg, std::vector<ComponentCoefficients> *components,
                                int *width, int *height)
 {
     jpeg_decompress_struct cinfo;
@@ -172,16 +170,16 @@ bool libjpeg_read_coefficients(const std::vector<uint8_t> &jpeg,
         out.h_samp = info->h_samp_factor;
         out.v_samp = info->v_samp_factor;
         // The stored arrays are padded to whole MCUs of the interleaved scan.
-        out.width_in_blocks = static_cast<int>((info->width_in_blocks + info->h_samp_factor - 1) /
-                                               info->h_samp_factor * info->h_samp_factor);
+        out.width_in_blocks = static_cast<int>((info->width_in_blocks + info->h_samp_factor - 1) / info->h_samp_factor *
+                                               info->h_samp_factor);
         out.height_in_blocks = static_cast<int>((info->height_in_blocks + info->v_samp_factor - 1) /
                                                 info->v_samp_factor * info->v_samp_factor);
         for (int i = 0; i < 64; i++)
             out.quant[i] = info->quant_table->quantval[i];
         out.blocks.assign(static_cast<size_t>(out.width_in_blocks) * out.height_in_blocks * 64, 0);
         for (int row = 0; row < out.height_in_blocks; row++) {
-            JBLOCKARRAY rows = (*cinfo.mem->access_virt_barray)(
-                reinterpret_cast<j_common_ptr>(&cinfo), arrays[c], static_cast<JDIMENSION>(row), 1, FALSE);
+            JBLOCKARRAY rows = (*cinfo.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&cinfo), arrays[c],
+                                                                static_cast<JDIMENSION>(row), 1, FALSE);
             for (int col = 0; col < out.width_in_blocks; col++)
                 for (int i = 0; i < 64; i++)
                     out.blocks[(static_cast<size_t>(row) * out.width_in_blocks + col) * 64 + i] = rows[0][col][i];
@@ -207,8 +205,7 @@ void libjpeg_decoder_destroy(LibjpegDecoder *decoder)
     delete decoder;
 }
 
-uint8_t *libjpeg_decode_rgb(LibjpegDecoder *decoder, const uint8_t *data, size_t size,
-                            int *width, int *height)
+uint8_t *libjpeg_decode_rgb(LibjpegDecoder *decoder, const uint8_t *data, size_t size, int *width, int *height)
 {
     jpeg_decompress_struct *cinfo = &decoder->cinfo;
     decoder->pixels = nullptr;

@@ -11,11 +11,11 @@
 #include <vector>
 
 struct EncodeOptions {
-    int components = 3;   // 1 grey, 3 YCbCr
-    int luma_h = 1;       // luminance sampling factors (chroma stays 1x1)
+    int components = 3;  // 1 grey, 3 YCbCr
+    int luma_h = 1;      // luminance sampling factors (chroma stays 1x1)
     int luma_v = 1;
     int quality = 75;
-    bool optimize = false;  // optimised Huffman tables instead of the standard ones
+    bool optimize = false;      // optimised Huffman tables instead of the standard ones
     bool restart_rows = false;  // a restart marker after every MCU row
     int restart_mcus = 0;       // else, when > 0, a restart marker after this many MCUs
 };
@@ -34,8 +34,7 @@ std::vector<uint8_t> libjpeg_encode(const std::vector<uint8_t> &pixels, int widt
                                     const EncodeOptions &options);
 
 // Grey decode with the integer ("islow") IDCT; false if libjpeg fails.
-bool libjpeg_decode_grey(const std::vector<uint8_t> &jpeg, std::vector<uint8_t> *pixels,
-                         int *width, int *height);
+bool libjpeg_decode_grey(const std::vector<uint8_t> &jpeg, std::vector<uint8_t> *pixels, int *width, int *height);
 
 struct ComponentCoefficients {
     int h_samp, v_samp;
@@ -49,8 +48,7 @@ struct ComponentCoefficients {
 };
 
 // The quantised DCT coefficients of every component, as libjpeg decodes them.
-bool libjpeg_read_coefficients(const std::vector<uint8_t> &jpeg,
-                               std::vector<ComponentCoefficients> *components,
+bool libjpeg_read_coefficients(const std::vector<uint8_t> &jpeg, std::vector<ComponentCoefficients> *components,
                                int *width, int *height);
 
 // One reusable decompress object, for the bench's many decodes.
@@ -61,15 +59,14 @@ void libjpeg_decoder_destroy(LibjpegDecoder *decoder);
 // Integer IDCT, plain (non-fancy) upsampling, RGB out also for grey pictures:
 // the work the game's decoder does. Returns width*height*3 bytes the caller
 // frees with free(), or null when libjpeg refuses the stream.
-uint8_t *libjpeg_decode_rgb(LibjpegDecoder *decoder, const uint8_t *data, size_t size,
-                            int *width, int *height);
+uint8_t *libjpeg_decode_rgb(LibjpegDecoder *decoder, const uint8_t *data, size_t size, int *width, int *height);
 
 struct JpegLayout {
     bool ok;
     int width, height;
     int components;
-    int luma_h, luma_v;           // chroma is 1x1 in every picture the game takes
-    unsigned restart_interval;    // in MCUs; 0 without a DRI
+    int luma_h, luma_v;         // chroma is 1x1 in every picture the game takes
+    unsigned restart_interval;  // in MCUs; 0 without a DRI
 };
 
 JpegLayout libjpeg_read_layout(LibjpegDecoder *decoder, const uint8_t *data, size_t size);

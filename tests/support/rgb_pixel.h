@@ -7,8 +7,14 @@ struct BITMAP;
 
 struct Rgb {
     int r, g, b;
-    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
-    bool operator!=(const Rgb &o) const { return !(*this == o); }
+    bool operator==(const Rgb &o) const
+    {
+        return r == o.r && g == o.g && b == o.b;
+    }
+    bool operator!=(const Rgb &o) const
+    {
+        return !(*this == o);
+    }
 };
 
 std::ostream &operator<<(std::ostream &os, const Rgb &c);

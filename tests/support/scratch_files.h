@@ -15,7 +15,8 @@ bool remove_scratch_folder(const std::string &path);
 
 // Each test runs inside a fresh scratch folder, so the fixed file names of the
 // records stay apart.
-class ScratchFolder : public testing::Test {
+class ScratchFolder : public testing::Test
+{
 protected:
     void SetUp() override;
     void TearDown() override;

@@ -16,8 +16,9 @@ inline std::vector<uint8_t> make_picture(int width, int height, int components, 
                 if (((x / 7) + (y / 5) + c) % 3 == 0)
                     v = 255 - v;
                 v += static_cast<int>(seed >> 28) - 8;
-                px[(static_cast<size_t>(y) * width + x) * components + c] =
-                    static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+                px[(static_cast<size_t>(y) * width + x) * components + c] = static_cast<uint8_t>(v < 0     ? 0
+                                                                                                 : v > 255 ? 255
+                                                                                                           : v);
             }
         }
     }

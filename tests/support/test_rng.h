@@ -20,6 +20,12 @@ struct TestRng {
         return state;
     }
     // 0..n-1 (n > 0).
-    uint32_t below(uint32_t n) { return next() % n; }
-    bool chance(uint32_t percent) { return below(100) < percent; }
+    uint32_t below(uint32_t n)
+    {
+        return next() % n;
+    }
+    bool chance(uint32_t percent)
+    {
+        return below(100) < percent;
+    }
 };

@@ -28,8 +28,8 @@ inline void put_app0(Bytes &b, int major = 1, const char *id = "JFIF", int xt = 
     put16(b, 16 + 3 * xt * yt);
     b.insert(b.end(), id, id + 5);
     b.push_back(static_cast<uint8_t>(major));
-    b.push_back(1);           // minor
-    b.push_back(0);           // units
+    b.push_back(1);  // minor
+    b.push_back(0);  // units
     put16(b, 1);
     put16(b, 1);
     b.push_back(static_cast<uint8_t>(xt));
@@ -53,8 +53,8 @@ struct FrameComponent {
     int id, sampling, quant;
 };
 
-inline void put_sof(Bytes &b, int width, int height, std::initializer_list<FrameComponent> comps,
-                    int marker = 0xC0, int precision = 8)
+inline void put_sof(Bytes &b, int width, int height, std::initializer_list<FrameComponent> comps, int marker = 0xC0,
+                    int precision = 8)
 {
     b.push_back(0xFF);
     b.push_back(static_cast<uint8_t>(marker));
@@ -71,7 +71,7 @@ inline void put_sof(Bytes &b, int width, int height, std::initializer_list<Frame
 }
 
 struct HuffmanSpec {
-    int class_id;            // Tc << 4 | Th
+    int class_id;  // Tc << 4 | Th
     uint8_t counts[16];
     std::vector<uint8_t> symbols;
 };

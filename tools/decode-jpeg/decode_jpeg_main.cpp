@@ -107,8 +107,8 @@ int main(int argc, char **argv)
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         double ms = seconds * 1000.0 / repeat;
         double megapixels = static_cast<double>(bitmap->w) * bitmap->h / 1e6;
-        fprintf(stderr, "decode-jpeg: %ld decodes, %.3f ms per decode, %.2f megapixels/s\n",
-                repeat, ms, megapixels * repeat / seconds);
+        fprintf(stderr, "decode-jpeg: %ld decodes, %.3f ms per decode, %.2f megapixels/s\n", repeat, ms,
+                megapixels * repeat / seconds);
     }
 
     if (!write_ppm(out, bitmap)) {
