@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 std::string make_scratch_folder()
 {
     char pattern[] = "/tmp/tabellone-test-XXXXXX";
