@@ -126,3 +126,16 @@ bool folder_locked_elsewhere()
     return taken;
 }
 #endif
+
+void unlock_folder()
+{
+#ifdef _WIN32
+    if (held != INVALID_HANDLE_VALUE)
+        CloseHandle(held);
+    held = INVALID_HANDLE_VALUE;
+#else
+    if (held >= 0)
+        close(held);
+    held = -1;
+#endif
+}

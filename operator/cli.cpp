@@ -3,8 +3,11 @@
 #include "operator/commands.h"
 
 #include <errno.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <filesystem>
 
 #ifdef _WIN32
 #include <direct.h>
@@ -140,26 +143,26 @@ static std::string base_name(const std::string &path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-static std::string real_folder(const std::string &folder)
+// Whether two names name the same file: Windows folds case, Linux does not.
+static bool same_name(const std::string &a, const std::string &b)
 {
 #ifdef _WIN32
-    char *resolved = _fullpath(nullptr, folder.c_str(), 0);
+    return _stricmp(a.c_str(), b.c_str()) == 0;
 #else
-    char *resolved = realpath(folder.c_str(), nullptr);
+    return a == b;
 #endif
-    std::string result = resolved ? resolved : folder;
-    free(resolved);
-    return result;
 }
 
 bool is_game_file(const std::string &absolute_path)
 {
-    std::string name = base_name(absolute_path);
-    std::string folder = absolute_path.substr(0, absolute_path.size() - name.size());
-    if (real_folder(folder.empty() ? "." : folder) != real_folder("."))
+    // Compared as folders, not as text: "C:\kiosk/" and "C:\kiosk" are one folder.
+    std::error_code failed;
+    std::filesystem::path folder = std::filesystem::path(absolute_path).parent_path();
+    if (!std::filesystem::equivalent(folder.empty() ? "." : folder, ".", failed))
         return false;
+    std::string name = base_name(absolute_path);
     for (const char *own : {journal_file_name, players_log_name, state_file_name, lock_file_name, errors_file_name})
-        if (name == own || name == std::string(own) + ".tmp")
+        if (same_name(name, own) || same_name(name, std::string(own) + ".tmp"))
             return true;
     return false;
 }

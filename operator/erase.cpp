@@ -139,6 +139,10 @@ int command_erase(const Arguments &arguments, Console console)
     char reason[160];
     if (!lock_folder(reason, sizeof reason))
         return trouble(console, std::string("la cartella non si può bloccare: ") + reason);
+    // Held only while the records are rewritten: the game may start once this command ends.
+    struct ReleaseAtReturn {
+        ~ReleaseAtReturn() { unlock_folder(); }
+    } release;
     view = FolderView();
     if (!view_folder(arguments.folder, &view, &error))
         return trouble(console, error);
