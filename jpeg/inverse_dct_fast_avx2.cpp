@@ -27,6 +27,22 @@ AVX2_INLINE __m256i mul(__m256i a, int32_t k)
 
 // One 8-point transform per lane; `bias` is added to every output through the
 // DC term, which every output contains once.
+// The last stage of both transforms: the even part plus and minus the odd part.
+AVX2_INLINE Rows butterfly(__m256i e10, __m256i e11, __m256i e12, __m256i e13, __m256i o0, __m256i o1, __m256i o2,
+                           __m256i o3)
+{
+    Rows out;
+    out.v[0] = _mm256_add_epi32(e10, o3);
+    out.v[7] = _mm256_sub_epi32(e10, o3);
+    out.v[1] = _mm256_add_epi32(e11, o2);
+    out.v[6] = _mm256_sub_epi32(e11, o2);
+    out.v[2] = _mm256_add_epi32(e12, o1);
+    out.v[5] = _mm256_sub_epi32(e12, o1);
+    out.v[3] = _mm256_add_epi32(e13, o0);
+    out.v[4] = _mm256_sub_epi32(e13, o0);
+    return out;
+}
+
 AVX2_INLINE Rows idct_lanes(const Rows &in, __m256i bias)
 {
     const __m256i *x = in.v;
@@ -55,16 +71,7 @@ AVX2_INLINE Rows idct_lanes(const Rows &in, __m256i bias)
     o2 = _mm256_add_epi32(o2, _mm256_add_epi32(y2, y3));
     o3 = _mm256_add_epi32(o3, _mm256_add_epi32(y1, y4));
 
-    Rows out;
-    out.v[0] = _mm256_add_epi32(e10, o3);
-    out.v[7] = _mm256_sub_epi32(e10, o3);
-    out.v[1] = _mm256_add_epi32(e11, o2);
-    out.v[6] = _mm256_sub_epi32(e11, o2);
-    out.v[2] = _mm256_add_epi32(e12, o1);
-    out.v[5] = _mm256_sub_epi32(e12, o1);
-    out.v[3] = _mm256_add_epi32(e13, o0);
-    out.v[4] = _mm256_sub_epi32(e13, o0);
-    return out;
+    return butterfly(e10, e11, e12, e13, o0, o1, o2, o3);
 }
 
 AVX2_INLINE Rows transpose(const Rows &m)
@@ -127,16 +134,7 @@ AVX2_INLINE Rows idct_lanes_16(const Rows &in, __m256i bias)
     const __m256i o1 = _mm256_add_epi32(madd(x17, ODD_15, IDCT_1_175875602), madd(x35, ODD_35, ODD_X5_1));
     const __m256i o2 = _mm256_add_epi32(madd(x17, IDCT_1_175875602, ODD_37), madd(x35, ODD_X3_2, ODD_35));
     const __m256i o3 = _mm256_add_epi32(madd(x17, ODD_X1_3, ODD_17), madd(x35, IDCT_1_175875602, ODD_15));
-    Rows out;
-    out.v[0] = _mm256_add_epi32(e10, o3);
-    out.v[7] = _mm256_sub_epi32(e10, o3);
-    out.v[1] = _mm256_add_epi32(e11, o2);
-    out.v[6] = _mm256_sub_epi32(e11, o2);
-    out.v[2] = _mm256_add_epi32(e12, o1);
-    out.v[5] = _mm256_sub_epi32(e12, o1);
-    out.v[3] = _mm256_add_epi32(e13, o0);
-    out.v[4] = _mm256_sub_epi32(e13, o0);
-    return out;
+    return butterfly(e10, e11, e12, e13, o0, o1, o2, o3);
 }
 
 // True when every value of `m` fits 16 bits: bits above the low 16 of
