@@ -32,17 +32,48 @@ jpeg_error_mgr *set_trap(ErrorTrap *trap)
     return &trap->mgr;
 }
 
-// The decode the game's decoder is compared with: integer IDCT, no smoothing,
-// chroma repeated. Started on `data`; errors jump to the caller's trap.
-void start_decode(jpeg_decompress_struct *cinfo, const uint8_t *data, size_t size, J_COLOR_SPACE space)
+// The header of `data`, read into a created object; errors jump to its trap.
+void read_header(jpeg_decompress_struct *cinfo, const uint8_t *data, size_t size)
 {
     jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(cinfo, TRUE);
+}
+
+// The decode the game's decoder is compared with, started after the header:
+// integer IDCT, no smoothing, chroma repeated.
+void begin_compared_decode(jpeg_decompress_struct *cinfo, J_COLOR_SPACE space)
+{
     cinfo->out_color_space = space;
     cinfo->dct_method = JDCT_ISLOW;
     cinfo->do_fancy_upsampling = FALSE;
     cinfo->do_block_smoothing = FALSE;
     jpeg_start_decompress(cinfo);
+}
+
+// The compared decode of `data`; errors jump to the caller's trap.
+void start_decode(jpeg_decompress_struct *cinfo, const uint8_t *data, size_t size, J_COLOR_SPACE space)
+{
+    read_header(cinfo, data, size);
+    begin_compared_decode(cinfo, space);
+}
+
+// A decompress object for one call: `body` reads from it after the header;
+// false when libjpeg gave up on the picture.
+template <typename Body> bool with_header_read(const std::vector<uint8_t> &jpeg, Body body)
+{
+    jpeg_decompress_struct cinfo;
+    ErrorTrap trap;
+    cinfo.err = set_trap(&trap);
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    read_header(&cinfo, jpeg.data(), jpeg.size());
+    body(&cinfo);
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
 }
 
 // Every output row into `pixels`, up to 16 rows a call: what one MCU row gives at once.
@@ -129,66 +160,46 @@ std::vector<uint8_t> libjpeg_encode(const std::vector<uint8_t> &pixels, int widt
 
 bool libjpeg_decode_grey(const std::vector<uint8_t> &jpeg, std::vector<uint8_t> *pixels, int *width, int *height)
 {
-    jpeg_decompress_struct cinfo;
-    ErrorTrap trap;
-    cinfo.err = set_trap(&trap);
-    if (setjmp(trap.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    jpeg_create_decompress(&cinfo);
-    start_decode(&cinfo, jpeg.data(), jpeg.size(), JCS_GRAYSCALE);
-    *width = static_cast<int>(cinfo.output_width);
-    *height = static_cast<int>(cinfo.output_height);
-    pixels->assign(static_cast<size_t>(*width) * *height, 0);
-    read_rows(&cinfo, pixels->data());
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return true;
+    return with_header_read(jpeg, [&](jpeg_decompress_struct *cinfo) {
+        begin_compared_decode(cinfo, JCS_GRAYSCALE);
+        *width = static_cast<int>(cinfo->output_width);
+        *height = static_cast<int>(cinfo->output_height);
+        pixels->assign(static_cast<size_t>(*width) * *height, 0);
+        read_rows(cinfo, pixels->data());
+    });
 }
 
 bool libjpeg_read_coefficients(const std::vector<uint8_t> &jpeg, std::vector<ComponentCoefficients> *components,
                                int *width, int *height)
 {
-    jpeg_decompress_struct cinfo;
-    ErrorTrap trap;
-    cinfo.err = set_trap(&trap);
-    if (setjmp(trap.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-    jpeg_read_header(&cinfo, TRUE);
-    jvirt_barray_ptr *arrays = jpeg_read_coefficients(&cinfo);
-    *width = static_cast<int>(cinfo.image_width);
-    *height = static_cast<int>(cinfo.image_height);
-    components->clear();
-    for (int c = 0; c < cinfo.num_components; c++) {
-        jpeg_component_info *info = &cinfo.comp_info[c];
-        ComponentCoefficients out;
-        out.h_samp = info->h_samp_factor;
-        out.v_samp = info->v_samp_factor;
-        // The stored arrays are padded to whole MCUs of the interleaved scan.
-        out.width_in_blocks = static_cast<int>((info->width_in_blocks + info->h_samp_factor - 1) / info->h_samp_factor *
-                                               info->h_samp_factor);
-        out.height_in_blocks = static_cast<int>((info->height_in_blocks + info->v_samp_factor - 1) /
-                                                info->v_samp_factor * info->v_samp_factor);
-        for (int i = 0; i < 64; i++)
-            out.quant[i] = info->quant_table->quantval[i];
-        out.blocks.assign(static_cast<size_t>(out.width_in_blocks) * out.height_in_blocks * 64, 0);
-        for (int row = 0; row < out.height_in_blocks; row++) {
-            JBLOCKARRAY rows = (*cinfo.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&cinfo), arrays[c],
-                                                                static_cast<JDIMENSION>(row), 1, FALSE);
-            for (int col = 0; col < out.width_in_blocks; col++)
-                for (int i = 0; i < 64; i++)
-                    out.blocks[(static_cast<size_t>(row) * out.width_in_blocks + col) * 64 + i] = rows[0][col][i];
+    return with_header_read(jpeg, [&](jpeg_decompress_struct *cinfo) {
+        jvirt_barray_ptr *arrays = jpeg_read_coefficients(cinfo);
+        *width = static_cast<int>(cinfo->image_width);
+        *height = static_cast<int>(cinfo->image_height);
+        components->clear();
+        for (int c = 0; c < cinfo->num_components; c++) {
+            jpeg_component_info *info = &cinfo->comp_info[c];
+            ComponentCoefficients out;
+            out.h_samp = info->h_samp_factor;
+            out.v_samp = info->v_samp_factor;
+            // The stored arrays are padded to whole MCUs of the interleaved scan.
+            out.width_in_blocks = static_cast<int>((info->width_in_blocks + info->h_samp_factor - 1) /
+                                                   info->h_samp_factor * info->h_samp_factor);
+            out.height_in_blocks = static_cast<int>((info->height_in_blocks + info->v_samp_factor - 1) /
+                                                    info->v_samp_factor * info->v_samp_factor);
+            for (int i = 0; i < 64; i++)
+                out.quant[i] = info->quant_table->quantval[i];
+            out.blocks.assign(static_cast<size_t>(out.width_in_blocks) * out.height_in_blocks * 64, 0);
+            for (int row = 0; row < out.height_in_blocks; row++) {
+                JBLOCKARRAY rows = (*cinfo->mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(cinfo), arrays[c],
+                                                                     static_cast<JDIMENSION>(row), 1, FALSE);
+                for (int col = 0; col < out.width_in_blocks; col++)
+                    for (int i = 0; i < 64; i++)
+                        out.blocks[(static_cast<size_t>(row) * out.width_in_blocks + col) * 64 + i] = rows[0][col][i];
+            }
+            components->push_back(out);
         }
-        components->push_back(out);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return true;
+    });
 }
 
 LibjpegDecoder *libjpeg_decoder_create()
@@ -239,8 +250,7 @@ JpegLayout libjpeg_read_layout(LibjpegDecoder *decoder, const uint8_t *data, siz
         jpeg_abort_decompress(cinfo);
         return JpegLayout{};
     }
-    jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
-    jpeg_read_header(cinfo, TRUE);
+    read_header(cinfo, data, size);
     layout.ok = true;
     layout.width = static_cast<int>(cinfo->image_width);
     layout.height = static_cast<int>(cinfo->image_height);
