@@ -221,6 +221,14 @@ def die_with_harness():
     libc.prctl(1, signal.SIGKILL)      # PR_SET_PDEATHSIG
 
 
+# Italian letters on keys of their own, as on an Italian keyboard. Without
+# them xdotool binds a spare key for each letter and unbinds it right after
+# the release: a game slow to read its events (a busy machine) then looks the
+# key up after the unbinding and gets no letter.
+ACCENTED_KEYS = ["keycode %d = %s %s" % (250 + i, name, name.capitalize())
+                 for i, name in enumerate(["agrave", "egrave", "eacute", "igrave", "ograve", "ugrave"])]
+
+
 class Display:
     """A private Xvfb on a display number it picks itself: 800x600x24 for the
     Linux game; for Wine's 1024x768 desktop, with the game's window centred
@@ -244,6 +252,8 @@ class Display:
         check(number.isdigit(), "Xvfb did not start")
         self.name = ":" + number
         self.env = dict(os.environ, DISPLAY=self.name)
+        if not wine:
+            self.run("xmodmap", *[e for k in ACCENTED_KEYS for e in ("-e", k)])
 
     def run(self, *args):
         return subprocess.run(list(args), env=self.env, check=True,
