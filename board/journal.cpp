@@ -11,6 +11,7 @@
 #include "board/error_report.h"
 #include "board/local_time.h"
 #include "board/sha256.h"
+#include "board/whole_file.h"
 
 const char *const journal_file_name = "tabellone-registro.jsonl";
 const char *const journal_chain_start = "0000000000000000000000000000000000000000000000000000000000000000";
@@ -36,23 +37,17 @@ bool read_journal(const char *path, JournalReading *reading, std::string *reason
     reading->unparsed.clear();
     reading->head_hash = journal_chain_start;
 
-    FILE *file = fopen(path, "rb");
-    if (!file) {
-        if (errno == ENOENT)
-            return true;
+    std::string bytes;
+    switch (read_whole_file(path, &bytes)) {
+    case WholeFile::read:
+        break;
+    case WholeFile::missing:
+        return true;
+    case WholeFile::not_opened:
         *reason = std::string("cannot be opened (") + strerror(errno) + ")";
         return false;
-    }
-    std::string bytes;
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, n);
-    bool failed = ferror(file) != 0;
-    int saved = errno;
-    fclose(file);
-    if (failed) {
-        *reason = std::string("cannot be read (") + strerror(saved) + ")";
+    case WholeFile::not_read:
+        *reason = std::string("cannot be read (") + strerror(errno) + ")";
         return false;
     }
 

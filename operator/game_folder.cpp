@@ -7,24 +7,14 @@
 #include <string.h>
 
 #include "board/players_log.h"
+#include "board/whole_file.h"
 
 // The whole file, or false with errno; `present` is false for a missing file.
 static bool read_whole(const char *name, std::string *bytes, bool *present)
 {
-    bytes->clear();
-    FILE *file = fopen(name, "rb");
-    *present = file != nullptr || errno != ENOENT;
-    if (!file)
-        return errno == ENOENT;
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes->append(buffer, n);
-    bool ok = ferror(file) == 0;
-    int saved = errno;
-    fclose(file);
-    errno = saved;
-    return ok;
+    WholeFile got = read_whole_file(name, bytes);
+    *present = got != WholeFile::missing;
+    return got == WholeFile::read || got == WholeFile::missing;
 }
 
 static std::string cannot_read(const char *name)

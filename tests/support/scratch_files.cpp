@@ -7,6 +7,8 @@
 
 #include <filesystem>
 
+#include "board/whole_file.h"
+
 std::string make_scratch_folder()
 {
     char pattern[] = "/tmp/tabellone-test-XXXXXX";
@@ -46,22 +48,17 @@ void ScratchFolder::TearDown()
 
 bool read_file(const std::string &path, std::vector<uint8_t> *bytes)
 {
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes->insert(bytes->end(), buffer, buffer + n);
-    fclose(f);
-    return true;
+    std::string whole;
+    bool read = read_whole_file(path.c_str(), &whole) == WholeFile::read;
+    bytes->insert(bytes->end(), whole.begin(), whole.end());
+    return read;
 }
 
 std::string read_file(const std::string &path)
 {
-    std::vector<uint8_t> bytes;
-    read_file(path, &bytes);
-    return std::string(bytes.begin(), bytes.end());
+    std::string bytes;
+    read_whole_file(path.c_str(), &bytes);
+    return bytes;
 }
 
 std::vector<uint8_t> read_bytes(const std::string &path)

@@ -14,24 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "board/whole_file.h"
+
 static int usage()
 {
     fprintf(stderr, "usage: decode-jpeg IN.jpg OUT.ppm [--repeat N]\n");
     return 2;
-}
-
-static bool read_file(const char *path, std::vector<uint8_t> *bytes)
-{
-    FILE *f = fopen(path, "rb");
-    if (!f)
-        return false;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes->insert(bytes->end(), buffer, buffer + n);
-    bool ok = !ferror(f);
-    fclose(f);
-    return ok;
 }
 
 static bool write_ppm(const char *path, BITMAP *bitmap)
@@ -81,8 +69,8 @@ int main(int argc, char **argv)
     if (!in || !out)
         return usage();
 
-    std::vector<uint8_t> bytes;
-    if (!read_file(in, &bytes)) {
+    std::string file;
+    if (read_whole_file(in, &file) != WholeFile::read) {
         fprintf(stderr, "decode-jpeg: cannot read %s: %s\n", in, strerror(errno));
         return 2;
     }
@@ -94,7 +82,8 @@ int main(int argc, char **argv)
     }
     set_color_depth(24);
 
-    BITMAP *bitmap = decode_jpeg(bytes.data(), bytes.size(), nullptr);
+    const uint8_t *data = reinterpret_cast<const uint8_t *>(file.data());
+    BITMAP *bitmap = decode_jpeg(data, file.size(), nullptr);
     if (!bitmap) {
         fprintf(stderr, "decode-jpeg: %s: refused\n", in);
         return 1;
@@ -103,7 +92,7 @@ int main(int argc, char **argv)
     if (repeat > 0) {
         auto start = std::chrono::steady_clock::now();
         for (long i = 0; i < repeat; i++)
-            destroy_bitmap(decode_jpeg(bytes.data(), bytes.size(), nullptr));
+            destroy_bitmap(decode_jpeg(data, file.size(), nullptr));
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         double ms = seconds * 1000.0 / repeat;
         double megapixels = static_cast<double>(bitmap->w) * bitmap->h / 1e6;

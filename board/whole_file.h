@@ -1,0 +1,11 @@
+// Reading a whole file into memory: the journal at start-up, the operator's
+// view of a game folder, and the tools and tests that check files.
+#pragma once
+
+#include <string>
+
+enum class WholeFile { read, missing, not_opened, not_read };
+
+// The file's bytes into `bytes`; anything but WholeFile::read leaves errno
+// saying why (and `bytes` holding what came before a read failed).
+WholeFile read_whole_file(const char *path, std::string *bytes);
