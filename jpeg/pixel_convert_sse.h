@@ -171,10 +171,10 @@ SSE_INLINE void colour_rows_sse(uint8_t *const rows[16], const PixelLayout *layo
 {
     const int sub_x = sampling >= 2, sub_y = sampling == 4;
     const int height = 8 << sub_y;
-    // The integer offsets pay where four pixels share each chroma sample; with
-    // fewer, looking them up costs more than the doubles they save.
+    // The integer offsets whenever every sample has them: a few integer
+    // operations per chroma sample instead of doubles per pixel.
     ChromaOffsets offsets;
-    if (sampling == 4 && chroma_offsets(cb, cr, &offsets)) {
+    if (chroma_offsets(cb, cr, &offsets)) {
         OffsetRow t;
         for (int cy = 0; cy < height >> sub_y; cy++) {
             const int first = cy << sub_y, last = first + (1 << sub_y);
