@@ -1,5 +1,7 @@
 // The AVX2 conversion path: four doubles per vector, the same operations in the
-// same order as the portable path, pixels packed to 3 bytes with byte shuffles.
+// same order as the portable path, pixels packed to 3 bytes with byte shuffles;
+// 4:2:0 through the exact integer offsets of the SSE paths (pixel_convert_sse.h
+// and pixel_store_shuffle.h, compiled here for AVX2).
 #include "jpeg/decoder_stages.h"
 #include "jpeg/pixel_writer_paths.h"
 
@@ -8,6 +10,8 @@
 #include <immintrin.h>
 
 #define AVX2 __attribute__((target("avx2")))
+#define SSE_TARGET AVX2
+#include "jpeg/pixel_store_shuffle.h"
 
 // Eight pixels already squeezed to 12 bytes per vector, stored end to end:
 // exactly 24 bytes, nothing past them.
@@ -125,16 +129,16 @@ AVX2 static inline FourPixels convert_four(const int32_t luma[4], const ChromaVe
                       truncated(_mm256_add_pd(y, t->cb_b[v]))};
 }
 
-// Saturating packs: int32 to int16 keeps 0..255 and negatives negative, then
-// int16 to unsigned bytes makes negatives 0.
-AVX2 static inline __m128i plane(__m128i a, __m128i b, __m128i c, __m128i d)
-{
-    return _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d));
-}
-
 AVX2 void colour_rows_avx2(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
                            const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
 {
+    // Four doubles per vector cost less than the offsets where few pixels
+    // share a chroma sample; with four sharing each, the offsets pay.
+    if (sampling == 4) {
+        const Shuffles s;
+        colour_rows_sse(rows, layout, sampling, luma, cb, cr, ShuffleStore{&s});
+        return;
+    }
     const int sub_x = sampling >= 2, sub_y = sampling == 4;
     const int height = 8 << sub_y;
     Interleave masks;

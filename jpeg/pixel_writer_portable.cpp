@@ -1,5 +1,6 @@
 // The portable conversion path: plain C++ with fixed-length loops over a row so
 // that the compiler can vectorise them on any target.
+#include "jpeg/chroma_offsets.h"
 #include "jpeg/decoder_stages.h"
 #include "jpeg/pixel_writer_paths.h"
 
@@ -92,25 +93,78 @@ static inline __attribute__((always_inline)) void convert_eight(const int32_t lu
     memcpy(pixels, out, sizeof out);
 }
 
+// The integer offsets (chroma_offsets.h) of one chroma row, repeated for each
+// pixel column of the MCU.
+struct OffsetTerms {
+    int32_t r[16], g[16], b[16];
+};
+
+static void offset_terms(const ChromaOffsets *o, int cy, int sub_x, OffsetTerms *t)
+{
+    for (int j = 0; j < 16; j++) {
+        const int k = cy * 8 + ((j >> sub_x) & 7);
+        t->r[j] = o->r[k];
+        t->g[j] = o->g[k];
+        t->b[j] = o->b[k];
+    }
+}
+
+static inline int32_t clamp_byte(int32_t v)
+{
+    v = v < 0 ? 0 : v;
+    return v > 255 ? 255 : v;
+}
+
+// Eight pixels of one row through the offsets: each channel clamp(luma +
+// offset), luma limited to the int16 range as the offsets assume.
+static inline __attribute__((always_inline)) void offset_eight(const int32_t luma[8], const OffsetTerms *t, int first,
+                                                               const PixelLayout *layout, uint32_t pixels[8])
+{
+    const uint32_t rs = 8 * layout->r, gs = 8 * layout->g, bs = 8 * layout->b;
+    const int32_t *r = t->r + first, *g = t->g + first, *b = t->b + first;
+    uint32_t out[8];
+    for (int j = 0; j < 8; j++) {
+        int32_t y = luma[j];
+        y = y < -32768 ? -32768 : y;
+        y = y > 32767 ? 32767 : y;
+        out[j] = static_cast<uint32_t>(clamp_byte(y + r[j])) << rs | static_cast<uint32_t>(clamp_byte(y + g[j])) << gs |
+                 static_cast<uint32_t>(clamp_byte(y + b[j])) << bs;
+    }
+    memcpy(pixels, out, sizeof out);
+}
+
 void colour_rows_portable(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
                           const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
 {
     const int sub_x = sampling >= 2, sub_y = sampling == 4;
     const int height = 8 << sub_y;
+    // The integer offsets whenever every sample has them, else the doubles.
+    ChromaOffsets offsets;
+    const bool exact = chroma_offsets_portable(cb, cr, &offsets);
     ChromaTerms terms;
+    OffsetTerms offset_row;
     for (int cy = 0; cy < height >> sub_y; cy++) {
         const int first = cy << sub_y, last = first + (1 << sub_y);
         if (!rows[first] && !rows[last - 1])
             continue;
-        chroma_terms(cb + cy * 8, cr + cy * 8, sub_x, &terms);
+        if (exact)
+            offset_terms(&offsets, cy, sub_x, &offset_row);
+        else
+            chroma_terms(cb + cy * 8, cr + cy * 8, sub_x, &terms);
         for (int y = first; y < last; y++) {
             if (!rows[y])
                 continue;
             const int32_t *const *blocks = luma + (y >> 3) * 2;
             uint32_t pixels[16];
-            convert_eight(blocks[0] + (y & 7) * 8, &terms, 0, layout, pixels);
-            if (sub_x)
-                convert_eight(blocks[1] + (y & 7) * 8, &terms, 8, layout, pixels + 8);
+            if (exact) {
+                offset_eight(blocks[0] + (y & 7) * 8, &offset_row, 0, layout, pixels);
+                if (sub_x)
+                    offset_eight(blocks[1] + (y & 7) * 8, &offset_row, 8, layout, pixels + 8);
+            } else {
+                convert_eight(blocks[0] + (y & 7) * 8, &terms, 0, layout, pixels);
+                if (sub_x)
+                    convert_eight(blocks[1] + (y & 7) * 8, &terms, 8, layout, pixels + 8);
+            }
             store_pixels(rows[y], pixels, 8 << sub_x);
         }
     }
