@@ -11,23 +11,32 @@ namespace
 {
 
 // Output bytes 16k..16k+15 of a row take plane (p % 3)'s byte p / 3; -1 writes 0.
-inline __m128i shuffle_for(int k, int plane_index)
+struct ShuffleMasks {
+    alignas(16) int8_t part[3][3][16];
+};
+
+constexpr ShuffleMasks make_shuffle_masks()
 {
-    alignas(16) int8_t mask[16];
-    for (int i = 0; i < 16; i++) {
-        const int p = 16 * k + i;
-        mask[i] = static_cast<int8_t>(p % 3 == plane_index ? p / 3 : -1);
-    }
-    return _mm_load_si128(reinterpret_cast<const __m128i *>(mask));
+    ShuffleMasks m = {};
+    for (int k = 0; k < 3; k++)
+        for (int c = 0; c < 3; c++)
+            for (int i = 0; i < 16; i++) {
+                const int p = 16 * k + i;
+                m.part[k][c][i] = static_cast<int8_t>(p % 3 == c ? p / 3 : -1);
+            }
+    return m;
 }
+
+// Made at compile time: building them at each call cost more than using them.
+constexpr ShuffleMasks shuffle_masks = make_shuffle_masks();
 
 struct Shuffles {
     __m128i part[3][3];
-    Shuffles()
+    SSE_INLINE Shuffles()
     {
         for (int k = 0; k < 3; k++)
             for (int c = 0; c < 3; c++)
-                part[k][c] = shuffle_for(k, c);
+                part[k][c] = _mm_load_si128(reinterpret_cast<const __m128i *>(shuffle_masks.part[k][c]));
     }
 };
 

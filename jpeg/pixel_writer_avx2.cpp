@@ -134,7 +134,7 @@ AVX2 void colour_rows_avx2(uint8_t *const rows[16], const PixelLayout *layout, i
 {
     // Four doubles per vector cost less than the offsets where few pixels
     // share a chroma sample; with four sharing each, the offsets pay.
-    if (sampling == 4) {
+    if (sampling >= 2) {
         const Shuffles s;
         colour_rows_sse(rows, layout, sampling, luma, cb, cr, ShuffleStore{&s});
         return;
