@@ -1,6 +1,7 @@
 // The portable conversion path: plain C++ with fixed-length loops over a row so
 // that the compiler can vectorise them on any target.
 #include "jpeg/chroma_offsets.h"
+#include "jpeg/colour_rows.h"
 #include "jpeg/decoder_stages.h"
 #include "jpeg/pixel_writer_paths.h"
 
@@ -133,39 +134,56 @@ static inline __attribute__((always_inline)) void offset_eight(const int32_t lum
     memcpy(pixels, out, sizeof out);
 }
 
+// The rows of a colour MCU through the offsets.
+struct OffsetRowsPortable {
+    const ChromaOffsets *offsets;
+    const PixelLayout *layout;
+    int sub_x;
+    OffsetTerms t;
+    void chroma_row(int cy)
+    {
+        offset_terms(offsets, cy, sub_x, &t);
+    }
+    void pixel_row(uint8_t *row, const int32_t *left, const int32_t *right)
+    {
+        uint32_t pixels[16];
+        offset_eight(left, &t, 0, layout, pixels);
+        if (right)
+            offset_eight(right, &t, 8, layout, pixels + 8);
+        store_pixels(row, pixels, right ? 16 : 8);
+    }
+};
+
+// The same through the doubles.
+struct DoubleRowsPortable {
+    const int32_t *cb, *cr;
+    const PixelLayout *layout;
+    int sub_x;
+    ChromaTerms t;
+    void chroma_row(int cy)
+    {
+        chroma_terms(cb + cy * 8, cr + cy * 8, sub_x, &t);
+    }
+    void pixel_row(uint8_t *row, const int32_t *left, const int32_t *right)
+    {
+        uint32_t pixels[16];
+        convert_eight(left, &t, 0, layout, pixels);
+        if (right)
+            convert_eight(right, &t, 8, layout, pixels + 8);
+        store_pixels(row, pixels, right ? 16 : 8);
+    }
+};
+
 void colour_rows_portable(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
                           const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
 {
-    const int sub_x = sampling >= 2, sub_y = sampling == 4;
-    const int height = 8 << sub_y;
     // The integer offsets whenever every sample has them, else the doubles.
     ChromaOffsets offsets;
-    const bool exact = chroma_offsets_portable(cb, cr, &offsets);
-    ChromaTerms terms;
-    OffsetTerms offset_row;
-    for (int cy = 0; cy < height >> sub_y; cy++) {
-        const int first = cy << sub_y, last = first + (1 << sub_y);
-        if (!rows[first] && !rows[last - 1])
-            continue;
-        if (exact)
-            offset_terms(&offsets, cy, sub_x, &offset_row);
-        else
-            chroma_terms(cb + cy * 8, cr + cy * 8, sub_x, &terms);
-        for (int y = first; y < last; y++) {
-            if (!rows[y])
-                continue;
-            const int32_t *const *blocks = luma + (y >> 3) * 2;
-            uint32_t pixels[16];
-            if (exact) {
-                offset_eight(blocks[0] + (y & 7) * 8, &offset_row, 0, layout, pixels);
-                if (sub_x)
-                    offset_eight(blocks[1] + (y & 7) * 8, &offset_row, 8, layout, pixels + 8);
-            } else {
-                convert_eight(blocks[0] + (y & 7) * 8, &terms, 0, layout, pixels);
-                if (sub_x)
-                    convert_eight(blocks[1] + (y & 7) * 8, &terms, 8, layout, pixels + 8);
-            }
-            store_pixels(rows[y], pixels, 8 << sub_x);
-        }
+    if (chroma_offsets_portable(cb, cr, &offsets)) {
+        OffsetRowsPortable visit = {&offsets, layout, sampling >= 2, {}};
+        walk_colour_rows(rows, sampling, luma, visit);
+        return;
     }
+    DoubleRowsPortable visit = {cb, cr, layout, sampling >= 2, {}};
+    walk_colour_rows(rows, sampling, luma, visit);
 }
