@@ -8,7 +8,7 @@
 #include <string.h>
 
 // A pixel is held as a uint32_t whose bits 8k..8k+7 are the byte at offset k.
-static void store_pixels(uint8_t *dst, const uint32_t *pixels, int count)
+static inline __attribute__((always_inline)) void store_pixels(uint8_t *dst, const uint32_t *pixels, int count)
 {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     // Four bytes at a time: each store's spare byte is overwritten by the next
@@ -134,17 +134,19 @@ static inline __attribute__((always_inline)) void offset_eight(const int32_t lum
     memcpy(pixels, out, sizeof out);
 }
 
+#define ROW_INLINE inline __attribute__((always_inline))
+
 // The rows of a colour MCU through the offsets.
 struct OffsetRowsPortable {
     const ChromaOffsets *offsets;
     const PixelLayout *layout;
     int sub_x;
     OffsetTerms t;
-    void chroma_row(int cy)
+    ROW_INLINE void chroma_row(int cy)
     {
         offset_terms(offsets, cy, sub_x, &t);
     }
-    void pixel_row(uint8_t *row, const int32_t *left, const int32_t *right)
+    ROW_INLINE void pixel_row(uint8_t *row, const int32_t *left, const int32_t *right)
     {
         uint32_t pixels[16];
         offset_eight(left, &t, 0, layout, pixels);
@@ -160,11 +162,11 @@ struct DoubleRowsPortable {
     const PixelLayout *layout;
     int sub_x;
     ChromaTerms t;
-    void chroma_row(int cy)
+    ROW_INLINE void chroma_row(int cy)
     {
         chroma_terms(cb + cy * 8, cr + cy * 8, sub_x, &t);
     }
-    void pixel_row(uint8_t *row, const int32_t *left, const int32_t *right)
+    ROW_INLINE void pixel_row(uint8_t *row, const int32_t *left, const int32_t *right)
     {
         uint32_t pixels[16];
         convert_eight(left, &t, 0, layout, pixels);
