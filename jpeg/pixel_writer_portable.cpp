@@ -102,11 +102,19 @@ struct OffsetTerms {
 
 static void offset_terms(const ChromaOffsets *o, int cy, int sub_x, OffsetTerms *t)
 {
+    const int16_t *r = o->r + cy * 8, *g = o->g + cy * 8, *b = o->b + cy * 8;
+    if (!sub_x) {
+        for (int j = 0; j < 8; j++) {
+            t->r[j] = r[j];
+            t->g[j] = g[j];
+            t->b[j] = b[j];
+        }
+        return;
+    }
     for (int j = 0; j < 16; j++) {
-        const int k = cy * 8 + ((j >> sub_x) & 7);
-        t->r[j] = o->r[k];
-        t->g[j] = o->g[k];
-        t->b[j] = o->b[k];
+        t->r[j] = r[j >> 1];
+        t->g[j] = g[j >> 1];
+        t->b[j] = b[j >> 1];
     }
 }
 
