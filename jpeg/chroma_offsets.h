@@ -17,9 +17,9 @@
 // 443/250, 0.34414 + 0.71414 over 50000), and each double product lies within
 // 10^-13 of the exact fraction, which itself is a whole number or at least
 // 1/denominator away from one. Where the fraction is whole, red and blue's
-// doubles are that very number (checked for every sample in range), so their
-// offsets are exact everywhere; green is refused when its fraction is whole
-// but not 0, as then (luma - a) - b may fall on either side.
+// doubles are that very number (the unit test runs every sample of the
+// range), so their offsets are exact everywhere; green is refused when its
+// fraction is whole but not 0, as then (luma - a) - b may fall either side.
 //
 // Chroma samples from CHROMA_OFFSETS_LOW to CHROMA_OFFSETS_HIGH - 1 have
 // offsets; real pictures stay well inside, damaged ones take the doubles.
