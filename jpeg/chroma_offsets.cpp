@@ -1,85 +1,162 @@
-// The integer offsets of the colour step: a table over chroma values, built
-// once from the very doubles put_ycbcr_pixel computes, and the test that they
-// give its channels exactly.
+// The integer offsets of the colour step: each the floor of an exact fraction,
+// computed in fixed point (red, blue) or by one correctly rounded division
+// (green), in plain C++ and in SSE2.
 #include "jpeg/chroma_offsets.h"
 
 #include "jpeg/decoder_stages.h"
 
-#include <math.h>
+namespace
+{
+
+// The factors as fractions; the doubles are these fractions rounded.
+constexpr int32_t CR_R_NUM = 701, CR_R_DEN = 500;
+constexpr int32_t CB_B_NUM = 443, CB_B_DEN = 250;
+constexpr int32_t GREEN_DEN = 50000, CB_G_NUM = 17207, CR_G_NUM = 35707;
+static_assert(static_cast<double>(CR_R_NUM) / CR_R_DEN == YCBCR_CR_R, "red factor");
+static_assert(static_cast<double>(CB_B_NUM) / CB_B_DEN == YCBCR_CB_B, "blue factor");
+static_assert(static_cast<double>(CB_G_NUM) / GREEN_DEN == YCBCR_CB_G, "green factor of Cb");
+static_assert(static_cast<double>(CR_G_NUM) / GREEN_DEN == YCBCR_CR_G, "green factor of Cr");
+static_assert(YCBCR_CHROMA_CENTRE == 128.0, "the range is centred on 128");
+
+constexpr int32_t LARGEST_D = 128 - CHROMA_OFFSETS_LOW;  // |sample - 128| at most this
+static_assert(CHROMA_OFFSETS_HIGH - 1 - 128 == LARGEST_D, "the range is symmetric");
+
+// Red and blue: floor((d F + BIAS) / 2^FIXED_BITS), F the factor rounded to
+// FIXED_BITS fraction bits. Its error times |d| stays under BIAS, and BIAS
+// plus that error under 2^FIXED_BITS / denominator, so the result lies above
+// the exact fraction and below the next multiple of 1/denominator: its floor
+// is the fraction's, whole fractions included.
+constexpr int FIXED_BITS = 20;
+constexpr int32_t FIXED_BIAS = 1 << 10;
+constexpr int32_t fixed_factor(int32_t num, int32_t den)
+{
+    return static_cast<int32_t>(((static_cast<int64_t>(num) << (FIXED_BITS + 1)) + den) / (2 * den));
+}
+constexpr int32_t RED_FIXED = fixed_factor(CR_R_NUM, CR_R_DEN);
+constexpr int32_t BLUE_FIXED = fixed_factor(CB_B_NUM, CB_B_DEN);
+constexpr bool fixed_factor_fits(int32_t fixed, int32_t num, int32_t den)
+{
+    // |F - 2^FIXED_BITS num / den| in units of 1 / den, times the largest |d|.
+    const int64_t error = static_cast<int64_t>(fixed) * den - (static_cast<int64_t>(num) << FIXED_BITS);
+    const int64_t worst = (error < 0 ? -error : error) * LARGEST_D;
+    return worst < static_cast<int64_t>(FIXED_BIAS) * den &&
+           static_cast<int64_t>(FIXED_BIAS) * den + worst < (int64_t{1} << FIXED_BITS);
+}
+static_assert(fixed_factor_fits(RED_FIXED, CR_R_NUM, CR_R_DEN), "red's fixed point is exact over the range");
+static_assert(fixed_factor_fits(BLUE_FIXED, CB_B_NUM, CB_B_DEN), "blue's fixed point is exact over the range");
+
+// Green: n = -(CB_G_NUM dcb + CR_G_NUM dcr), exact in an int32 and a float;
+// the offset is floor(n / GREEN_DEN), refused where that division is whole
+// and n is not 0 (a sample at the centre has no green term at all).
+static_assert(static_cast<int64_t>(CB_G_NUM + CR_G_NUM) * LARGEST_D < (1 << 24), "n exact in a float");
+
+}  // namespace
+
+bool chroma_offsets_portable(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *out)
+{
+    // Shifted so the division is of a positive number.
+    constexpr int32_t SHIFT = (CB_G_NUM + CR_G_NUM) * LARGEST_D / GREEN_DEN + 1;
+    bool refused = false;
+    for (int i = 0; i < 64; i++) {
+        // Unsigned, so a wild sample cannot overflow the test.
+        const uint32_t span = CHROMA_OFFSETS_HIGH - CHROMA_OFFSETS_LOW;
+        const uint32_t icb = static_cast<uint32_t>(cb[i]) - static_cast<uint32_t>(CHROMA_OFFSETS_LOW);
+        const uint32_t icr = static_cast<uint32_t>(cr[i]) - static_cast<uint32_t>(CHROMA_OFFSETS_LOW);
+        const bool outside = icb >= span || icr >= span;
+        const int32_t dcb = outside ? 0 : static_cast<int32_t>(icb) - LARGEST_D;
+        const int32_t dcr = outside ? 0 : static_cast<int32_t>(icr) - LARGEST_D;
+        const int32_t n = -(CB_G_NUM * dcb + CR_G_NUM * dcr);
+        const int32_t shifted = n + SHIFT * GREEN_DEN;
+        refused |= outside || (shifted % GREEN_DEN == 0 && n != 0);
+        out->r[i] = static_cast<int16_t>((dcr * RED_FIXED + FIXED_BIAS) >> FIXED_BITS);
+        out->g[i] = static_cast<int16_t>(shifted / GREEN_DEN - SHIFT);
+        out->b[i] = static_cast<int16_t>((dcb * BLUE_FIXED + FIXED_BIAS) >> FIXED_BITS);
+    }
+    return !refused;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+
+#include <emmintrin.h>
 
 namespace
 {
 
-// Green's two terms in fixed point: each within half a unit of the double, so
-// their sum is within one unit of -(a + b).
-constexpr int GREEN_FRACTION_BITS = 17;
-constexpr int32_t GREEN_UNIT = 1 << GREEN_FRACTION_BITS;
-
-// Red and blue round once: only a term just under a whole number can carry
-// the sum up onto it, so only those are refused.
-constexpr double MARGIN = 1.0 / (1 << 30);
-
-struct ChromaEntry {
-    int32_t green_cb;  // -(c - 128) * CB_G, fixed point, rounded
-    int32_t green_cr;  // -(c - 128) * CR_G, fixed point, rounded
-    int16_t red;       // floor((c - 128) * CR_R)
-    int16_t blue;      // floor((c - 128) * CB_B)
-    uint8_t red_refused, blue_refused;
-};
-
-constexpr int TABLE_SIZE = CHROMA_TABLE_HIGH - CHROMA_TABLE_LOW;
-
-struct ChromaTable {
-    ChromaEntry at[TABLE_SIZE];
-};
-
-void floor_term(double t, int16_t *value, uint8_t *refused)
+// Eight samples, less the centre, as int16 (saturated, so a wild one stays outside).
+inline __m128i centred(const int32_t *samples)
 {
-    const double whole = floor(t);
-    *value = static_cast<int16_t>(whole);
-    *refused = t - whole > 1.0 - MARGIN;
+    const __m128i s = _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(samples)),
+                                      _mm_loadu_si128(reinterpret_cast<const __m128i *>(samples + 4)));
+    return _mm_subs_epi16(s, _mm_set1_epi16(128));
 }
 
-const ChromaTable *build_table()
+// Lanes with |d| above LARGEST_D.
+inline __m128i outside(__m128i d)
 {
-    static ChromaTable table;
-    for (int i = 0; i < TABLE_SIZE; i++) {
-        const double d = (CHROMA_TABLE_LOW + i) - YCBCR_CHROMA_CENTRE;
-        ChromaEntry &e = table.at[i];
-        e.green_cb = static_cast<int32_t>(llround(-(d * YCBCR_CB_G) * GREEN_UNIT));
-        e.green_cr = static_cast<int32_t>(llround(-(d * YCBCR_CR_G) * GREEN_UNIT));
-        floor_term(d * YCBCR_CR_R, &e.red, &e.red_refused);
-        floor_term(d * YCBCR_CB_B, &e.blue, &e.blue_refused);
-    }
-    return &table;
+    return _mm_or_si128(_mm_cmpgt_epi16(d, _mm_set1_epi16(LARGEST_D)), _mm_cmpgt_epi16(_mm_set1_epi16(-LARGEST_D), d));
+}
+
+// Two int16 multipliers for pmaddwd: `first` in the low half of each lane.
+inline __m128i multiplier_pair(int32_t first, int32_t second)
+{
+    return _mm_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(second) << 16) | (static_cast<uint32_t>(first) & 0xFFFF)));
+}
+
+// Red or blue of eight samples: d F as (d << 6) (F >> 6) + d (F & 63), both
+// halves in int16 since |d| < 2^9 and F < 2^21.
+inline __m128i fixed_term(__m128i d, int32_t fixed)
+{
+    const __m128i factor = multiplier_pair(fixed >> 6, fixed & 63);
+    const __m128i d64 = _mm_slli_epi16(d, 6);
+    const __m128i bias = _mm_set1_epi32(FIXED_BIAS);
+    const __m128i lo = _mm_madd_epi16(_mm_unpacklo_epi16(d64, d), factor);
+    const __m128i hi = _mm_madd_epi16(_mm_unpackhi_epi16(d64, d), factor);
+    return _mm_packs_epi32(_mm_srai_epi32(_mm_add_epi32(lo, bias), FIXED_BITS),
+                           _mm_srai_epi32(_mm_add_epi32(hi, bias), FIXED_BITS));
+}
+
+// Green of four samples from n as int32: the float quotient is correctly
+// rounded, and as |n| < 2^24 and a fraction that is not whole lies at least
+// 1/GREEN_DEN from a whole number (more than half a unit in the last place
+// below 512), its truncation and whether it is whole are the exact ones.
+inline __m128i green_four(__m128i n, __m128i *refused)
+{
+    const __m128 q = _mm_div_ps(_mm_cvtepi32_ps(n), _mm_set1_ps(static_cast<float>(GREEN_DEN)));
+    const __m128i t = _mm_cvttps_epi32(q);
+    const __m128 tf = _mm_cvtepi32_ps(t);
+    const __m128i whole = _mm_andnot_si128(_mm_cmpeq_epi32(n, _mm_setzero_si128()), _mm_castps_si128(_mm_cmpeq_ps(q, tf)));
+    *refused = _mm_or_si128(*refused, whole);
+    return _mm_add_epi32(t, _mm_castps_si128(_mm_cmplt_ps(q, tf)));  // floor: one less where truncation went up
 }
 
 }  // namespace
 
 bool chroma_offsets(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *out)
 {
-    // Built at the first call, once, safely across threads.
-    static const ChromaTable *const table = build_table();
-    uint32_t refused = 0;
-    for (int i = 0; i < 64; i++) {
-        // Unsigned, so a wild sample cannot overflow the test; one outside
-        // reads entry 0 and is refused.
-        uint32_t icb = static_cast<uint32_t>(cb[i]) - static_cast<uint32_t>(CHROMA_TABLE_LOW);
-        uint32_t icr = static_cast<uint32_t>(cr[i]) - static_cast<uint32_t>(CHROMA_TABLE_LOW);
-        const uint32_t outside = (icb >= TABLE_SIZE) | (icr >= TABLE_SIZE);
-        icb = outside ? 0 : icb;
-        icr = outside ? 0 : icr;
-        const ChromaEntry &ecb = table->at[icb], &ecr = table->at[icr];
-        const int32_t green = ecb.green_cb + ecr.green_cr;
-        const uint32_t fraction = static_cast<uint32_t>(green) & (GREEN_UNIT - 1);
-        // Within a unit (or two, to be safe) of a whole number, green is
-        // refused, unless both terms are 0 and green is the luma itself.
-        const uint32_t both_centre = (cb[i] == 128) & (cr[i] == 128);
-        const uint32_t near_whole = (fraction - 2u) > static_cast<uint32_t>(GREEN_UNIT - 4);
-        refused |= outside | ecr.red_refused | ecb.blue_refused | (near_whole & !both_centre);
-        out->r[i] = ecr.red;
-        out->g[i] = static_cast<int16_t>(green >> GREEN_FRACTION_BITS);
-        out->b[i] = ecb.blue;
+    // n = -(CB_G_NUM dcb + CR_G_NUM dcr) as one pmaddwd: CR_G_NUM is above the
+    // int16 range, CR_G_NUM - 2 CB_G_NUM is not, and dcb + 2 dcr fits.
+    const __m128i green_factor = multiplier_pair(-CB_G_NUM, -(CR_G_NUM - 2 * CB_G_NUM));
+    __m128i refused = _mm_setzero_si128();
+    for (int row = 0; row < 8; row++) {
+        const __m128i dcb = centred(cb + 8 * row), dcr = centred(cr + 8 * row);
+        refused = _mm_or_si128(refused, _mm_or_si128(outside(dcb), outside(dcr)));
+        _mm_store_si128(reinterpret_cast<__m128i *>(out->r + 8 * row), fixed_term(dcr, RED_FIXED));
+        _mm_store_si128(reinterpret_cast<__m128i *>(out->b + 8 * row), fixed_term(dcb, BLUE_FIXED));
+        const __m128i sum = _mm_add_epi16(dcb, _mm_add_epi16(dcr, dcr));
+        __m128i green_refused = _mm_setzero_si128();
+        const __m128i g0 = green_four(_mm_madd_epi16(_mm_unpacklo_epi16(sum, dcr), green_factor), &green_refused);
+        const __m128i g1 = green_four(_mm_madd_epi16(_mm_unpackhi_epi16(sum, dcr), green_factor), &green_refused);
+        refused = _mm_or_si128(refused, green_refused);
+        _mm_store_si128(reinterpret_cast<__m128i *>(out->g + 8 * row), _mm_packs_epi32(g0, g1));
     }
-    return refused == 0;
+    return _mm_movemask_epi8(refused) == 0;
 }
+
+#else
+
+bool chroma_offsets(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *out)
+{
+    return chroma_offsets_portable(cb, cr, out);
+}
+
+#endif

@@ -1,7 +1,7 @@
 // The colour step in integers, exactly: for a chroma sample whose terms lie
 // clear of whole numbers, every channel put_ycbcr_pixel gives is
 // clamp(luma + offset) with one integer offset per channel, so the double
-// arithmetic is looked up once per chroma value instead of run for each pixel.
+// arithmetic is replaced by a few integer operations per chroma sample.
 #pragma once
 
 #include <stdint.h>
@@ -9,13 +9,21 @@
 // Why this holds: a channel is trunc(fl(luma + t)) clamped to 0..255, with t
 // (for green -(a + b), rounded twice) a double. For |luma| < 2^15 and |t| <
 // 2^14 the roundings move the sum by under 2^-35, so its integer part is
-// luma + floor(t) unless t lies that close to a whole number, which the
-// offsets refuse (t exactly 0 is exact). A larger |luma| makes the channel 0
-// or 255 either way, the offsets being far smaller than 2^15 - 255.
+// luma + floor(t) unless t lies that close to a whole number. A larger |luma|
+// makes the channel 0 or 255 either way, the offsets being far smaller than
+// 2^15 - 255.
 //
-// Chroma samples from CHROMA_TABLE_LOW to CHROMA_TABLE_HIGH - 1 have offsets;
-// real pictures stay well inside, damaged ones take the double arithmetic.
-enum { CHROMA_TABLE_LOW = -1024, CHROMA_TABLE_HIGH = 1280 };
+// The factors are decimals with small denominators (1.402 = 701/500, 1.772 =
+// 443/250, 0.34414 + 0.71414 over 50000), and each double product lies within
+// 10^-13 of the exact fraction, which itself is a whole number or at least
+// 1/denominator away from one. Where the fraction is whole, red and blue's
+// doubles are that very number (the unit test runs every sample of the
+// range), so their offsets are exact everywhere; green is refused when its
+// fraction is whole but not 0, as then (luma - a) - b may fall either side.
+//
+// Chroma samples from CHROMA_OFFSETS_LOW to CHROMA_OFFSETS_HIGH - 1 have
+// offsets; real pictures stay well inside, damaged ones take the doubles.
+enum { CHROMA_OFFSETS_LOW = 128 - 317, CHROMA_OFFSETS_HIGH = 128 + 318 };
 
 struct ChromaOffsets {
     alignas(32) int16_t r[64];
@@ -24,6 +32,9 @@ struct ChromaOffsets {
 };
 
 // The offsets of the 64 samples of a Cb and a Cr block, or false when some
-// sample lies outside the table or too close to a whole number: then the MCU
-// takes the double arithmetic.
+// sample lies outside the range or green lies on a whole number: then the MCU
+// takes the double arithmetic. chroma_offsets uses SSE2 where the processor is
+// x86 (every such processor has it); chroma_offsets_portable is plain C++, the
+// same results on every input.
 bool chroma_offsets(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *out);
+bool chroma_offsets_portable(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *out);

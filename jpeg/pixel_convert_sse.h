@@ -16,6 +16,8 @@
 #define SSE_TARGET
 #endif
 #define SSE_INLINE inline __attribute__((always_inline)) SSE_TARGET
+#define COLOUR_ROWS_TARGET SSE_TARGET
+#include "jpeg/colour_rows.h"
 
 namespace
 {
@@ -164,51 +166,63 @@ SSE_INLINE void convert_row_exact(const int32_t *left, const int32_t *right, con
     planes[layout->b] = b;
 }
 
-// Walks the rows of a colour MCU, handing each wanted row's planes to `store`.
+// The rows of a colour MCU through the integer offsets, each row's planes
+// handed to `store`.
+template <typename Store>
+struct ExactRows {
+    const ChromaOffsets *offsets;
+    const PixelLayout *layout;
+    int sub_x;
+    Store store;
+    OffsetRow t;
+    SSE_INLINE void chroma_row(int cy)
+    {
+        offset_row(offsets, cy, sub_x, &t);
+    }
+    SSE_INLINE void pixel_row(uint8_t *dst, const int32_t *left, const int32_t *right)
+    {
+        __m128i planes[3];
+        convert_row_exact(left, right, &t, sub_x, layout, planes);
+        store(dst, planes, sub_x);
+    }
+};
+
+// The same through the doubles.
+template <typename Store>
+struct DoubleRows {
+    const int32_t *cb, *cr;
+    const PixelLayout *layout;
+    int sub_x;
+    Store store;
+    ChromaPairs terms;
+    SSE_INLINE void chroma_row(int cy)
+    {
+        chroma_pairs(cb + cy * 8, cr + cy * 8, sub_x, &terms);
+    }
+    SSE_INLINE void pixel_row(uint8_t *dst, const int32_t *left, const int32_t *right)
+    {
+        __m128i planes[3];
+        convert_row(left, right, &terms, sub_x, layout, planes);
+        store(dst, planes, sub_x);
+    }
+};
+
+// A colour MCU, each wanted row's planes handed to `store`.
 template <typename Store>
 SSE_INLINE void colour_rows_sse(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
                                 const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64], Store store)
 {
-    const int sub_x = sampling >= 2, sub_y = sampling == 4;
-    const int height = 8 << sub_y;
-    // The integer offsets pay where four pixels share each chroma sample; with
-    // fewer, looking them up costs more than the doubles they save.
+    const int sub_x = sampling >= 2;
+    // The integer offsets whenever every sample has them: a few integer
+    // operations per chroma sample instead of doubles per pixel.
     ChromaOffsets offsets;
-    if (sampling == 4 && chroma_offsets(cb, cr, &offsets)) {
-        OffsetRow t;
-        for (int cy = 0; cy < height >> sub_y; cy++) {
-            const int first = cy << sub_y, last = first + (1 << sub_y);
-            if (!rows[first] && !rows[last - 1])
-                continue;
-            offset_row(&offsets, cy, sub_x, &t);
-            for (int y = first; y < last; y++) {
-                if (!rows[y])
-                    continue;
-                const int32_t *const *blocks = luma + (y >> 3) * 2;
-                __m128i planes[3];
-                convert_row_exact(blocks[0] + (y & 7) * 8, sub_x ? blocks[1] + (y & 7) * 8 : nullptr, &t, sub_x, layout,
-                                  planes);
-                store(rows[y], planes, sub_x);
-            }
-        }
+    if (chroma_offsets(cb, cr, &offsets)) {
+        ExactRows<Store> visit = {&offsets, layout, sub_x, store, {}};
+        walk_colour_rows(rows, sampling, luma, visit);
         return;
     }
-    ChromaPairs terms;
-    for (int cy = 0; cy < height >> sub_y; cy++) {
-        const int first = cy << sub_y, last = first + (1 << sub_y);
-        if (!rows[first] && !rows[last - 1])
-            continue;
-        chroma_pairs(cb + cy * 8, cr + cy * 8, sub_x, &terms);
-        for (int y = first; y < last; y++) {
-            if (!rows[y])
-                continue;
-            const int32_t *const *blocks = luma + (y >> 3) * 2;
-            __m128i planes[3];
-            convert_row(blocks[0] + (y & 7) * 8, sub_x ? blocks[1] + (y & 7) * 8 : nullptr, &terms, sub_x, layout,
-                        planes);
-            store(rows[y], planes, sub_x);
-        }
-    }
+    DoubleRows<Store> visit = {cb, cr, layout, sub_x, store, {}};
+    walk_colour_rows(rows, sampling, luma, visit);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The AVX2 conversion path: four doubles per vector, the same operations in the
-// same order as the portable path, pixels packed to 3 bytes with byte shuffles.
+// same order as the portable path, pixels packed to 3 bytes with byte shuffles;
+// 4:2:0 through the exact integer offsets of the SSE paths (pixel_convert_sse.h
+// and pixel_store_shuffle.h, compiled here for AVX2).
 #include "jpeg/decoder_stages.h"
 #include "jpeg/pixel_writer_paths.h"
 
@@ -8,6 +10,8 @@
 #include <immintrin.h>
 
 #define AVX2 __attribute__((target("avx2")))
+#define SSE_TARGET AVX2
+#include "jpeg/pixel_store_shuffle.h"
 
 // Eight pixels already squeezed to 12 bytes per vector, stored end to end:
 // exactly 24 bytes, nothing past them.
@@ -125,54 +129,55 @@ AVX2 static inline FourPixels convert_four(const int32_t luma[4], const ChromaVe
                       truncated(_mm256_add_pd(y, t->cb_b[v]))};
 }
 
-// Saturating packs: int32 to int16 keeps 0..255 and negatives negative, then
-// int16 to unsigned bytes makes negatives 0.
-AVX2 static inline __m128i plane(__m128i a, __m128i b, __m128i c, __m128i d)
-{
-    return _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d));
-}
+// The rows of a colour MCU through four doubles per vector.
+struct DoubleRowsAvx2 {
+    const int32_t *cb, *cr;
+    int sub_x;
+    const Interleave *masks;
+    ChromaVectors terms;
+    AVX2 inline void chroma_row(int cy)
+    {
+        chroma_vectors(cb + cy * 8, cr + cy * 8, sub_x, &terms);
+    }
+    AVX2 inline void pixel_row(uint8_t *row, const int32_t *left, const int32_t *right)
+    {
+        const FourPixels p0 = convert_four(left, &terms, 0);
+        const FourPixels p1 = convert_four(left + 4, &terms, 1);
+        __m128i *dst = reinterpret_cast<__m128i *>(row);
+        if (!right) {
+            const __m128i zero = _mm_setzero_si128();
+            const __m128i r = plane(p0.r, p1.r, zero, zero);
+            const __m128i g = plane(p0.g, p1.g, zero, zero);
+            const __m128i b = plane(p0.b, p1.b, zero, zero);
+            _mm_storeu_si128(dst, interleaved(masks, 0, r, g, b));
+            _mm_storel_epi64(dst + 1, interleaved(masks, 1, r, g, b));
+            return;
+        }
+        const FourPixels p2 = convert_four(right, &terms, 2);
+        const FourPixels p3 = convert_four(right + 4, &terms, 3);
+        const __m128i r = plane(p0.r, p1.r, p2.r, p3.r);
+        const __m128i g = plane(p0.g, p1.g, p2.g, p3.g);
+        const __m128i b = plane(p0.b, p1.b, p2.b, p3.b);
+        _mm_storeu_si128(dst, interleaved(masks, 0, r, g, b));
+        _mm_storeu_si128(dst + 1, interleaved(masks, 1, r, g, b));
+        _mm_storeu_si128(dst + 2, interleaved(masks, 2, r, g, b));
+    }
+};
 
 AVX2 void colour_rows_avx2(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
                            const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
 {
-    const int sub_x = sampling >= 2, sub_y = sampling == 4;
-    const int height = 8 << sub_y;
+    // Four doubles per vector cost less than the offsets where each pixel has
+    // a chroma sample of its own; where two or four share one, the offsets pay.
+    if (sampling >= 2) {
+        const Shuffles s;
+        colour_rows_sse(rows, layout, sampling, luma, cb, cr, ShuffleStore{&s});
+        return;
+    }
     Interleave masks;
     interleave_masks(layout, &masks);
-    ChromaVectors terms;
-    for (int cy = 0; cy < height >> sub_y; cy++) {
-        const int first = cy << sub_y, last = first + (1 << sub_y);
-        if (!rows[first] && !rows[last - 1])
-            continue;
-        chroma_vectors(cb + cy * 8, cr + cy * 8, sub_x, &terms);
-        for (int y = first; y < last; y++) {
-            if (!rows[y])
-                continue;
-            const int32_t *const *blocks = luma + (y >> 3) * 2;
-            const int32_t *left = blocks[0] + (y & 7) * 8;
-            const FourPixels p0 = convert_four(left, &terms, 0);
-            const FourPixels p1 = convert_four(left + 4, &terms, 1);
-            __m128i *dst = reinterpret_cast<__m128i *>(rows[y]);
-            if (!sub_x) {
-                const __m128i zero = _mm_setzero_si128();
-                const __m128i r = plane(p0.r, p1.r, zero, zero);
-                const __m128i g = plane(p0.g, p1.g, zero, zero);
-                const __m128i b = plane(p0.b, p1.b, zero, zero);
-                _mm_storeu_si128(dst, interleaved(&masks, 0, r, g, b));
-                _mm_storel_epi64(dst + 1, interleaved(&masks, 1, r, g, b));
-                continue;
-            }
-            const int32_t *right = blocks[1] + (y & 7) * 8;
-            const FourPixels p2 = convert_four(right, &terms, 2);
-            const FourPixels p3 = convert_four(right + 4, &terms, 3);
-            const __m128i r = plane(p0.r, p1.r, p2.r, p3.r);
-            const __m128i g = plane(p0.g, p1.g, p2.g, p3.g);
-            const __m128i b = plane(p0.b, p1.b, p2.b, p3.b);
-            _mm_storeu_si128(dst, interleaved(&masks, 0, r, g, b));
-            _mm_storeu_si128(dst + 1, interleaved(&masks, 1, r, g, b));
-            _mm_storeu_si128(dst + 2, interleaved(&masks, 2, r, g, b));
-        }
-    }
+    DoubleRowsAvx2 visit = {cb, cr, sampling >= 2, &masks, {}};
+    walk_colour_rows(rows, sampling, luma, visit);
 }
 
 #else

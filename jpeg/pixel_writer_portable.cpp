@@ -1,12 +1,14 @@
 // The portable conversion path: plain C++ with fixed-length loops over a row so
 // that the compiler can vectorise them on any target.
+#include "jpeg/chroma_offsets.h"
+#include "jpeg/colour_rows.h"
 #include "jpeg/decoder_stages.h"
 #include "jpeg/pixel_writer_paths.h"
 
 #include <string.h>
 
 // A pixel is held as a uint32_t whose bits 8k..8k+7 are the byte at offset k.
-static void store_pixels(uint8_t *dst, const uint32_t *pixels, int count)
+static inline __attribute__((always_inline)) void store_pixels(uint8_t *dst, const uint32_t *pixels, int count)
 {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     // Four bytes at a time: each store's spare byte is overwritten by the next
@@ -92,26 +94,106 @@ static inline __attribute__((always_inline)) void convert_eight(const int32_t lu
     memcpy(pixels, out, sizeof out);
 }
 
+// The integer offsets (chroma_offsets.h) of one chroma row, repeated for each
+// pixel column of the MCU.
+struct OffsetTerms {
+    int32_t r[16], g[16], b[16];
+};
+
+static void offset_terms(const ChromaOffsets *o, int cy, int sub_x, OffsetTerms *t)
+{
+    const int16_t *r = o->r + cy * 8, *g = o->g + cy * 8, *b = o->b + cy * 8;
+    if (!sub_x) {
+        for (int j = 0; j < 8; j++) {
+            t->r[j] = r[j];
+            t->g[j] = g[j];
+            t->b[j] = b[j];
+        }
+        return;
+    }
+    for (int j = 0; j < 16; j++) {
+        t->r[j] = r[j >> 1];
+        t->g[j] = g[j >> 1];
+        t->b[j] = b[j >> 1];
+    }
+}
+
+static inline int32_t clamp_byte(int32_t v)
+{
+    v = v < 0 ? 0 : v;
+    return v > 255 ? 255 : v;
+}
+
+// Eight pixels of one row through the offsets: each channel clamp(luma +
+// offset), luma limited to the int16 range as the offsets assume.
+static inline __attribute__((always_inline)) void offset_eight(const int32_t luma[8], const OffsetTerms *t, int first,
+                                                               const PixelLayout *layout, uint32_t pixels[8])
+{
+    const uint32_t rs = 8 * layout->r, gs = 8 * layout->g, bs = 8 * layout->b;
+    const int32_t *r = t->r + first, *g = t->g + first, *b = t->b + first;
+    uint32_t out[8];
+    for (int j = 0; j < 8; j++) {
+        int32_t y = luma[j];
+        y = y < -32768 ? -32768 : y;
+        y = y > 32767 ? 32767 : y;
+        out[j] = static_cast<uint32_t>(clamp_byte(y + r[j])) << rs | static_cast<uint32_t>(clamp_byte(y + g[j])) << gs |
+                 static_cast<uint32_t>(clamp_byte(y + b[j])) << bs;
+    }
+    memcpy(pixels, out, sizeof out);
+}
+
+#define ROW_INLINE inline __attribute__((always_inline))
+
+// The rows of a colour MCU through the offsets.
+struct OffsetRowsPortable {
+    const ChromaOffsets *offsets;
+    const PixelLayout *layout;
+    int sub_x;
+    OffsetTerms t;
+    ROW_INLINE void chroma_row(int cy)
+    {
+        offset_terms(offsets, cy, sub_x, &t);
+    }
+    ROW_INLINE void pixel_row(uint8_t *row, const int32_t *left, const int32_t *right)
+    {
+        uint32_t pixels[16];
+        offset_eight(left, &t, 0, layout, pixels);
+        if (right)
+            offset_eight(right, &t, 8, layout, pixels + 8);
+        store_pixels(row, pixels, right ? 16 : 8);
+    }
+};
+
+// The same through the doubles.
+struct DoubleRowsPortable {
+    const int32_t *cb, *cr;
+    const PixelLayout *layout;
+    int sub_x;
+    ChromaTerms t;
+    ROW_INLINE void chroma_row(int cy)
+    {
+        chroma_terms(cb + cy * 8, cr + cy * 8, sub_x, &t);
+    }
+    ROW_INLINE void pixel_row(uint8_t *row, const int32_t *left, const int32_t *right)
+    {
+        uint32_t pixels[16];
+        convert_eight(left, &t, 0, layout, pixels);
+        if (right)
+            convert_eight(right, &t, 8, layout, pixels + 8);
+        store_pixels(row, pixels, right ? 16 : 8);
+    }
+};
+
 void colour_rows_portable(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
                           const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
 {
-    const int sub_x = sampling >= 2, sub_y = sampling == 4;
-    const int height = 8 << sub_y;
-    ChromaTerms terms;
-    for (int cy = 0; cy < height >> sub_y; cy++) {
-        const int first = cy << sub_y, last = first + (1 << sub_y);
-        if (!rows[first] && !rows[last - 1])
-            continue;
-        chroma_terms(cb + cy * 8, cr + cy * 8, sub_x, &terms);
-        for (int y = first; y < last; y++) {
-            if (!rows[y])
-                continue;
-            const int32_t *const *blocks = luma + (y >> 3) * 2;
-            uint32_t pixels[16];
-            convert_eight(blocks[0] + (y & 7) * 8, &terms, 0, layout, pixels);
-            if (sub_x)
-                convert_eight(blocks[1] + (y & 7) * 8, &terms, 8, layout, pixels + 8);
-            store_pixels(rows[y], pixels, 8 << sub_x);
-        }
+    // The integer offsets whenever every sample has them, else the doubles.
+    ChromaOffsets offsets;
+    if (chroma_offsets_portable(cb, cr, &offsets)) {
+        OffsetRowsPortable visit = {&offsets, layout, sampling >= 2, {}};
+        walk_colour_rows(rows, sampling, luma, visit);
+        return;
     }
+    DoubleRowsPortable visit = {cb, cr, layout, sampling >= 2, {}};
+    walk_colour_rows(rows, sampling, luma, visit);
 }

@@ -5,65 +5,11 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 
-#include <tmmintrin.h>
 #include <smmintrin.h>
 
 #define SSE_TARGET __attribute__((target("sse4.1")))
-#include "jpeg/pixel_convert_sse.h"
+#include "jpeg/pixel_store_shuffle.h"
 
-namespace
-{
-
-// Output bytes 16k..16k+15 of a row take plane (p % 3)'s byte p / 3; -1 writes 0.
-inline __m128i shuffle_for(int k, int plane_index)
-{
-    alignas(16) int8_t mask[16];
-    for (int i = 0; i < 16; i++) {
-        const int p = 16 * k + i;
-        mask[i] = static_cast<int8_t>(p % 3 == plane_index ? p / 3 : -1);
-    }
-    return _mm_load_si128(reinterpret_cast<const __m128i *>(mask));
-}
-
-struct Shuffles {
-    __m128i part[3][3];
-    Shuffles()
-    {
-        for (int k = 0; k < 3; k++)
-            for (int c = 0; c < 3; c++)
-                part[k][c] = shuffle_for(k, c);
-    }
-};
-
-SSE_INLINE __m128i interleaved(const Shuffles &s, int k, const __m128i planes[3])
-{
-    return _mm_or_si128(
-        _mm_or_si128(_mm_shuffle_epi8(planes[0], s.part[k][0]), _mm_shuffle_epi8(planes[1], s.part[k][1])),
-        _mm_shuffle_epi8(planes[2], s.part[k][2]));
-}
-
-SSE_INLINE void store_planes(const Shuffles &s, uint8_t *dst, const __m128i planes[3], int sub_x)
-{
-    __m128i *out = reinterpret_cast<__m128i *>(dst);
-    _mm_storeu_si128(out, interleaved(s, 0, planes));
-    if (!sub_x) {
-        _mm_storel_epi64(out + 1, interleaved(s, 1, planes));
-        return;
-    }
-    _mm_storeu_si128(out + 1, interleaved(s, 1, planes));
-    _mm_storeu_si128(out + 2, interleaved(s, 2, planes));
-}
-
-// store_planes with the shuffles made once per MCU.
-struct ShuffleStore {
-    const Shuffles *s;
-    SSE_INLINE void operator()(uint8_t *dst, const __m128i planes[3], int sub_x) const
-    {
-        store_planes(*s, dst, planes, sub_x);
-    }
-};
-
-}  // namespace
 
 SSE_TARGET void grey_rows_sse4(uint8_t *const rows[8], const int32_t luma[64])
 {
