@@ -36,6 +36,7 @@ STATE_LETTERS = "gvnabrxGVNABRX"
 # lost (the slowest seen: 1.7 s with both cores busy), and how often it is sent.
 WINE_INPUT_WAIT = 5
 WINE_INPUT_TRIES = 3
+WINE_REPEAT_WATCH = 0.5     # the library repeats a key held over 250 ms
 
 
 class Failure(Exception):
@@ -627,14 +628,10 @@ class Game:
                     self.wine_input(lambda: self.display.xdotool("key", "Tab"), FORM_FIELDS[n - 1:n + 1], "Tab")
                 else:
                     self.display.key("Tab")
-            if text and not self.display.wine:
+            if self.display.wine:
+                self.wine_type(FORM_FIELDS[n], text)
+            elif text:
                 self.display.type_text(text)
-            for kept, ch in enumerate(text if self.display.wine else ""):
-                if kept < CONTRACT["FORM_FIELD_CHARS"]:
-                    self.wine_input(lambda: self.display.type_character(ch), [FORM_FIELDS[n]], repr(ch))
-                else:       # the field is full and shows nothing more
-                    self.display.type_character(ch)
-                    time.sleep(0.1)
         if self.display.wine:
             time.sleep(0.3)     # the keys settle before a click
 
@@ -670,13 +667,39 @@ class Game:
 
     def wine_input(self, send, boxes, what):
         """Sends an input until each of boxes changes; sent again only when
-        nothing changed at all."""
+        nothing changed at all. Returns the settled shot."""
         for _ in range(WINE_INPUT_TRIES):
             before = self.display.screenshot()
             send()
-            if self.changed(boxes, before, WINE_INPUT_WAIT):
-                return
+            shot = self.changed(boxes, before, WINE_INPUT_WAIT)
+            if shot:
+                return shot
         raise Failure("%s had no effect under Wine, sent %d times" % (what, WINE_INPUT_TRIES))
+
+    def wine_type(self, box, text):
+        """Types text into the focused field box, one character at a time,
+        each seen in the field before the next. A key whose release Wine
+        passes on late is repeated by the library (after 250 ms): the field
+        is watched a moment longer, and what came beyond the character typed
+        is taken back with Backspace. The field's look after each number of
+        characters typed tells where it stands, so a Backspace repeated in
+        turn is typed over again."""
+        display = self.display
+        shown = [display.screenshot().crop(box).rgb]    # the field after 0, 1, ... characters
+        kept = min(len(text), CONTRACT["FORM_FIELD_CHARS"])
+        while len(shown) <= kept:
+            ch = text[len(shown) - 1]
+            shown.append(self.wine_input(lambda: display.type_character(ch), [box], repr(ch)).crop(box).rgb)
+            while True:
+                time.sleep(WINE_REPEAT_WATCH)
+                now = display.screenshot().crop(box).rgb
+                if now in shown:
+                    del shown[shown.index(now) + 1:]
+                    break
+                self.wine_input(lambda: display.xdotool("key", "BackSpace"), [box], "Backspace")
+        for ch in text[kept:]:      # the field is full and shows nothing more
+            display.type_character(ch)
+            time.sleep(0.1)
 
     def click_box(self, box):
         """A click in the middle of box. Under Wine the button is held until
