@@ -636,10 +636,11 @@ class Game:
             time.sleep(0.3)     # the keys settle before a click
 
     # ------------------------------------------------------------ input under Wine
-    # Wine now and then passes an input on late or drops it: the pointer's
-    # position runs ahead of a button's release (a release the library reads
-    # once the pointer has left the button cancels the click), a key may come
-    # over a second late on a busy machine. The loss is Wine's, not the game's.
+    # Wine now and then passes an input on late, and so in effect drops it: a
+    # press and release that reach the library in one go are never seen as a
+    # click, a key's release over 250 ms late makes the library repeat the key,
+    # a key or a click may come over a second late on a busy machine. The loss
+    # is Wine's, not the game's.
     # So under Wine each click and each key typed into the form waits for its
     # visible effect before anything else is sent, and is sent again only when
     # no effect at all came within WINE_INPUT_WAIT seconds; an input that did
@@ -703,8 +704,11 @@ class Game:
 
     def click_box(self, box):
         """A click in the middle of box. Under Wine the button is held until
-        the box is drawn pressed, and the pointer stays on it until the
-        release has shown too."""
+        the box is drawn pressed: released sooner, the press and the release
+        may reach the library together, which then never sees the button
+        down. The pointer stays a moment after the release, which Wine passes
+        on later than the pointer's position. A click whose press never shows
+        is sent again only if nothing came of it either."""
         display = self.display
         if not display.wine:
             display.click_box(box)
@@ -719,10 +723,8 @@ class Game:
             time.sleep(0.2)
             pressed = self.changed([box], before, WINE_INPUT_WAIT, skip, display.settle)
             display.xdotool("mouseup", 1)
-            # A press never drawn may still come late with its release; a
-            # press drawn but never let go is pressed again (the library sees
-            # no new press while its button is down) and released.
-            if self.changed([box], pressed or before, WINE_INPUT_WAIT, skip, display.settle):
+            time.sleep(0.3)
+            if pressed or self.changed([box], before, WINE_INPUT_WAIT, skip, display.settle):
                 return
         raise Failure("a click at %s had no effect under Wine, sent %d times" % (centre, WINE_INPUT_TRIES))
 
