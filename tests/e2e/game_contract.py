@@ -1,21 +1,29 @@
 """The values of shell/game_contract.h, read from the header itself, so the
 tests put the pointer where the game's dialogs put their objects and never
-restate a coordinate, a name or an object number."""
+restate a coordinate, a name or an object number; and how many characters a
+form field keeps, from board/players_log.h."""
 import os
 import re
 
-HEADER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "shell", "game_contract.h")
+SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+HEADER = os.path.join(SOURCE, "shell", "game_contract.h")
+PLAYERS_LOG_HEADER = os.path.join(SOURCE, "board", "players_log.h")
+
+
+def _header(path):
+    with open(path) as f:
+        return re.sub(r"//[^\n]*", "", f.read())
 
 
 def _read():
-    with open(HEADER) as f:
-        text = re.sub(r"//[^\n]*", "", f.read())
+    text = _header(HEADER)
     values = {}
     enum = re.search(r"enum\s*\{(.*?)\};", text, re.S).group(1)
     for name, expression in re.findall(r"([A-Z][A-Z0-9_]*)\s*=\s*([^,]+),", enum):
         # An entry is a number or a sum of entries before it.
         values[name] = sum(int(term) if term.strip().isdigit() else values[term.strip()]
                            for term in expression.split("+"))
+    values["FORM_FIELD_CHARS"] = int(re.search(r"\bFORM_FIELD_CHARS\s*=\s*(\d+)", _header(PLAYERS_LOG_HEADER)).group(1))
 
     def array(name):
         return re.search(r"\b%s\[[A-Z_]+\]\s*=\s*\{(.*?)\};" % name, text, re.S).group(1)

@@ -32,7 +32,8 @@ def run_one(build_dir, function, keep, wine):
     session = Session(build_dir, wine)
     ok = False
     try:
-        run_with_timeout(150)
+        # Under Wine each key and click waits for its effect (harness.py).
+        run_with_timeout(150 * session.display.slowdown)
         function(session)
         ok = True
     except record_scenarios.Skip as reason:
