@@ -54,12 +54,12 @@ int random_below(int n)
 {
     int limit = 256 - 256 % n;  // the largest multiple of n that a byte can reach
     for (;;) {
-        uint8_t byte;
-        if (!random_bytes(&byte, 1)) {
+        uint8_t drawn;
+        if (!random_bytes(&drawn, 1)) {
             report_error("the system's random source failed; the board cannot be dealt fairly");
             exit(1);
         }
-        if (byte < limit)
-            return byte % n;
+        if (drawn < limit)
+            return drawn % n;
     }
 }

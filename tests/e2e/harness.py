@@ -9,6 +9,7 @@ import shutil
 import signal
 import struct
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -37,6 +38,12 @@ STATE_LETTERS = "gvnabrxGVNABRX"
 WINE_INPUT_WAIT = 5
 WINE_INPUT_TRIES = 3
 WINE_REPEAT_WATCH = 0.5     # the library repeats a key held over 250 ms
+
+
+def said_again(what):
+    """A line in the test's output for each input Wine lost and the harness
+    sent again, so passing runs show how often it happens."""
+    sys.stderr.write("note: under Wine %s had no effect; sent again\n" % what)
 
 
 class Failure(Exception):
@@ -679,7 +686,9 @@ class Game:
     def wine_input(self, send, boxes, what):
         """Sends an input until each of boxes changes; sent again only when
         nothing changed at all. Returns the settled shot."""
-        for _ in range(WINE_INPUT_TRIES):
+        for attempt in range(WINE_INPUT_TRIES):
+            if attempt:
+                said_again(what)
             before = self.display.screenshot()
             send()
             shot = self.changed(boxes, before, WINE_INPUT_WAIT)
@@ -707,6 +716,7 @@ class Game:
                 if now in shown:
                     del shown[shown.index(now) + 1:]
                     break
+                sys.stderr.write("note: under Wine the field took more than %r; a Backspace takes it back\n" % ch)
                 self.wine_input(lambda: display.xdotool("key", "BackSpace"), [box], "Backspace")
         for ch in text[kept:]:      # the field is full and shows nothing more
             display.type_character(ch)
@@ -727,7 +737,9 @@ class Game:
         skip = [pointer_box(centre)]
         display.move(*centre)
         time.sleep(0.1)
-        for _ in range(WINE_INPUT_TRIES):
+        for attempt in range(WINE_INPUT_TRIES):
+            if attempt:
+                said_again("a click at %s" % (centre,))
             before = display.screenshot()
             display.xdotool("mousedown", 1)
             time.sleep(0.2)
