@@ -33,8 +33,8 @@ static void set_window_icon()
 
 // The library's input thread wakes every millisecond whatever the game does.
 // A few milliseconds of timer slack let the kernel batch those wake-ups, so a
-// waiting screen costs well under 1% of a core; nothing the player sees or
-// hears needs finer timing.
+// waiting screen costs a few percent of one core (under 1% in the game's own
+// thread); nothing the player sees or hears needs finer timing.
 static void relax_timers()
 {
 #ifdef __linux__
