@@ -28,8 +28,10 @@ EMPTY_COVERED_SQUARE = 14
 # threads 2.9-4.0% (the rest is the library's input thread, which wakes every
 # millisecond); lower with both cores held by `stress` (all threads 0.3-0.8%),
 # as the kernel then batches more of the wake-ups. The limits sit a little
-# above the idle figures.
+# above the idle figures. Under Wine the game's thread also runs Wine's own
+# message handling: 0.84-1.33% idle there, all threads 1.7-2.3%.
 OWN_THREAD_SHARE_LIMIT = 0.0125
+OWN_THREAD_SHARE_LIMIT_UNDER_WINE = 0.0175
 IDLE_SHARE_LIMIT = 0.05
 UNCOVERED_SQUARE = 33
 
@@ -469,6 +471,7 @@ def waiting_uses_little_processor(session):
     device: the capture device of the other scenarios takes samples as fast
     as the library mixes them, at about twice a real card's pace."""
     game = start_with_board(session, KNOWN_BOARD, sound=False)
+    own_limit = OWN_THREAD_SHARE_LIMIT_UNDER_WINE if session.wine else OWN_THREAD_SHARE_LIMIT
 
     def measure(what):
         time.sleep(0.5)
@@ -476,7 +479,7 @@ def waiting_uses_little_processor(session):
         time.sleep(4.0)
         elapsed = time.monotonic() - started
         share, own_share = (game.cpu_seconds() - used) / elapsed, (game.cpu_seconds(True) - own) / elapsed
-        check(own_share < OWN_THREAD_SHARE_LIMIT, "waiting on the %s, the game's thread uses %.2f%% of a core"
+        check(own_share < own_limit, "waiting on the %s, the game's thread uses %.2f%% of a core"
               % (what, 100 * own_share))
         check(share < IDLE_SHARE_LIMIT, "waiting on the %s uses %.2f%% of a core" % (what, 100 * share))
 
