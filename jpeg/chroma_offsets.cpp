@@ -1,6 +1,6 @@
-// The integer offsets of the colour step: each the floor of an exact fraction,
-// computed in fixed point (red, blue) or by one correctly rounded division
-// (green), in plain C++ and in SSE2.
+// The integer offsets of the colour step: each the floor of an exact fraction.
+// SSE2 computes them in fixed point (red, blue) and by one correctly rounded
+// division (green); plain C++ reads them from a table built at compile time.
 #include "jpeg/chroma_offsets.h"
 
 #include "jpeg/decoder_stages.h"
@@ -50,27 +50,74 @@ static_assert(fixed_factor_fits(BLUE_FIXED, CB_B_NUM, CB_B_DEN), "blue's fixed p
 // and n is not 0 (a sample at the centre has no green term at all).
 static_assert(static_cast<int64_t>(CB_G_NUM + CR_G_NUM) * LARGEST_D < (1 << 24), "n exact in a float");
 
+// floor(num / den) for den > 0, whatever the sign of num.
+constexpr int32_t floor_div(int32_t num, int32_t den)
+{
+    return num / den - (num % den < 0 ? 1 : 0);
+}
+
+// One chroma sample's part of the offsets: its own channel's offset (red for
+// Cr, blue for Cb) and its share of green's numerator, as a quotient and a
+// remainder (0 to GREEN_DEN - 1) by GREEN_DEN. Green is then floor(n /
+// GREEN_DEN) = the two quotients plus one where the remainders reach
+// GREEN_DEN, and its fraction is whole where they sum to 0 or GREEN_DEN. A
+// remainder is 0 only at the centre (GREEN_DEN shares no factor with either
+// numerator), so a sum of 0 is n = 0, which is taken, and GREEN_DEN is refused.
+struct SampleShare {
+    int16_t own;
+    int16_t green_quotient;
+    int32_t green_remainder;
+};
+
+enum { SAMPLES_OF_RANGE = CHROMA_OFFSETS_HIGH - CHROMA_OFFSETS_LOW };
+
+struct SampleShares {
+    SampleShare cb[SAMPLES_OF_RANGE];
+    SampleShare cr[SAMPLES_OF_RANGE];
+};
+
+constexpr SampleShare share_of(int32_t d, int32_t own_num, int32_t own_den, int32_t green_num)
+{
+    const int32_t green = -green_num * d;
+    const int32_t quotient = floor_div(green, GREEN_DEN);
+    return SampleShare{static_cast<int16_t>(floor_div(own_num * d, own_den)), static_cast<int16_t>(quotient),
+                       green - quotient * GREEN_DEN};
+}
+
+constexpr SampleShares make_sample_shares()
+{
+    SampleShares t = {};
+    for (int32_t i = 0; i < SAMPLES_OF_RANGE; i++) {
+        const int32_t d = i - LARGEST_D;
+        t.cb[i] = share_of(d, CB_B_NUM, CB_B_DEN, CB_G_NUM);
+        t.cr[i] = share_of(d, CR_R_NUM, CR_R_DEN, CR_G_NUM);
+    }
+    return t;
+}
+
+constexpr SampleShares sample_shares = make_sample_shares();
+static_assert(sample_shares.cr[LARGEST_D].green_remainder == 0 && sample_shares.cb[LARGEST_D + 1].green_remainder != 0,
+              "only the centre has no green remainder");
+
 }  // namespace
 
+// Scalar code on any processor: two table entries per sample instead of the
+// multiplications and a division.
 bool chroma_offsets_portable(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *out)
 {
-    // Shifted so the division is of a positive number.
-    constexpr int32_t SHIFT = (CB_G_NUM + CR_G_NUM) * LARGEST_D / GREEN_DEN + 1;
     bool refused = false;
     for (int i = 0; i < 64; i++) {
         // Unsigned, so a wild sample cannot overflow the test.
-        const uint32_t span = CHROMA_OFFSETS_HIGH - CHROMA_OFFSETS_LOW;
         const uint32_t icb = static_cast<uint32_t>(cb[i]) - static_cast<uint32_t>(CHROMA_OFFSETS_LOW);
         const uint32_t icr = static_cast<uint32_t>(cr[i]) - static_cast<uint32_t>(CHROMA_OFFSETS_LOW);
-        const bool outside = icb >= span || icr >= span;
-        const int32_t dcb = outside ? 0 : static_cast<int32_t>(icb) - LARGEST_D;
-        const int32_t dcr = outside ? 0 : static_cast<int32_t>(icr) - LARGEST_D;
-        const int32_t n = -(CB_G_NUM * dcb + CR_G_NUM * dcr);
-        const int32_t shifted = n + SHIFT * GREEN_DEN;
-        refused |= outside || (shifted % GREEN_DEN == 0 && n != 0);
-        out->r[i] = static_cast<int16_t>((dcr * RED_FIXED + FIXED_BIAS) >> FIXED_BITS);
-        out->g[i] = static_cast<int16_t>(shifted / GREEN_DEN - SHIFT);
-        out->b[i] = static_cast<int16_t>((dcb * BLUE_FIXED + FIXED_BIAS) >> FIXED_BITS);
+        const bool outside = icb >= SAMPLES_OF_RANGE || icr >= SAMPLES_OF_RANGE;
+        const SampleShare &b = sample_shares.cb[outside ? LARGEST_D : icb];
+        const SampleShare &r = sample_shares.cr[outside ? LARGEST_D : icr];
+        const int32_t remainders = b.green_remainder + r.green_remainder;
+        refused |= outside || remainders == GREEN_DEN;
+        out->r[i] = r.own;
+        out->g[i] = static_cast<int16_t>(b.green_quotient + r.green_quotient + (remainders >= GREEN_DEN));
+        out->b[i] = b.own;
     }
     return !refused;
 }

@@ -55,8 +55,7 @@ static inline __attribute__((always_inline)) void decode_block_bits(BitReader *b
         fill_flat_block(*dc_predictor, tables->quant, block);
         return;
     }
-    static const int32_t zeros[64] = {};
-    memcpy(block, zeros, sizeof zeros);
+    memset(block, 0, 64 * sizeof block[0]);
     ensure_bits(br, 32);
     int32_t difference;
     CodedValue dc = tables->dc->coded[peek_bits(br, HUFFMAN_LOOKAHEAD)];

@@ -111,10 +111,11 @@ static void offset_terms(const ChromaOffsets *o, int cy, int sub_x, OffsetTerms 
         }
         return;
     }
-    for (int j = 0; j < 16; j++) {
-        t->r[j] = r[j >> 1];
-        t->g[j] = g[j >> 1];
-        t->b[j] = b[j >> 1];
+    // Each offset written twice in a row: a form the compiler vectorises.
+    for (int j = 0; j < 8; j++) {
+        t->r[2 * j] = t->r[2 * j + 1] = r[j];
+        t->g[2 * j] = t->g[2 * j + 1] = g[j];
+        t->b[2 * j] = t->b[2 * j + 1] = b[j];
     }
 }
 
