@@ -3,52 +3,13 @@
 // division (green); plain C++ reads them from a table built at compile time.
 #include "jpeg/chroma_offsets.h"
 
-#include "jpeg/decoder_stages.h"
+#include "jpeg/chroma_fractions.h"
+#include "jpeg/idct_pair_factors.h"
+
+using namespace chroma_fractions;
 
 namespace
 {
-
-// The factors as fractions; the doubles are these fractions rounded.
-constexpr int32_t CR_R_NUM = 701, CR_R_DEN = 500;
-constexpr int32_t CB_B_NUM = 443, CB_B_DEN = 250;
-constexpr int32_t GREEN_DEN = 50000, CB_G_NUM = 17207, CR_G_NUM = 35707;
-static_assert(static_cast<double>(CR_R_NUM) / CR_R_DEN == YCBCR_CR_R, "red factor");
-static_assert(static_cast<double>(CB_B_NUM) / CB_B_DEN == YCBCR_CB_B, "blue factor");
-static_assert(static_cast<double>(CB_G_NUM) / GREEN_DEN == YCBCR_CB_G, "green factor of Cb");
-static_assert(static_cast<double>(CR_G_NUM) / GREEN_DEN == YCBCR_CR_G, "green factor of Cr");
-static_assert(YCBCR_CHROMA_CENTRE == 128.0, "the range is centred on 128");
-
-constexpr int32_t LARGEST_D = 128 - CHROMA_OFFSETS_LOW;  // |sample - 128| at most this
-static_assert(CHROMA_OFFSETS_HIGH - 1 - 128 == LARGEST_D, "the range is symmetric");
-
-// Red and blue: floor((d F + BIAS) / 2^FIXED_BITS), F the factor rounded to
-// FIXED_BITS fraction bits. Its error times |d| stays under BIAS, and BIAS
-// plus that error under 2^FIXED_BITS / denominator, so the result lies above
-// the exact fraction and below the next multiple of 1/denominator: its floor
-// is the fraction's, whole fractions included.
-constexpr int FIXED_BITS = 20;
-constexpr int32_t FIXED_BIAS = 1 << 10;
-constexpr int32_t fixed_factor(int32_t num, int32_t den)
-{
-    return static_cast<int32_t>(((static_cast<int64_t>(num) << (FIXED_BITS + 1)) + den) / (2 * den));
-}
-constexpr int32_t RED_FIXED = fixed_factor(CR_R_NUM, CR_R_DEN);
-constexpr int32_t BLUE_FIXED = fixed_factor(CB_B_NUM, CB_B_DEN);
-constexpr bool fixed_factor_fits(int32_t fixed, int32_t num, int32_t den)
-{
-    // |F - 2^FIXED_BITS num / den| in units of 1 / den, times the largest |d|.
-    const int64_t error = static_cast<int64_t>(fixed) * den - (static_cast<int64_t>(num) << FIXED_BITS);
-    const int64_t worst = (error < 0 ? -error : error) * LARGEST_D;
-    return worst < static_cast<int64_t>(FIXED_BIAS) * den &&
-           static_cast<int64_t>(FIXED_BIAS) * den + worst < (int64_t{1} << FIXED_BITS);
-}
-static_assert(fixed_factor_fits(RED_FIXED, CR_R_NUM, CR_R_DEN), "red's fixed point is exact over the range");
-static_assert(fixed_factor_fits(BLUE_FIXED, CB_B_NUM, CB_B_DEN), "blue's fixed point is exact over the range");
-
-// Green: n = -(CB_G_NUM dcb + CR_G_NUM dcr), exact in an int32 and a float;
-// the offset is floor(n / GREEN_DEN), refused where that division is whole
-// and n is not 0 (a sample at the centre has no green term at all).
-static_assert(static_cast<int64_t>(CB_G_NUM + CR_G_NUM) * LARGEST_D < (1 << 24), "n exact in a float");
 
 // floor(num / den) for den > 0, whatever the sign of num.
 constexpr int32_t floor_div(int32_t num, int32_t den)
@@ -143,17 +104,11 @@ inline __m128i outside(__m128i d)
     return _mm_or_si128(_mm_cmpgt_epi16(d, _mm_set1_epi16(LARGEST_D)), _mm_cmpgt_epi16(_mm_set1_epi16(-LARGEST_D), d));
 }
 
-// Two int16 multipliers for pmaddwd: `first` in the low half of each lane.
-inline __m128i multiplier_pair(int32_t first, int32_t second)
-{
-    return _mm_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(second) << 16) | (static_cast<uint32_t>(first) & 0xFFFF)));
-}
-
 // Red or blue of eight samples: d F as (d << 6) (F >> 6) + d (F & 63), both
 // halves in int16 since |d| < 2^9 and F < 2^21.
 inline __m128i fixed_term(__m128i d, int32_t fixed)
 {
-    const __m128i factor = multiplier_pair(fixed >> 6, fixed & 63);
+    const __m128i factor = _mm_set1_epi32(pair_factors(fixed >> 6, fixed & 63));
     const __m128i d64 = _mm_slli_epi16(d, 6);
     const __m128i bias = _mm_set1_epi32(FIXED_BIAS);
     const __m128i lo = _mm_madd_epi16(_mm_unpacklo_epi16(d64, d), factor);
@@ -182,7 +137,7 @@ bool chroma_offsets(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *o
 {
     // n = -(CB_G_NUM dcb + CR_G_NUM dcr) as one pmaddwd: CR_G_NUM is above the
     // int16 range, CR_G_NUM - 2 CB_G_NUM is not, and dcb + 2 dcr fits.
-    const __m128i green_factor = multiplier_pair(-CB_G_NUM, -(CR_G_NUM - 2 * CB_G_NUM));
+    const __m128i green_factor = _mm_set1_epi32(pair_factors(-CB_G_NUM, -(CR_G_NUM - 2 * CB_G_NUM)));
     __m128i refused = _mm_setzero_si128();
     for (int row = 0; row < 8; row++) {
         const __m128i dcb = centred(cb + 8 * row), dcr = centred(cr + 8 * row);

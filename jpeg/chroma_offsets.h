@@ -38,3 +38,5 @@ struct ChromaOffsets {
 // same results on every input.
 bool chroma_offsets(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *out);
 bool chroma_offsets_portable(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *out);
+// The same with AVX2: call only when the processor has it.
+bool chroma_offsets_avx2(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *out);

@@ -171,7 +171,7 @@ AVX2 void colour_rows_avx2(uint8_t *const rows[16], const PixelLayout *layout, i
     // a chroma sample of its own; where two or four share one, the offsets pay.
     if (sampling >= 2) {
         const Shuffles s;
-        colour_rows_sse(rows, layout, sampling, luma, cb, cr, ShuffleStore{&s});
+        colour_rows_sse(rows, layout, sampling, luma, cb, cr, ShuffleStore{&s}, chroma_offsets_avx2);
         return;
     }
     Interleave masks;

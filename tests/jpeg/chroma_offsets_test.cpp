@@ -1,9 +1,10 @@
-// chroma_offsets (SSE2 and plain C++) against put_ycbcr_pixel: wherever the
+// chroma_offsets (SSE2, AVX2 and plain C++) against put_ycbcr_pixel: wherever the
 // offsets are given, each channel is clamp(luma + offset) with luma limited to
 // the int16 range, as the writers compute it, for every chroma pair of the
-// range and around it and lumas across and far beyond 0..255; both give the
+// range and around it and lumas across and far beyond 0..255; all give the
 // same offsets, and samples outside the range are refused.
 #include "jpeg/chroma_offsets.h"
+#include "jpeg/cpu_features.h"
 #include "jpeg/decoder_stages.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
@@ -12,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <string.h>
+
+#include <vector>
 
 namespace
 {
@@ -33,12 +36,21 @@ void fill(int32_t block[64], int32_t value)
 }
 
 typedef bool (*OffsetsFunction)(const int32_t[64], const int32_t[64], ChromaOffsets *);
-const OffsetsFunction kFunctions[] = {chroma_offsets, chroma_offsets_portable};
+
+// Every version this processor can run; the portable one first.
+std::vector<OffsetsFunction> versions()
+{
+    std::vector<OffsetsFunction> v = {chroma_offsets_portable, chroma_offsets};
+    if (vector_path_available(VECTOR_PATH_AVX2))
+        v.push_back(chroma_offsets_avx2);
+    return v;
+}
 
 TEST(ChromaOffsets, EveryChromaPairOfTheRangeGivesTheReferenceChannels)
 {
     BITMAP *pixel = create_bitmap_ex(24, 1, 1);
     ASSERT_NE(pixel, nullptr);
+    const std::vector<OffsetsFunction> functions = versions();
     const int32_t lumas[] = {-40000, -300, -1, 0, 1, 100, 200, 254, 255, 256, 700, 40000};
     long pairs = 0, accepted = 0;
     for (int32_t cb = CHROMA_OFFSETS_LOW - 3; cb < CHROMA_OFFSETS_HIGH + 3; cb++) {
@@ -50,9 +62,12 @@ TEST(ChromaOffsets, EveryChromaPairOfTheRangeGivesTheReferenceChannels)
             fill(crs, 128);
             cbs[lane] = cb;
             crs[lane] = cr;
-            ChromaOffsets o[2];
-            const bool given[2] = {chroma_offsets(cbs, crs, &o[0]), chroma_offsets_portable(cbs, crs, &o[1])};
-            ASSERT_EQ(given[0], given[1]) << cb << " " << cr;
+            ChromaOffsets o[3] = {};
+            bool given[3] = {};
+            for (size_t f = 0; f < functions.size(); f++) {
+                given[f] = functions[f](cbs, crs, &o[f]);
+                ASSERT_EQ(given[f], given[0]) << f << ": " << cb << " " << cr;
+            }
             const bool inside = cb >= CHROMA_OFFSETS_LOW && cb < CHROMA_OFFSETS_HIGH && cr >= CHROMA_OFFSETS_LOW &&
                                 cr < CHROMA_OFFSETS_HIGH;
             pairs += inside;
@@ -64,13 +79,12 @@ TEST(ChromaOffsets, EveryChromaPairOfTheRangeGivesTheReferenceChannels)
                 put_ycbcr_pixel(pixel, 0, 0, luma, cb, cr);
                 const int want = getpixel(pixel, 0, 0);
                 const int32_t y = limit_int16(luma);
-                for (const ChromaOffsets &f : o) {
-                    ASSERT_EQ(clamp_byte(y + f.r[lane]), getr24(want)) << luma << " " << cb << " " << cr;
-                    ASSERT_EQ(clamp_byte(y + f.g[lane]), getg24(want)) << luma << " " << cb << " " << cr;
-                    ASSERT_EQ(clamp_byte(y + f.b[lane]), getb24(want)) << luma << " " << cb << " " << cr;
-                }
-                ASSERT_EQ(memcmp(&o[0], &o[1], sizeof o[0]), 0) << cb << " " << cr;
+                ASSERT_EQ(clamp_byte(y + o[0].r[lane]), getr24(want)) << luma << " " << cb << " " << cr;
+                ASSERT_EQ(clamp_byte(y + o[0].g[lane]), getg24(want)) << luma << " " << cb << " " << cr;
+                ASSERT_EQ(clamp_byte(y + o[0].b[lane]), getb24(want)) << luma << " " << cb << " " << cr;
             }
+            for (size_t f = 1; f < functions.size(); f++)
+                ASSERT_EQ(memcmp(&o[f], &o[0], sizeof o[0]), 0) << f << ": " << cb << " " << cr;
         }
     }
     destroy_bitmap(pixel);
@@ -79,13 +93,13 @@ TEST(ChromaOffsets, EveryChromaPairOfTheRangeGivesTheReferenceChannels)
     int32_t grey[64];
     fill(grey, 128);
     ChromaOffsets o;
-    for (OffsetsFunction f : kFunctions)
+    for (OffsetsFunction f : functions)
         EXPECT_TRUE(f(grey, grey, &o));
 }
 
 TEST(ChromaOffsets, ASampleOutsideTheRangeRefusesTheBlock)
 {
-    for (OffsetsFunction offsets : kFunctions) {
+    for (OffsetsFunction offsets : versions()) {
         int32_t cb[64], cr[64];
         fill(cb, 100);
         fill(cr, 150);
