@@ -30,6 +30,7 @@ struct ComponentTables {
     const HuffmanLookup *dc;
     const HuffmanLookup *ac;
     const QuantTable *quant;
+    const NarrowQuant *narrow;
     InverseDct idct;
 };
 
@@ -115,7 +116,7 @@ static inline __attribute__((always_inline)) void decode_block_bits(BitReader *b
     if (any_ac == 0)
         fill_flat_block(block[0], tables->quant, block);
     else
-        tables->idct(block, tables->quant);
+        tables->idct(block, tables->quant, tables->narrow);
 }
 
 // The blocks of one MCU, luma then (for colour) Cb and Cr, with the reader in
@@ -152,10 +153,13 @@ void decode_picture_fast_on(VectorPath path, JpegDecoder *dec, BITMAP *bitmap)
     HuffmanLookup lookups[4];
     for (int i = 0; i < 4; i++)
         build_huffman_lookup(&dec->huffman[i], &lookups[i]);
+    NarrowQuant narrow[2];
+    narrow_quant(&dec->quant[dec->luma_quant], &narrow[0]);
+    narrow_quant(&dec->quant[dec->chroma_quant], &narrow[1]);
     const ComponentTables luma = {&lookups[dec->luma_dc_table], &lookups[2 + dec->luma_ac_table],
-                                  &dec->quant[dec->luma_quant], inverse_dct_for(path)};
+                                  &dec->quant[dec->luma_quant], &narrow[0], inverse_dct_for(path)};
     const ComponentTables chroma = {&lookups[dec->chroma_dc_table], &lookups[2 + dec->chroma_ac_table],
-                                    &dec->quant[dec->chroma_quant], inverse_dct_for(path)};
+                                    &dec->quant[dec->chroma_quant], &narrow[1], inverse_dct_for(path)};
 
     McuLayout mcu = mcu_layout(dec);
 

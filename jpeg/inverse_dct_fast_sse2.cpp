@@ -109,16 +109,16 @@ SSE2_INLINE bool all_int16(__m128i outside)
 
 // Fills `block` with the reference's samples and returns true, or returns false
 // with `block` untouched when some value does not fit the 16-bit lanes.
-bool inverse_dct_sse2_16(int32_t block[64], const QuantTable *table)
+// The table must fit them.
+static bool inverse_dct_16(int32_t block[64], const NarrowQuant *narrow)
 {
-    const int32_t *q = table->values;
     __m128i x[8], outside = _mm_setzero_si128(), wrong = _mm_setzero_si128(), ac = _mm_setzero_si128();
+#pragma GCC unroll 8
     for (int v = 0; v < 8; v++) {
         const __m128i c0 = load4(block + 8 * v), c1 = load4(block + 8 * v + 4);
-        const __m128i q0 = load4(q + 8 * v), q1 = load4(q + 8 * v + 4);
-        outside = _mm_or_si128(outside, _mm_or_si128(_mm_or_si128(outside_int16(c0), outside_int16(c1)),
-                                                     _mm_or_si128(outside_int16(q0), outside_int16(q1))));
-        const __m128i c = _mm_packs_epi32(c0, c1), k = _mm_packs_epi32(q0, q1);
+        outside = _mm_or_si128(outside, _mm_or_si128(outside_int16(c0), outside_int16(c1)));
+        const __m128i c = _mm_packs_epi32(c0, c1);
+        const __m128i k = _mm_load_si128(reinterpret_cast<const __m128i *>(narrow->values + 8 * v));
         ac = _mm_or_si128(ac, v == 0 ? _mm_srli_si128(c, 2) : c);
         // The product fits in 16 bits when its high half is the low half's sign.
         const __m128i low = _mm_mullo_epi16(c, k), high = _mm_mulhi_epi16(c, k);
@@ -169,10 +169,24 @@ bool inverse_dct_sse2_16(int32_t block[64], const QuantTable *table)
     return true;
 }
 
+bool inverse_dct_sse2_16(int32_t block[64], const QuantTable *table)
+{
+    NarrowQuant narrow;
+    narrow_quant(table, &narrow);
+    return narrow.fits && inverse_dct_16(block, &narrow);
+}
+
+void inverse_dct_sse2_narrowed(int32_t block[64], const QuantTable *table, const NarrowQuant *narrow)
+{
+    if (!narrow->fits || !inverse_dct_16(block, narrow))
+        inverse_dct_portable(block, table);
+}
+
 void inverse_dct_sse2(int32_t block[64], const QuantTable *table)
 {
-    if (!inverse_dct_sse2_16(block, table))
-        inverse_dct_portable(block, table);
+    NarrowQuant narrow;
+    narrow_quant(table, &narrow);
+    inverse_dct_sse2_narrowed(block, table, &narrow);
 }
 
 #else
@@ -180,6 +194,11 @@ void inverse_dct_sse2(int32_t block[64], const QuantTable *table)
 bool inverse_dct_sse2_16(int32_t *, const QuantTable *)
 {
     return false;
+}
+
+void inverse_dct_sse2_narrowed(int32_t block[64], const QuantTable *table, const NarrowQuant *)
+{
+    inverse_dct_portable(block, table);
 }
 
 void inverse_dct_sse2(int32_t block[64], const QuantTable *table)
