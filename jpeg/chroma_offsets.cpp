@@ -62,12 +62,13 @@ static_assert(sample_shares.cr[LARGEST_D].green_remainder == 0 && sample_shares.
 
 }  // namespace
 
-// Scalar code on any processor: two table entries per sample instead of the
-// multiplications and a division.
-bool chroma_offsets_portable(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *out)
+// The first `count` samples' offsets by the table, in scalar code on any
+// processor: two table entries per sample instead of the multiplications and
+// a division.
+static bool offsets_of_samples(const int32_t *cb, const int32_t *cr, int count, ChromaOffsets *out)
 {
     bool refused = false;
-    for (int i = 0; i < 64; i++) {
+    for (int i = 0; i < count; i++) {
         // Unsigned, so a wild sample cannot overflow the test.
         const uint32_t icb = static_cast<uint32_t>(cb[i]) - static_cast<uint32_t>(CHROMA_OFFSETS_LOW);
         const uint32_t icr = static_cast<uint32_t>(cr[i]) - static_cast<uint32_t>(CHROMA_OFFSETS_LOW);
@@ -81,6 +82,24 @@ bool chroma_offsets_portable(const int32_t cb[64], const int32_t cr[64], ChromaO
         out->b[i] = b.own;
     }
     return !refused;
+}
+
+bool chroma_offsets_portable(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *out)
+{
+    return offsets_of_samples(cb, cr, 64, out);
+}
+
+bool flat_chroma_offsets(int32_t cb, int32_t cr, ChromaOffsets *out)
+{
+    const int32_t one_cb[1] = {cb}, one_cr[1] = {cr};
+    ChromaOffsets one;
+    const bool given = offsets_of_samples(one_cb, one_cr, 1, &one);
+    for (int i = 0; i < 64; i++) {
+        out->r[i] = one.r[0];
+        out->g[i] = one.g[0];
+        out->b[i] = one.b[0];
+    }
+    return given;
 }
 
 #if defined(__x86_64__) || defined(__i386__)

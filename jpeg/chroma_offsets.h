@@ -40,3 +40,7 @@ bool chroma_offsets(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *o
 bool chroma_offsets_portable(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *out);
 // The same with AVX2: call only when the processor has it.
 bool chroma_offsets_avx2(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *out);
+
+// The offsets of blocks that each hold one value 64 times (cb and cr): one
+// sample's offsets, everywhere; the same results as the others give them.
+bool flat_chroma_offsets(int32_t cb, int32_t cr, ChromaOffsets *out);

@@ -48,13 +48,14 @@ static inline void fill_flat_block(int32_t dc, const QuantTable *quant, int32_t 
 }
 
 // decode_block with the lookup tables: 64 samples, or the error pattern.
-static inline __attribute__((always_inline)) void decode_block_bits(BitReader *br, const ComponentTables *tables,
+// True when the samples are one value, 64 times.
+static inline __attribute__((always_inline)) bool decode_block_bits(BitReader *br, const ComponentTables *tables,
                                                                     int32_t *dc_predictor, int32_t block[64])
 {
     if (br->stuck) {
         // Every symbol reads as 0 without a bit consumed: DC difference 0, then end of block.
         fill_flat_block(*dc_predictor, tables->quant, block);
-        return;
+        return true;
     }
     // Copied from zeros rather than memset: GCC makes a 256-byte memset a
     // `rep stos`, whose start-up costs more than the sixteen vector stores.
@@ -70,7 +71,7 @@ static inline __attribute__((always_inline)) void decode_block_bits(BitReader *b
         int32_t symbol = lookup_symbol(br, tables->dc);
         if (symbol < 0) {
             put_error_pattern(block);
-            return;
+            return false;
         }
         difference = read_extended(br, symbol & 0x0F);
     }
@@ -94,7 +95,7 @@ static inline __attribute__((always_inline)) void decode_block_bits(BitReader *b
         int32_t symbol = lookup_symbol(br, tables->ac);
         if (symbol < 0) {
             put_error_pattern(block);
-            return;
+            return false;
         }
         int32_t run = symbol >> 4;
         int32_t size = symbol & 0x0F;
@@ -113,26 +114,31 @@ static inline __attribute__((always_inline)) void decode_block_bits(BitReader *b
         block[natural_order.at[k++]] = value;
         any_ac |= value;
     }
-    if (any_ac == 0)
+    if (any_ac == 0) {
         fill_flat_block(block[0], tables->quant, block);
-    else
-        tables->idct(block, tables->quant, tables->narrow);
+        return true;
+    }
+    tables->idct(block, tables->quant, tables->narrow);
+    return false;
 }
 
 // The blocks of one MCU, luma then (for colour) Cb and Cr, with the reader in
-// a local copy the compiler can keep in registers. preds: Y, Cb, Cr.
-static void decode_mcu_blocks(BitReader *reader, const ComponentTables *luma, const ComponentTables *chroma,
+// a local copy the compiler can keep in registers. preds: Y, Cb, Cr. True
+// when Cb and Cr are each one value.
+static bool decode_mcu_blocks(BitReader *reader, const ComponentTables *luma, const ComponentTables *chroma,
                               int32_t luma_blocks, bool colour, int32_t preds[3], int32_t (*y)[64], int32_t cb[64],
                               int32_t cr[64])
 {
     BitReader local = *reader;
     for (int32_t i = 0; i < luma_blocks; i++)
         decode_block_bits(&local, luma, &preds[0], y[i]);
+    bool chroma_flat = false;
     if (colour) {
-        decode_block_bits(&local, chroma, &preds[1], cb);
-        decode_block_bits(&local, chroma, &preds[2], cr);
+        const bool cb_flat = decode_block_bits(&local, chroma, &preds[1], cb);
+        chroma_flat = decode_block_bits(&local, chroma, &preds[2], cr) && cb_flat;
     }
     *reader = local;
+    return chroma_flat;
 }
 
 // The fast path needs whole-byte channel shifts and no 0xFF 0xFF RSTn in the data;
@@ -171,12 +177,13 @@ void decode_picture_fast_on(VectorPath path, JpegDecoder *dec, BITMAP *bitmap)
     start_bit_reader(&br, dec->cursor, dec->data_end);
     for (int32_t mcu_y = 0; mcu_y < dec->height; mcu_y += mcu.height) {
         for (int32_t mcu_x = 0; mcu_x < dec->width; mcu_x += mcu.width) {
-            decode_mcu_blocks(&br, &luma, &chroma, mcu.luma_blocks, mcu.sampling != 0, preds, y, cb, cr);
+            const bool chroma_flat =
+                decode_mcu_blocks(&br, &luma, &chroma, mcu.luma_blocks, mcu.sampling != 0, preds, y, cb, cr);
             if (mcu.sampling == 0) {
                 write_grey_block_on(path, bitmap, mcu_x, mcu_y, y[0]);
                 continue;
             }
-            write_colour_mcu_on(path, bitmap, &pixels, mcu_x, mcu_y, mcu.sampling, luma_samples, cb, cr);
+            write_colour_mcu_on(path, bitmap, &pixels, mcu_x, mcu_y, mcu.sampling, luma_samples, cb, cr, chroma_flat);
         }
         if (dec->markers_seen & SEEN_DRI) {
             restart_bit_reader(&br);

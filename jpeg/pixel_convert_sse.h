@@ -212,14 +212,14 @@ struct DoubleRows {
 typedef bool (*ChromaOffsetsOf)(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *out);
 template <typename Store>
 SSE_INLINE void colour_rows_sse(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
-                                const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64], Store store,
-                                ChromaOffsetsOf offsets_of = chroma_offsets)
+                                const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64],
+                                bool chroma_flat, Store store, ChromaOffsetsOf offsets_of = chroma_offsets)
 {
     const int sub_x = sampling >= 2;
     // The integer offsets whenever every sample has them: a few integer
     // operations per chroma sample instead of doubles per pixel.
     ChromaOffsets offsets;
-    if (offsets_of(cb, cr, &offsets)) {
+    if (chroma_flat ? flat_chroma_offsets(cb[0], cr[0], &offsets) : offsets_of(cb, cr, &offsets)) {
         ExactRows<Store> visit = {&offsets, layout, sub_x, store, {}};
         walk_colour_rows(rows, sampling, luma, visit);
         return;

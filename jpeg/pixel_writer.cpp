@@ -36,13 +36,14 @@ struct McuSamples {
     const int32_t *const *luma;
     const int32_t *cb;
     const int32_t *cr;
+    bool chroma_flat;
 };
 
 static void convert(VectorPath path, const McuSamples *s, uint8_t *const rows[16])
 {
     typedef void (*GreyRows)(uint8_t *const[8], const int32_t[64]);
     typedef void (*ColourRows)(uint8_t *const[16], const PixelLayout *, int32_t, const int32_t *const[4],
-                               const int32_t[64], const int32_t[64]);
+                               const int32_t[64], const int32_t[64], bool);
     static const GreyRows grey[VECTOR_PATH_COUNT] = {grey_rows_portable, grey_rows_sse2, grey_rows_sse4,
                                                      grey_rows_avx2};
     static const ColourRows colour[VECTOR_PATH_COUNT] = {colour_rows_portable, colour_rows_sse2, colour_rows_sse4,
@@ -50,7 +51,7 @@ static void convert(VectorPath path, const McuSamples *s, uint8_t *const rows[16
     if (s->grey)
         grey[path](rows, s->luma[0]);
     else
-        colour[path](rows, s->layout, s->sampling, s->luma, s->cb, s->cr);
+        colour[path](rows, s->layout, s->sampling, s->luma, s->cb, s->cr, s->chroma_flat);
 }
 
 // The `w` x `h` pixels at (x0, y0): straight into the lines when all of them are
@@ -94,14 +95,15 @@ static void write_mcu(VectorPath path, BITMAP *bitmap, int32_t x0, int32_t y0, i
 void write_grey_block_on(VectorPath path, BITMAP *bitmap, int32_t x0, int32_t y0, const int32_t luma[64])
 {
     const int32_t *const blocks[1] = {luma};
-    const McuSamples s = {true, nullptr, 0, blocks, nullptr, nullptr};
+    const McuSamples s = {true, nullptr, 0, blocks, nullptr, nullptr, false};
     write_mcu(path, bitmap, x0, y0, 8, 8, &s);
 }
 
 void write_colour_mcu_on(VectorPath path, BITMAP *bitmap, const PixelLayout *layout, int32_t x0, int32_t y0,
-                         int32_t sampling, const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
+                         int32_t sampling, const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64],
+                         bool chroma_flat)
 {
-    const McuSamples s = {false, layout, sampling, luma, cb, cr};
+    const McuSamples s = {false, layout, sampling, luma, cb, cr, chroma_flat};
     write_mcu(path, bitmap, x0, y0, sampling >= 2 ? 16 : 8, sampling == 4 ? 16 : 8, &s);
 }
 

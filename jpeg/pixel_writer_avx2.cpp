@@ -38,10 +38,10 @@ AVX2 void grey_rows_avx2(uint8_t *const rows[8], const int32_t luma[64])
 }
 
 AVX2 void colour_rows_avx2(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
-                           const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
+                           const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64], bool chroma_flat)
 {
     const Shuffles s;
-    colour_rows_sse(rows, layout, sampling, luma, cb, cr, ShuffleStore{&s}, chroma_offsets_avx2);
+    colour_rows_sse(rows, layout, sampling, luma, cb, cr, chroma_flat, ShuffleStore{&s}, chroma_offsets_avx2);
 }
 
 #else
@@ -53,9 +53,9 @@ void grey_rows_avx2(uint8_t *const rows[8], const int32_t luma[64])
 }
 
 void colour_rows_avx2(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
-                      const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
+                      const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64], bool chroma_flat)
 {
-    colour_rows_portable(rows, layout, sampling, luma, cb, cr);
+    colour_rows_portable(rows, layout, sampling, luma, cb, cr, chroma_flat);
 }
 
 #endif

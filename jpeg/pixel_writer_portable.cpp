@@ -186,11 +186,11 @@ struct DoubleRowsPortable {
 };
 
 void colour_rows_portable(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
-                          const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
+                          const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64], bool chroma_flat)
 {
     // The integer offsets whenever every sample has them, else the doubles.
     ChromaOffsets offsets;
-    if (chroma_offsets_portable(cb, cr, &offsets)) {
+    if (chroma_flat ? flat_chroma_offsets(cb[0], cr[0], &offsets) : chroma_offsets_portable(cb, cr, &offsets)) {
         OffsetRowsPortable visit = {&offsets, layout, sampling >= 2, {}};
         walk_colour_rows(rows, sampling, luma, visit);
         return;

@@ -66,9 +66,9 @@ void grey_rows_sse2(uint8_t *const rows[8], const int32_t luma[64])
 }
 
 void colour_rows_sse2(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
-                      const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
+                      const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64], bool chroma_flat)
 {
-    colour_rows_sse(rows, layout, sampling, luma, cb, cr,
+    colour_rows_sse(rows, layout, sampling, luma, cb, cr, chroma_flat,
                     [](uint8_t *dst, const __m128i planes[3], int sub_x) { store_planes(dst, planes, sub_x); });
 }
 
@@ -81,9 +81,9 @@ void grey_rows_sse2(uint8_t *const rows[8], const int32_t luma[64])
 }
 
 void colour_rows_sse2(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
-                      const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64])
+                      const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64], bool chroma_flat)
 {
-    colour_rows_portable(rows, layout, sampling, luma, cb, cr);
+    colour_rows_portable(rows, layout, sampling, luma, cb, cr, chroma_flat);
 }
 
 #endif

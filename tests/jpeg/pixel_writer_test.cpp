@@ -1,6 +1,7 @@
 // The line writers of the fast picture phase against the putpixel reference:
-// both conversion paths, grey and the three samplings, samples far outside
-// 0..255, MCUs across and beyond the edges, and other channel orders.
+// every conversion path, grey and the three samplings, samples far outside
+// 0..255, flat chroma written as such, MCUs across and beyond the edges, and
+// other channel orders.
 #include "jpeg/decoder_stages.h"
 #include "jpeg/pixel_writer_paths.h"
 #include "tests/support/rgb_pixel.h"
@@ -61,13 +62,14 @@ struct Mcu {
     const int32_t *blocks[4] = {luma[0], luma[1], luma[2], luma[3]};
 };
 
-void fill(Mcu *m, std::mt19937 &rng, Range range)
+// flat_chroma: Cb and Cr each one value, as blocks without AC give them.
+void fill(Mcu *m, std::mt19937 &rng, Range range, bool flat_chroma = false)
 {
     for (int i = 0; i < 64; i++) {
         for (int b = 0; b < 4; b++)
             m->luma[b][i] = draw(rng, range);
-        m->cb[i] = draw(rng, range);
-        m->cr[i] = draw(rng, range);
+        m->cb[i] = flat_chroma && i > 0 ? m->cb[0] : draw(rng, range);
+        m->cr[i] = flat_chroma && i > 0 ? m->cr[0] : draw(rng, range);
     }
 }
 
@@ -134,8 +136,9 @@ protected:
     // Tilings of random MCUs, shifted by `shift` pixels both ways, from fully
     // outside on the top-left to fully outside on the bottom-right. The MCUs of
     // one tiling never overlap, so every pixel that each one writes is compared.
+    // flat_chroma: flat chroma blocks, written as such.
     ::testing::AssertionResult tile(int w, int h, int sampling, Range range, int shift, std::mt19937 &rng,
-                                    const int *clip = nullptr)
+                                    const int *clip = nullptr, bool flat_chroma = false)
     {
         Canvas c(w, h);
         if (clip)
@@ -148,17 +151,18 @@ protected:
         Mcu m;
         for (int y0 = shift - 2 * mh; y0 <= h; y0 += mh)
             for (int x0 = shift - 2 * mw; x0 <= w; x0 += mw) {
-                fill(&m, rng, range);
+                fill(&m, rng, range, flat_chroma);
                 if (sampling == 0) {
                     reference_grey(c.view[0], x0, y0, m.luma[0]);
                     write_grey_block_on(GetParam(), c.view[1], x0, y0, m.luma[0]);
                 } else {
                     reference_colour(c.view[0], x0, y0, sampling, m.blocks, m.cb, m.cr);
-                    write_colour_mcu_on(GetParam(), c.view[1], &layout, x0, y0, sampling, m.blocks, m.cb, m.cr);
+                    write_colour_mcu_on(GetParam(), c.view[1], &layout, x0, y0, sampling, m.blocks, m.cb, m.cr,
+                                        flat_chroma);
                 }
             }
         return c.same() << " (sampling " << sampling << ", range " << range << ", " << w << "x" << h << ", shift "
-                        << shift << ")";
+                        << shift << (flat_chroma ? ", flat chroma" : "") << ")";
     }
 };
 
@@ -169,7 +173,8 @@ TEST_P(PixelWriterPath, GreyAndEverySamplingMatchTheReferenceAcrossEdges)
         for (Range range : {BYTES, WIDE, EXTREME})
             for (Size s : kSizes)
                 for (int shift : {0, -5, -11})
-                    EXPECT_TRUE(tile(s.w, s.h, sampling, range, shift, rng));
+                    for (bool flat_chroma : {false, true})
+                        EXPECT_TRUE(tile(s.w, s.h, sampling, range, shift, rng, nullptr, flat_chroma));
 }
 
 TEST_P(PixelWriterPath, KeepsToTheClipRectangleAsPutpixelDoes)
