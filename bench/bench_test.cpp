@@ -67,6 +67,9 @@ TEST(RoundTimer, RoundsAlternateAndStopAtTheCap)
     EXPECT_EQ(calls.substr(0, 2), "ot");
     EXPECT_GE(timing.ours.ms_per_decode, 0.5);
     EXPECT_GE(timing.theirs.ms_per_decode, 0.25);
+    // Thread CPU time: 0.5 against 0.25 ms in every round, however busy the machine.
+    EXPECT_GT(timing.ratio, 1.6);
+    EXPECT_LT(timing.ratio, 2.4);
 }
 
 TEST(GeneratedPictures, SixteenLayoutsAsNamed)

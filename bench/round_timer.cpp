@@ -97,6 +97,10 @@ PairTiming time_pair(const std::function<void()> &ours, const std::function<void
     }
     result.ours.ms_per_decode = window_median(ours_rounds, result.rounds, rules.window);
     result.theirs.ms_per_decode = window_median(theirs_rounds, result.rounds, rules.window);
+    std::vector<double> ratios;
+    for (int i = std::max(result.rounds - rules.window, 0); i < result.rounds; i++)
+        ratios.push_back(ours_rounds[i] / theirs_rounds[i]);
+    result.ratio = median_of(ratios);
     return result;
 }
 

@@ -24,6 +24,10 @@ struct SideTiming {
 
 struct PairTiming {
     SideTiming ours, theirs;
+    // Median over the last window of ours / theirs round by round: each ratio
+    // compares two rounds next to each other in time, so a slow spell of the
+    // machine that holds both cancels out of it.
+    double ratio;
     int rounds;
     bool settled;  // false when a cap ended the rounds first
 };
