@@ -113,7 +113,6 @@ SSE2_INLINE bool all_int16(__m128i outside)
 static bool inverse_dct_16(int32_t block[64], const NarrowQuant *narrow)
 {
     __m128i x[8], outside = _mm_setzero_si128(), wrong = _mm_setzero_si128(), ac = _mm_setzero_si128();
-#pragma GCC unroll 8
     for (int v = 0; v < 8; v++) {
         const __m128i c0 = load4(block + 8 * v), c1 = load4(block + 8 * v + 4);
         outside = _mm_or_si128(outside, _mm_or_si128(outside_int16(c0), outside_int16(c1)));

@@ -30,7 +30,8 @@ void inverse_dct_portable(int32_t block[64], const QuantTable *table);
 // SSE2 intrinsics in 16-bit lanes, the portable path for blocks whose values
 // do not fit them; also the SSE4.1 path's transform (the 16-bit lanes need
 // nothing SSE4.1 adds). inverse_dct_sse2_16 is its 16-bit part alone: false,
-// with `block` untouched, when the values do not fit.
+// with `block` untouched, when the values do not fit. inverse_dct_sse2_narrowed
+// is inverse_dct_sse2 with the table already narrowed.
 void inverse_dct_sse2(int32_t block[64], const QuantTable *table);
 bool inverse_dct_sse2_16(int32_t block[64], const QuantTable *table);
 void inverse_dct_sse2_narrowed(int32_t block[64], const QuantTable *table, const NarrowQuant *narrow);
