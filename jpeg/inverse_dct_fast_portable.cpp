@@ -72,12 +72,24 @@ void inverse_dct_portable(int32_t block[64], const QuantTable *table)
 {
     const int32_t *q = table->values;
 
-    // Coefficients are zero almost everywhere in most blocks; all 63 AC zero means
-    // one value: column 0 takes the shortcut, the others give 0, and each row
-    // transform of (w, 0, ..., 0) is w * 8192 at every output.
-    int32_t any_ac = 0;
-    for (int i = 1; i < 64; i++)
-        any_ac |= block[i];
+    // Per column, the OR of its seven AC coefficients (zero: the reference's
+    // shortcut); and whether rows 4 to 7, or columns 4 to 7, hold anything at
+    // all. Most blocks have only low frequencies: those take the half transform.
+    // These loops have whole vectors of trips, so the compiler vectorises them.
+    uint32_t ac[8] = {}, high_rows = 0;
+    for (int v = 1; v < 8; v++)
+        for (int c = 0; c < 8; c++)
+            ac[c] |= static_cast<uint32_t>(block[8 * v + c]);
+    for (int i = 32; i < 64; i++)
+        high_rows |= static_cast<uint32_t>(block[i]);
+    uint32_t high_columns = 0, any_ac = 0;
+    for (int c = 0; c < 8; c++) {
+        high_columns |= c < 4 ? 0 : ac[c] | static_cast<uint32_t>(block[c]);
+        any_ac |= ac[c] | (c == 0 ? 0 : static_cast<uint32_t>(block[c]));
+    }
+
+    // All 63 AC zero means one value: column 0 takes the shortcut, the others
+    // give 0, and each row transform of (w, 0, ..., 0) is w * 8192 at every output.
     if (any_ac == 0) {
         uint32_t w = static_cast<uint32_t>(block[0]) * static_cast<uint32_t>(q[0]) * k(1 << IDCT_FRACTION_BITS);
         int32_t sample = shift_down(w * k(IDCT_ONE) + k(IDCT_ROW_ROUND), IDCT_ROW_SHIFT) + SAMPLE_LEVEL_SHIFT;
@@ -85,19 +97,6 @@ void inverse_dct_portable(int32_t block[64], const QuantTable *table)
             block[i] = sample;
         return;
     }
-
-    // Per column, the OR of its seven AC coefficients (zero: the reference's
-    // shortcut); and whether rows 4 to 7, or columns 4 to 7, hold anything at
-    // all. Most blocks have only low frequencies: those take the half transform.
-    uint32_t ac[8] = {}, high_rows = 0;
-    for (int v = 1; v < 8; v++)
-        for (int c = 0; c < 8; c++)
-            ac[c] |= static_cast<uint32_t>(block[8 * v + c]);
-    for (int i = 32; i < 64; i++)
-        high_rows |= static_cast<uint32_t>(block[i]);
-    uint32_t high_columns = 0;
-    for (int c = 4; c < 8; c++)
-        high_columns |= ac[c] | static_cast<uint32_t>(block[c]);
 
     // Columns, one per lane: in[v][c] is row v of column c, dequantised.
     uint32_t in[8][8], out[8][8];
@@ -132,10 +131,9 @@ void inverse_dct_portable(int32_t block[64], const QuantTable *table)
         idct_lanes<true>(rows, out, k(IDCT_ROW_ROUND));
     else
         idct_lanes<false>(rows, out, k(IDCT_ROW_ROUND));
-    for (int c = 0; c < 8; c++)
-        for (int r = 0; r < 8; r++)
-            rows[c][r] = static_cast<uint32_t>(shift_down(out[c][r], IDCT_ROW_SHIFT) + SAMPLE_LEVEL_SHIFT);
+    // Shifted in the transposing loop itself: a vector pass before it would
+    // leave the scalar loads waiting on its stores.
     for (int r = 0; r < 8; r++)
         for (int c = 0; c < 8; c++)
-            block[8 * r + c] = static_cast<int32_t>(rows[c][r]);
+            block[8 * r + c] = shift_down(out[c][r], IDCT_ROW_SHIFT) + SAMPLE_LEVEL_SHIFT;
 }

@@ -7,22 +7,33 @@
 
 #include <string.h>
 
-// A pixel is held as a uint32_t whose bits 8k..8k+7 are the byte at offset k.
+// A pixel is held as a uint32_t whose bits 8k..8k+7 are the byte at offset k
+// (and whose top byte is 0). `count` is a multiple of 8.
 static inline __attribute__((always_inline)) void store_pixels(uint8_t *dst, const uint32_t *pixels, int count)
 {
+    for (int at = 0; at < count; at += 8, dst += 24) {
+        uint64_t p[8];
+        for (int j = 0; j < 8; j++)
+            p[j] = pixels[at + j];
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    // Four bytes at a time: each store's spare byte is overwritten by the next
-    // pixel, and the last pixel stores only its three.
-    for (int j = 0; j < count - 1; j++)
-        memcpy(dst + 3 * j, &pixels[j], 4);
-    memcpy(dst + 3 * (count - 1), &pixels[count - 1], 3);
+        // Eight pixels are 24 bytes: three 8-byte stores rather than eight
+        // 4-byte ones (stores are what this loop waits on).
+        // Each word stored on its own: copied as one array, the compiler would
+        // read the words back as a vector, which waits on the stores.
+        const uint64_t w0 = p[0] | p[1] << 24 | p[2] << 48;
+        const uint64_t w1 = p[2] >> 16 | p[3] << 8 | p[4] << 32 | p[5] << 56;
+        const uint64_t w2 = p[5] >> 8 | p[6] << 16 | p[7] << 40;
+        memcpy(dst, &w0, 8);
+        memcpy(dst + 8, &w1, 8);
+        memcpy(dst + 16, &w2, 8);
 #else
-    for (int j = 0; j < count; j++) {
-        dst[3 * j] = static_cast<uint8_t>(pixels[j]);
-        dst[3 * j + 1] = static_cast<uint8_t>(pixels[j] >> 8);
-        dst[3 * j + 2] = static_cast<uint8_t>(pixels[j] >> 16);
-    }
+        for (int j = 0; j < 8; j++) {
+            dst[3 * j] = static_cast<uint8_t>(p[j]);
+            dst[3 * j + 1] = static_cast<uint8_t>(p[j] >> 8);
+            dst[3 * j + 2] = static_cast<uint8_t>(p[j] >> 16);
+        }
 #endif
+    }
 }
 
 void grey_rows_portable(uint8_t *const rows[8], const int32_t luma[64])
