@@ -75,7 +75,8 @@ void inverse_dct_portable(int32_t block[64], const QuantTable *table)
     // Per column, the OR of its seven AC coefficients (zero: the reference's
     // shortcut); and whether rows 4 to 7, or columns 4 to 7, hold anything at
     // all. Most blocks have only low frequencies: those take the half transform.
-    // These loops have whole vectors of trips, so the compiler vectorises them.
+    // The long loops have whole vectors of trips, so the compiler vectorises
+    // them; any AC is found from their results, not by a pass of 63.
     uint32_t ac[8] = {}, high_rows = 0;
     for (int v = 1; v < 8; v++)
         for (int c = 0; c < 8; c++)
@@ -83,10 +84,10 @@ void inverse_dct_portable(int32_t block[64], const QuantTable *table)
     for (int i = 32; i < 64; i++)
         high_rows |= static_cast<uint32_t>(block[i]);
     uint32_t high_columns = 0, any_ac = 0;
-    for (int c = 0; c < 8; c++) {
-        high_columns |= c < 4 ? 0 : ac[c] | static_cast<uint32_t>(block[c]);
+    for (int c = 4; c < 8; c++)
+        high_columns |= ac[c] | static_cast<uint32_t>(block[c]);
+    for (int c = 0; c < 8; c++)
         any_ac |= ac[c] | (c == 0 ? 0 : static_cast<uint32_t>(block[c]));
-    }
 
     // All 63 AC zero means one value: column 0 takes the shortcut, the others
     // give 0, and each row transform of (w, 0, ..., 0) is w * 8192 at every output.
