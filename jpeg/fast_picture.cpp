@@ -47,15 +47,22 @@ static inline void fill_flat_block(int32_t dc, const QuantTable *quant, int32_t 
         block[i] = sample;
 }
 
-// decode_block with the lookup tables: 64 samples, or the error pattern.
-// True when the samples are one value, 64 times.
-static inline __attribute__((always_inline)) bool decode_block_bits(BitReader *br, const ComponentTables *tables,
-                                                                    int32_t *dc_predictor, int32_t block[64])
+// What decode_block_bits left in a block.
+enum BlockContent {
+    BLOCK_SAMPLES,       // samples (the error pattern)
+    BLOCK_FLAT,          // samples, one value 64 times
+    BLOCK_COEFFICIENTS,  // coefficients in natural order, for the transform
+};
+
+// decode_block with the lookup tables, up to the transform: the coefficients,
+// or the samples when they need no transform.
+static inline __attribute__((always_inline)) BlockContent decode_block_bits(BitReader *br, const ComponentTables *tables,
+                                                                            int32_t *dc_predictor, int32_t block[64])
 {
     if (br->stuck) {
         // Every symbol reads as 0 without a bit consumed: DC difference 0, then end of block.
         fill_flat_block(*dc_predictor, tables->quant, block);
-        return true;
+        return BLOCK_FLAT;
     }
     // Copied from zeros rather than memset: GCC makes a 256-byte memset a
     // `rep stos`, whose start-up costs more than the sixteen vector stores.
@@ -71,7 +78,7 @@ static inline __attribute__((always_inline)) bool decode_block_bits(BitReader *b
         int32_t symbol = lookup_symbol(br, tables->dc);
         if (symbol < 0) {
             put_error_pattern(block);
-            return false;
+            return BLOCK_SAMPLES;
         }
         difference = read_extended(br, symbol & 0x0F);
     }
@@ -95,7 +102,7 @@ static inline __attribute__((always_inline)) bool decode_block_bits(BitReader *b
         int32_t symbol = lookup_symbol(br, tables->ac);
         if (symbol < 0) {
             put_error_pattern(block);
-            return false;
+            return BLOCK_SAMPLES;
         }
         int32_t run = symbol >> 4;
         int32_t size = symbol & 0x0F;
@@ -116,10 +123,35 @@ static inline __attribute__((always_inline)) bool decode_block_bits(BitReader *b
     }
     if (any_ac == 0) {
         fill_flat_block(block[0], tables->quant, block);
-        return true;
+        return BLOCK_FLAT;
     }
-    tables->idct(block, tables->quant, tables->narrow);
-    return false;
+    return BLOCK_COEFFICIENTS;
+}
+
+// The transform waiting for the next block's decoding: run one block late, its
+// vector loads no longer wait for the coefficient stores just made, and the
+// transform still overlaps the decoding of the next block.
+struct PendingTransform {
+    const ComponentTables *tables;
+    int32_t *block;
+};
+
+static inline __attribute__((always_inline)) void transform_pending(PendingTransform *pending)
+{
+    if (pending->block)
+        pending->tables->idct(pending->block, pending->tables->quant, pending->tables->narrow);
+    pending->block = nullptr;
+}
+
+// decode_block_bits, then the previous block's transform; this block's waits in `pending`.
+static inline __attribute__((always_inline)) BlockContent decode_block_then_transform(
+    BitReader *br, const ComponentTables *tables, int32_t *dc_predictor, int32_t block[64], PendingTransform *pending)
+{
+    const BlockContent content = decode_block_bits(br, tables, dc_predictor, block);
+    transform_pending(pending);
+    if (content == BLOCK_COEFFICIENTS)
+        *pending = PendingTransform{tables, block};
+    return content;
 }
 
 // The blocks of one MCU, luma then (for colour) Cb and Cr, with the reader in
@@ -130,14 +162,17 @@ static bool decode_mcu_blocks(BitReader *reader, const ComponentTables *luma, co
                               int32_t cr[64])
 {
     BitReader local = *reader;
+    PendingTransform pending = {nullptr, nullptr};
     for (int32_t i = 0; i < luma_blocks; i++)
-        decode_block_bits(&local, luma, &preds[0], y[i]);
+        decode_block_then_transform(&local, luma, &preds[0], y[i], &pending);
     bool chroma_flat = false;
     if (colour) {
-        const bool cb_flat = decode_block_bits(&local, chroma, &preds[1], cb);
-        chroma_flat = decode_block_bits(&local, chroma, &preds[2], cr) && cb_flat;
+        const BlockContent cb_content = decode_block_then_transform(&local, chroma, &preds[1], cb, &pending);
+        const BlockContent cr_content = decode_block_then_transform(&local, chroma, &preds[2], cr, &pending);
+        chroma_flat = cb_content == BLOCK_FLAT && cr_content == BLOCK_FLAT;
     }
     *reader = local;
+    transform_pending(&pending);
     return chroma_flat;
 }
 
