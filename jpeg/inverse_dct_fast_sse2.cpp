@@ -110,9 +110,12 @@ SSE2_INLINE bool all_int16(__m128i outside)
 // Fills `block` with the reference's samples and returns true, or returns false
 // with `block` untouched when some value does not fit the 16-bit lanes.
 // The table must fit them.
+// Its loops are unrolled so that the rows stay in registers: as loops, GCC
+// keeps them in arrays on the stack, stored and loaded again at every pass.
 static bool inverse_dct_16(int32_t block[64], const NarrowQuant *narrow)
 {
     __m128i x[8], outside = _mm_setzero_si128(), wrong = _mm_setzero_si128(), ac = _mm_setzero_si128();
+#pragma GCC unroll 8
     for (int v = 0; v < 8; v++) {
         const __m128i c0 = load4(block + 8 * v), c1 = load4(block + 8 * v + 4);
         outside = _mm_or_si128(outside, _mm_or_si128(outside_int16(c0), outside_int16(c1)));
@@ -142,6 +145,7 @@ static bool inverse_dct_16(int32_t block[64], const NarrowQuant *narrow)
     Wide w;
     transform(x, _mm_set1_epi32(IDCT_COLUMN_ROUND), &w);
     outside = _mm_setzero_si128();
+#pragma GCC unroll 8
     for (int r = 0; r < 8; r++) {
         const __m128i lo = _mm_srai_epi32(w.lo[r], IDCT_COLUMN_SHIFT);
         const __m128i hi = _mm_srai_epi32(w.hi[r], IDCT_COLUMN_SHIFT);
@@ -155,10 +159,12 @@ static bool inverse_dct_16(int32_t block[64], const NarrowQuant *narrow)
     // samples go back through a 16-bit transpose.
     transpose(x);
     transform(x, _mm_set1_epi32(IDCT_ROW_ROUND), &w);
+#pragma GCC unroll 8
     for (int c = 0; c < 8; c++)
         x[c] = _mm_packs_epi32(_mm_srai_epi32(w.lo[c], IDCT_ROW_SHIFT), _mm_srai_epi32(w.hi[c], IDCT_ROW_SHIFT));
     transpose(x);
     const __m128i level = _mm_set1_epi32(SAMPLE_LEVEL_SHIFT);
+#pragma GCC unroll 8
     for (int r = 0; r < 8; r++) {
         const __m128i lo = _mm_srai_epi32(_mm_unpacklo_epi16(x[r], x[r]), 16);
         const __m128i hi = _mm_srai_epi32(_mm_unpackhi_epi16(x[r], x[r]), 16);
