@@ -1,7 +1,7 @@
 // The AVX2 conversion path: the SSE paths' exact integer offsets and byte
 // shuffles (pixel_convert_sse.h and pixel_store_shuffle.h, compiled here for
-// AVX2) with the offsets computed two chroma rows per vector; grey rows eight
-// samples per vector.
+// AVX2) with the offsets computed two chroma rows per vector, and 4:4:4 pixel
+// rows two per vector; grey rows eight samples per vector.
 #include "jpeg/decoder_stages.h"
 #include "jpeg/pixel_writer_paths.h"
 
