@@ -56,8 +56,8 @@ enum BlockContent {
 
 // decode_block with the lookup tables, up to the transform: the coefficients,
 // or the samples when they need no transform.
-static inline __attribute__((always_inline)) BlockContent decode_block_bits(BitReader *br, const ComponentTables *tables,
-                                                                            int32_t *dc_predictor, int32_t block[64])
+static inline __attribute__((always_inline)) BlockContent
+decode_block_bits(BitReader *br, const ComponentTables *tables, int32_t *dc_predictor, int32_t block[64])
 {
     if (br->stuck) {
         // Every symbol reads as 0 without a bit consumed: DC difference 0, then end of block.
@@ -144,8 +144,9 @@ static inline __attribute__((always_inline)) void transform_pending(PendingTrans
 }
 
 // decode_block_bits, then the previous block's transform; this block's waits in `pending`.
-static inline __attribute__((always_inline)) BlockContent decode_block_then_transform(
-    BitReader *br, const ComponentTables *tables, int32_t *dc_predictor, int32_t block[64], PendingTransform *pending)
+static inline __attribute__((always_inline)) BlockContent
+decode_block_then_transform(BitReader *br, const ComponentTables *tables, int32_t *dc_predictor, int32_t block[64],
+                            PendingTransform *pending)
 {
     const BlockContent content = decode_block_bits(br, tables, dc_predictor, block);
     transform_pending(pending);
