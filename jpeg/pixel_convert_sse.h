@@ -207,9 +207,19 @@ struct DoubleRows {
     }
 };
 
+typedef bool (*ChromaOffsetsOf)(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *out);
+
+// The integer offsets of a colour MCU's chroma, through `offsets_of` (the
+// version for this processor) or, for one chroma pair throughout, from that
+// pair alone; false when the MCU must take the doubles.
+SSE_INLINE bool mcu_chroma_offsets(const int32_t cb[64], const int32_t cr[64], bool chroma_flat,
+                                   ChromaOffsetsOf offsets_of, ChromaOffsets *offsets)
+{
+    return chroma_flat ? flat_chroma_offsets(cb[0], cr[0], offsets) : offsets_of(cb, cr, offsets);
+}
+
 // A colour MCU, each wanted row's planes handed to `store`; `offsets_of` is
 // the chroma offsets' version for this processor.
-typedef bool (*ChromaOffsetsOf)(const int32_t cb[64], const int32_t cr[64], ChromaOffsets *out);
 template <typename Store>
 SSE_INLINE void colour_rows_sse(uint8_t *const rows[16], const PixelLayout *layout, int32_t sampling,
                                 const int32_t *const luma[4], const int32_t cb[64], const int32_t cr[64],
@@ -219,7 +229,7 @@ SSE_INLINE void colour_rows_sse(uint8_t *const rows[16], const PixelLayout *layo
     // The integer offsets whenever every sample has them: a few integer
     // operations per chroma sample instead of doubles per pixel.
     ChromaOffsets offsets;
-    if (chroma_flat ? flat_chroma_offsets(cb[0], cr[0], &offsets) : offsets_of(cb, cr, &offsets)) {
+    if (mcu_chroma_offsets(cb, cr, chroma_flat, offsets_of, &offsets)) {
         ExactRows<Store> visit = {&offsets, layout, sub_x, store, {}};
         walk_colour_rows(rows, sampling, luma, visit);
         return;

@@ -110,7 +110,7 @@ AVX2 void colour_rows_avx2(uint8_t *const rows[16], const PixelLayout *layout, i
 {
     if (sampling == 1) {
         ChromaOffsets offsets;
-        if (chroma_flat ? flat_chroma_offsets(cb[0], cr[0], &offsets) : chroma_offsets_avx2(cb, cr, &offsets)) {
+        if (mcu_chroma_offsets(cb, cr, chroma_flat, chroma_offsets_avx2, &offsets)) {
             rows_444_exact(rows, layout, luma[0], &offsets);
             return;
         }
