@@ -12,6 +12,7 @@
 
 #include <dirent.h>
 #include <errno.h>
+#include <fstream>
 #include <map>
 #include <stdio.h>
 #include <stdlib.h>
@@ -21,15 +22,9 @@
 // The list of refusals: file name to expected reason; false when unreadable or malformed.
 static bool read_refusals(const char *path, std::map<std::string, std::string> *refusals)
 {
-    std::vector<uint8_t> bytes;
-    if (!read_file(path, &bytes))
-        return false;
-    std::string text(bytes.begin(), bytes.end()), line;
-    for (size_t start = 0, end; start < text.size(); start = end + 1) {
-        end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        line = text.substr(start, end - start);
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#')
             continue;
         size_t colon = line.find(": ");
@@ -37,7 +32,7 @@ static bool read_refusals(const char *path, std::map<std::string, std::string> *
             return false;
         (*refusals)[line.substr(0, colon)] = line.substr(colon + 2);
     }
-    return true;
+    return in.eof();
 }
 
 int main(int argc, char **argv)
@@ -84,10 +79,9 @@ int main(int argc, char **argv)
             } else {
                 refused++;
                 auto listed = refusals.find(name);
-                if (listed == refusals.end() || listed->second != c.reason) {
-                    fprintf(stderr, "%s: refused with \"%s\", listed %s%s%s\n", path.c_str(), c.reason,
-                            listed == refusals.end() ? "nowhere" : "\"", listed == refusals.end() ? "" : listed->second.c_str(),
-                            listed == refusals.end() ? "" : "\"");
+                std::string expected = listed == refusals.end() ? "(not listed)" : listed->second;
+                if (expected != c.reason) {
+                    fprintf(stderr, "%s: refused with \"%s\", listed: %s\n", path.c_str(), c.reason, expected.c_str());
                     failed++;
                 }
             }
