@@ -1,7 +1,7 @@
 // Writes the generated fuzz seeds into the folder given as argument: libjpeg-turbo
 // pictures with restart markers inside MCU rows, hand-built streams with long
-// codes, overfilled or stale tables and unmatched codes, and cut or damaged
-// copies. Deterministic: the same files every run (for one libjpeg-turbo).
+// codes, overfilled or stale tables and unmatched codes, cut or damaged
+// copies, and pictures refused for a known reason. Deterministic: the same files every run (for one libjpeg-turbo).
 // Build and run: cmake --build <build> --target jpeg_seed_corpus &&
 //                <build>/tests/jpeg/jpeg_seed_corpus fuzz/corpus
 #include "tests/support/hand_pictures.h"
@@ -71,6 +71,15 @@ size_t stuffed_ff(const Bytes &b, int n)
         if (at + 1 < b.size() && b[at + 1] == 0x00 && n-- == 0)
             return at;
     return scan_end(b);
+}
+
+// The offset of the first 0xFF `code` marker (or the stream's size).
+size_t marker(const Bytes &b, uint8_t code)
+{
+    for (size_t at : ff_offsets(b, 0))
+        if (at + 1 < b.size() && b[at + 1] == code)
+            return at;
+    return b.size();
 }
 
 Bytes edited(Bytes b, ScanEdit edit, uint32_t seed, int count)
@@ -186,6 +195,29 @@ int main(int argc, char **argv)
     for (uint8_t b : {0xFF, 0xD9, 0xFF, 0xD0, 0x55, 0xFF, 0xFF, 0xD1, 0xAA})
         short_scan.push_back(b);
     write_seed("gen-short-scan-then-eoi-and-junk", short_scan);
+
+    // Pictures the game refuses, each for one reason (fuzz/refusals.txt lists them).
+    EncodeOptions progressive;
+    progressive.progressive = true;
+    write_seed("refused-progressive", libjpeg_encode(make_picture(24, 16, 3, 11), 24, 16, progressive));
+    EncodeOptions arithmetic;
+    arithmetic.arithmetic = true;
+    write_seed("refused-arithmetic", libjpeg_encode(make_picture(24, 16, 3, 11), 24, 16, arithmetic));
+    Bytes exif = every_mcu;
+    const uint8_t app1[] = {0xFF, 0xE1, 0x00, 0x08, 'E', 'x', 'i', 'f', 0x00, 0x00};
+    exif.insert(exif.begin() + static_cast<long>(marker(exif, 0xDB)), app1, app1 + sizeof app1);
+    write_seed("refused-exif", exif);
+    Bytes twelve_bit = every_mcu;
+    twelve_bit[marker(twelve_bit, 0xC0) + 4] = 12;
+    write_seed("refused-12-bit", twelve_bit);
+    write_seed("refused-cut-in-huffman-table", cut(every_mcu, marker(every_mcu, 0xC4) + 30));
+    write_seed("refused-cut-before-scan", cut(every_mcu, marker(every_mcu, 0xDA)));
+    Bytes not_jfif = every_mcu;
+    not_jfif[marker(not_jfif, 0xE0) + 7] = 'X';
+    write_seed("refused-not-jfif", not_jfif);
+    Bytes two_components = rows;
+    two_components[marker(two_components, 0xDA) + 4] = 2;
+    write_seed("refused-scan-of-two-components", two_components);
 
     printf("%d seeds written to %s\n", written, folder.c_str());
     return failures == 0 ? 0 : 1;

@@ -1,5 +1,6 @@
 // The decoder's entry points: the header phase, the bitmap, one of the two
-// picture phases (the fast one on a vector path), then the depth the library asks for loaded images.
+// picture phases (the fast one on a vector path), then the depth the library
+// asks for loaded images; on refusal, the reason for a caller that asks.
 #include "jpeg/decoder_stages.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
@@ -12,33 +13,54 @@ static bool too_large(const JpegDecoder &dec)
     return static_cast<int64_t>(dec.width) * dec.height > JPEG_MAX_PIXELS;
 }
 
-bool jpeg_picture_size(const uint8_t *data, size_t size, int32_t *width, int32_t *height)
+// Hands the header phase's verdict to a caller that asked for it, or `late`:
+// a refusal met after the headers were read, which names the frame's size.
+static void report(JpegDecoder &dec, JpegRefusalCode late, JpegRefusal *refusal)
+{
+    if (late != JPEG_ACCEPTED) {
+        dec.refusal.code = late;
+        dec.refusal.end = static_cast<size_t>(dec.data_end - dec.data_start);
+        dec.refusal.width = dec.width;
+        dec.refusal.height = dec.height;
+    }
+    if (refusal)
+        *refusal = dec.refusal;
+}
+
+bool jpeg_picture_size(const uint8_t *data, size_t size, int32_t *width, int32_t *height, JpegRefusal *refusal)
 {
     JpegDecoder dec;
-    if (!read_jpeg_headers(&dec, data, size) || too_large(dec))
+    bool accepted = read_jpeg_headers(&dec, data, size);
+    if (accepted && too_large(dec)) {
+        report(dec, JPEG_TOO_LARGE, refusal);
         return false;
-    *width = dec.width;
-    *height = dec.height;
-    return true;
+    }
+    report(dec, JPEG_ACCEPTED, refusal);
+    if (accepted) {
+        *width = dec.width;
+        *height = dec.height;
+    }
+    return accepted;
 }
 
 // `path` is the fast picture phase's vector path, or REFERENCE_PHASE.
 static const int REFERENCE_PHASE = -1;
 
-static BITMAP *decode_with(const uint8_t *data, size_t size, RGB *palette, int path)
+static BITMAP *decode_with(const uint8_t *data, size_t size, RGB *palette, int path, JpegRefusal *refusal)
 {
     JpegDecoder dec;
-    if (!read_jpeg_headers(&dec, data, size))
+    if (!read_jpeg_headers(&dec, data, size)) {
+        report(dec, JPEG_ACCEPTED, refusal);
         return nullptr;
+    }
 
     PALETTE own_palette;
     if (!palette)
         palette = own_palette;
 
     int load_depth = _color_load_depth(24, 0);
-    if (too_large(dec))
-        return nullptr;
-    BITMAP *bitmap = create_bitmap_ex(24, dec.width, dec.height);
+    BITMAP *bitmap = too_large(dec) ? nullptr : create_bitmap_ex(24, dec.width, dec.height);
+    report(dec, bitmap ? JPEG_ACCEPTED : too_large(dec) ? JPEG_TOO_LARGE : JPEG_NO_MEMORY, refusal);
     if (!bitmap)
         return nullptr;
 
@@ -55,15 +77,20 @@ static BITMAP *decode_with(const uint8_t *data, size_t size, RGB *palette, int p
 
 BITMAP *decode_jpeg(const uint8_t *data, size_t size, RGB *palette)
 {
-    return decode_with(data, size, palette, fastest_vector_path());
+    return decode_with(data, size, palette, fastest_vector_path(), nullptr);
+}
+
+BITMAP *decode_jpeg_with_reason(const uint8_t *data, size_t size, RGB *palette, JpegRefusal *refusal)
+{
+    return decode_with(data, size, palette, fastest_vector_path(), refusal);
 }
 
 BITMAP *decode_jpeg_on(VectorPath path, const uint8_t *data, size_t size, RGB *palette)
 {
-    return decode_with(data, size, palette, path);
+    return decode_with(data, size, palette, path, nullptr);
 }
 
 BITMAP *decode_jpeg_reference(const uint8_t *data, size_t size, RGB *palette)
 {
-    return decode_with(data, size, palette, REFERENCE_PHASE);
+    return decode_with(data, size, palette, REFERENCE_PHASE, nullptr);
 }

@@ -49,6 +49,46 @@ struct QuantTable {
     int32_t values[64];
 };
 
+// Why a stream was refused. Each code has one short English text
+// (describe_jpeg_refusal); docs/decoder.md lists them.
+enum JpegRefusalCode {
+    JPEG_ACCEPTED = 0,
+    JPEG_CUT_SHORT,             // the data ends inside a segment, or before the SOS
+    JPEG_PROGRESSIVE,           // SOF2, SOF6, SOF10, SOF14
+    JPEG_LOSSLESS,              // SOF3, SOF7, SOF11, SOF15
+    JPEG_HIERARCHICAL,          // SOF5
+    JPEG_ARITHMETIC,            // SOF9, SOF13, DAC
+    JPEG_APP_SEGMENT,           // APP1..APP15 (Exif, XMP, ICC profiles, Adobe)
+    JPEG_UNEXPECTED_MARKER,     // any other code after an 0xFF before the SOS
+    JPEG_SAMPLE_PRECISION,      // samples of other than 8 bits
+    JPEG_EMPTY_FRAME,           // width or height 0
+    JPEG_FRAME_QUANT_TABLE,     // a frame component names a quantisation table above 1
+    JPEG_QUANT_TABLE_ID,        // a DQT table id above 1
+    JPEG_QUANT_16_BIT,          // 16-bit quantisation values
+    JPEG_HUFFMAN_CODE_COUNT,    // a Huffman table of more than 256 codes
+    JPEG_SCAN_COMPONENT_COUNT,  // a scan of other than 1 or 3 components
+    JPEG_SCAN_COMPONENT_ID,     // a scan component identifier other than 1, 2, 3
+    JPEG_SCAN_TABLE_ID,         // a scan names a Huffman table above 1
+    JPEG_NOT_JFIF,              // APP0 shorter than 16 bytes or not "JFIF"
+    JPEG_JFIF_VERSION,          // JFIF major version other than 1
+    JPEG_SOS_TOO_LATE,          // no SOS marker within the first JPEG_SOS_LIMIT bytes
+    JPEG_MISSING_SEGMENT,       // the SOS comes before SOI, APP0, DQT, SOF or DHT
+    JPEG_TOO_LARGE,             // more than JPEG_MAX_PIXELS pixels
+    JPEG_NO_MEMORY,             // the bitmap could not be created
+};
+
+// A refusal with the numbers its text names. Written only when a stream is
+// refused, so an accepted decode pays nothing for it.
+struct JpegRefusal {
+    int32_t code;    // JpegRefusalCode
+    int32_t value;   // the offending number: marker code, bits, table id, count, version, missing marker
+    int32_t marker;  // code byte of the segment where it was met, 0 for none
+    size_t at;       // offset of that segment's (or marker's) 0xFF
+    size_t end;      // the stream's size: where a stream cut short ends
+    int32_t width;   // the frame's size, for JPEG_TOO_LARGE and JPEG_NO_MEMORY
+    int32_t height;
+};
+
 // Working record of one decode_jpeg call; zero-filled at its start.
 struct JpegDecoder {
     const uint8_t *data_start;
@@ -69,13 +109,23 @@ struct JpegDecoder {
     int32_t luma_dc_table;
     int32_t chroma_dc_table;
     uint32_t markers_seen;  // SEEN_* bits
+    JpegRefusal refusal;    // why the header phase refused, when it did
 };
 
 // Decodes the `size` bytes at `data` into a new 24-bit bitmap (converted to the
 // depth the library asks for loaded images). `palette` (a PALETTE, or null)
 // receives the 3-3-2 palette. Returns null when the stream is refused or the
-// bitmap cannot be created. Never reads outside data[0..size).
+// bitmap cannot be created (decode_jpeg_with_reason says which). Never reads
+// outside data[0..size).
 BITMAP *decode_jpeg(const uint8_t *data, size_t size, RGB *palette);
+
+// decode_jpeg that also says why: on refusal (null) `*refusal` gets the
+// reason, on success its code is JPEG_ACCEPTED. The same pixels as decode_jpeg.
+BITMAP *decode_jpeg_with_reason(const uint8_t *data, size_t size, RGB *palette, JpegRefusal *refusal);
+
+// One line of English for a refusal, e.g. "progressive JPEG (SOF2 at byte 20)"
+// or "cut short at byte 1234 (in the DHT segment at byte 160)".
+void describe_jpeg_refusal(const JpegRefusal *refusal, char *text, size_t text_size);
 
 // The same decode through the straightforward picture phase (linear code search,
 // one putpixel per pixel): the reference the fast path must equal on every input.
@@ -83,5 +133,6 @@ BITMAP *decode_jpeg_reference(const uint8_t *data, size_t size, RGB *palette);
 
 // Reads only the headers, as both entry points do first: true, with the
 // picture's size, when decode_jpeg accepts the stream (it can then fail only
-// for want of memory for the bitmap).
-bool jpeg_picture_size(const uint8_t *data, size_t size, int32_t *width, int32_t *height);
+// for want of memory for the bitmap). On refusal `*refusal` (when given) says why.
+bool jpeg_picture_size(const uint8_t *data, size_t size, int32_t *width, int32_t *height,
+                       JpegRefusal *refusal = nullptr);

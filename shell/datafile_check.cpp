@@ -236,8 +236,11 @@ bool check_layout(const std::vector<ObjectSpan> &spans, const DatafileLayout &la
             // What the header phase accepts the decoder decodes: refusals
             // all come from it (see jpeg_fuzzer).
             int32_t width = 0, height = 0;
-            if (!jpeg_picture_size(object.payload, object.size, &width, &height)) {
-                snprintf(fault, FAULT_SIZE, "object %d (raw data): not a JPEG the game's decoder accepts", i);
+            JpegRefusal refusal;
+            if (!jpeg_picture_size(object.payload, object.size, &width, &height, &refusal)) {
+                char why[120];
+                describe_jpeg_refusal(&refusal, why, sizeof why);
+                snprintf(fault, FAULT_SIZE, "object %d (raw data): not a JPEG the game's decoder accepts: %s", i, why);
                 return false;
             }
             // The screen shows the top-left 800 by 600 pixels: less would leave it part black.

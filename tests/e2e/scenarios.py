@@ -430,7 +430,7 @@ def damaged_datafile_stops_before_window(session):
          "object 0 (sample): %d samples of 16 bits on 1 channel take %d bytes but the object holds %d"
          % (length + 1, 8 + 2 * (length + 1), 8 + 2 * length)),
         ("graphics.dat", changed("graphics.dat", 4, 0, ">H", lambda v: 0)[0],
-         "object 4 (raw data): not a JPEG the game's decoder accepts"),
+         "object 4 (raw data): not a JPEG the game's decoder accepts: no SOI marker before the SOS"),
     ]
     for name, data, fault in cases:
         game = session.new_game()

@@ -1,13 +1,16 @@
-// The header phase: which streams are accepted, what the parsers store, and
-// that no segment is read past the end of the stream.
+// The header phase: which streams are accepted, what the parsers store, the
+// reason each refused stream is given, and that no segment is read past the
+// end of the stream.
 #include "jpeg/decoder_stages.h"
 #include "tests/support/test_streams.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
 #include <allegro.h>
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
 
 namespace
 {
@@ -33,6 +36,7 @@ struct Headers {
     std::unique_ptr<JpegDecoder> dec{new JpegDecoder};
     std::vector<uint8_t> data;
     bool accepted = false;
+    std::string reason;  // the refusal's text, empty when accepted
     size_t offset() const
     {
         return static_cast<size_t>(dec->cursor - data.data());
@@ -44,7 +48,17 @@ Headers read(const Bytes &stream)
     Headers h;
     h.data.assign(stream.begin(), stream.end());
     h.accepted = read_jpeg_headers(h.dec.get(), h.data.data(), h.data.size());
+    if (!h.accepted) {
+        char text[160];
+        describe_jpeg_refusal(&h.dec->refusal, text, sizeof text);
+        h.reason = text;
+    }
     return h;
+}
+
+std::string why(const Bytes &stream)
+{
+    return read(stream).reason;
 }
 
 // A decoder whose cursor stands on the code byte of the segment at `stream`.
@@ -93,25 +107,25 @@ TEST(StreamHeaders, RequiredMarkersAndOrder)
     put_sof(no_app0, 8, 8, {{1, 0x11, 0}});
     put_dht(no_app0, {dc0(), ac0()});
     put_sos(no_app0, {{1, 0}});
-    EXPECT_FALSE(read(no_app0).accepted);
+    EXPECT_EQ(why(no_app0), "no APP0 (JFIF) segment before the SOS");
     put_soi(no_dqt);
     put_app0(no_dqt);
     put_sof(no_dqt, 8, 8, {{1, 0x11, 0}});
     put_dht(no_dqt, {dc0(), ac0()});
     put_sos(no_dqt, {{1, 0}});
-    EXPECT_FALSE(read(no_dqt).accepted);
+    EXPECT_EQ(why(no_dqt), "no DQT segment before the SOS");
     put_app0(no_soi);
     put_dqt(no_soi, 0, 1);
     put_sof(no_soi, 8, 8, {{1, 0x11, 0}});
     put_dht(no_soi, {dc0(), ac0()});
     put_sos(no_soi, {{1, 0}});
-    EXPECT_FALSE(read(no_soi).accepted);
+    EXPECT_EQ(why(no_soi), "no SOI marker before the SOS");
     put_soi(no_dht);
     put_app0(no_dht);
     put_dqt(no_dht, 0, 1);
     put_sof(no_dht, 8, 8, {{1, 0x11, 0}});
     put_sos(no_dht, {{1, 0}});
-    EXPECT_FALSE(read(no_dht).accepted);
+    EXPECT_EQ(why(no_dht), "no DHT segment before the SOS");
 
     // SOS before the others ends the scan early: refused.
     Bytes early;
@@ -121,7 +135,7 @@ TEST(StreamHeaders, RequiredMarkersAndOrder)
     put_dqt(early, 0, 1);
     put_sof(early, 8, 8, {{1, 0x11, 0}});
     put_dht(early, {dc0(), ac0()});
-    EXPECT_FALSE(read(early).accepted);
+    EXPECT_EQ(why(early), "no DQT segment before the SOS");
 
     // Any order with SOS last is fine.
     Bytes shuffled;
@@ -154,12 +168,28 @@ TEST(StreamHeaders, RefusedMarkers)
     Bytes base = minimal_headers();
     size_t sos = base.size() - 10;  // the SOS segment of one component is 10 bytes
     ASSERT_EQ(base[sos + 1], 0xDA);
-    // APP1 (Exif), EOI, RST, DAC, SOF2 and fill bytes before the SOS.
-    for (Bytes insert : {Bytes{0xFF, 0xE1, 0x00, 0x02}, Bytes{0xFF, 0xD9}, Bytes{0xFF, 0xD0},
-                         Bytes{0xFF, 0xCC, 0x00, 0x02}, Bytes{0xFF, 0x00}, Bytes{0xFF, 0xFF, 0xDA}}) {
+    // APP1 (Exif), EOI, RST, DAC, other frame kinds and fill bytes before the SOS.
+    const std::string at = " at byte " + std::to_string(sos);
+    const struct {
+        Bytes insert;
+        std::string reason;
+    } cases[] = {
+        {{0xFF, 0xE1, 0x00, 0x02}, "APP1 segment (Exif or other metadata)" + at},
+        {{0xFF, 0xEE, 0x00, 0x02}, "APP14 segment (Exif or other metadata)" + at},
+        {{0xFF, 0xD9}, "unexpected marker EOI" + at},
+        {{0xFF, 0xD0}, "unexpected marker RST0" + at},
+        {{0xFF, 0x00}, "unexpected marker 0xFF00" + at},
+        {{0xFF, 0xFF, 0xDA}, "unexpected marker 0xFFFF" + at},
+        {{0xFF, 0xCC, 0x00, 0x02}, "arithmetic coding (DAC" + at + ")"},
+        {{0xFF, 0xC9}, "arithmetic coding (SOF9" + at + ")"},
+        {{0xFF, 0xCA}, "progressive JPEG (SOF10" + at + ")"},
+        {{0xFF, 0xC3}, "lossless JPEG (SOF3" + at + ")"},
+        {{0xFF, 0xC5}, "hierarchical JPEG (SOF5" + at + ")"},
+    };
+    for (const auto &c : cases) {
         Bytes s = base;
-        s.insert(s.begin() + static_cast<long>(sos), insert.begin(), insert.end());
-        EXPECT_FALSE(read(s).accepted) << "marker 0x" << std::hex << int(insert[1]);
+        s.insert(s.begin() + static_cast<long>(sos), c.insert.begin(), c.insert.end());
+        EXPECT_EQ(why(s), c.reason);
     }
     Bytes sof2;
     put_soi(sof2);
@@ -168,7 +198,7 @@ TEST(StreamHeaders, RefusedMarkers)
     put_sof(sof2, 8, 8, {{1, 0x11, 0}}, 0xC2);
     put_dht(sof2, {dc0(), ac0()});
     put_sos(sof2, {{1, 0}});
-    EXPECT_FALSE(read(sof2).accepted);
+    EXPECT_EQ(why(sof2), "progressive JPEG (SOF2 at byte 89)");
 }
 
 TEST(StreamHeaders, App0Variants)
@@ -181,11 +211,11 @@ TEST(StreamHeaders, App0Variants)
         put_sof(s, 8, 8, {{1, 0x11, 0}});
         put_dht(s, {dc0(), ac0()});
         put_sos(s, {{1, 0}});
-        return read(s).accepted;
+        return why(s);
     };
-    EXPECT_TRUE(with_app0(1, "JFIF"));
-    EXPECT_FALSE(with_app0(2, "JFIF"));
-    EXPECT_FALSE(with_app0(1, "JFXX"));
+    EXPECT_EQ(with_app0(1, "JFIF"), "");
+    EXPECT_EQ(with_app0(2, "JFIF"), "JFIF version 2 (1 taken)");
+    EXPECT_EQ(with_app0(1, "JFXX"), "the APP0 segment at byte 2 is not JFIF");
 
     Bytes short_app0 = {0xFF, 0xE0, 0x00, 0x0F, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0, 0};
     Segment seg(short_app0);
@@ -229,10 +259,10 @@ TEST(StreamHeaders, SosLimitOf10000Bytes)
         put_dht(s, {dc0(), ac0()});
         s.resize(at, 0x00);
         put_sos(s, {{1, 0}});
-        return read(s).accepted;
+        return why(s);
     };
-    EXPECT_TRUE(sos_at(10000));
-    EXPECT_FALSE(sos_at(10001));
+    EXPECT_EQ(sos_at(10000), "");
+    EXPECT_EQ(sos_at(10001), "SOS after byte 10000");
 }
 
 TEST(StreamHeaders, SofFields)
@@ -342,7 +372,7 @@ TEST(StreamHeaders, DhtRefusesMoreThan256Codes)
     EXPECT_EQ(parse_dht(Segment(s).dec.get()), REFUSED_TABLE_OR_ID);
 
     Bytes whole = grey_headers(8, 8, 1, {dc0(), big});
-    EXPECT_FALSE(read(whole).accepted);
+    EXPECT_EQ(why(whole), "Huffman table of 257 codes (at most 256)");
     EXPECT_EQ(decode_jpeg(whole.data(), whole.size(), nullptr), nullptr);
 
     // Exactly 256 codes fit.
@@ -377,6 +407,54 @@ TEST(StreamHeaders, SosFieldsAndRefusals)
     EXPECT_EQ(parse_sos(Segment(ac5).dec.get()), REFUSED_OUT_OF_RANGE);
 }
 
+// Each parser's refusal, and a frame past Allegro's limit, reaches the callers
+// with its reason, through jpeg_picture_size and decode_jpeg_with_reason alike.
+TEST(StreamHeaders, RefusalsNameTheirReason)
+{
+    // DQT at 20, SOF at 89, DHT at 108, SOS at 148 (162 bytes).
+    Bytes base;
+    put_soi(base);
+    put_app0(base);
+    put_dqt(base, 0, 1);
+    put_sof(base, 8, 8, {{1, 0x11, 0}, {2, 0x11, 0}, {3, 0x11, 0}});
+    put_dht(base, {dc0(), ac0()});
+    put_sos(base, {{1, 0}, {2, 0}, {3, 0}});
+    ASSERT_EQ(base.size(), 162u);
+    const struct {
+        size_t at;
+        Bytes bytes;
+        std::string reason;
+    } cases[] = {
+        {93, {12}, "12-bit samples"},
+        {96, {0, 0}, "a frame of 0x8 pixels"},
+        {101, {3}, "the frame uses quantisation table 3 (only 0 and 1)"},
+        {24, {0x02}, "quantisation table id 2 (only 0 and 1)"},
+        {24, {0x10}, "16-bit quantisation table"},
+        {152, {2}, "a scan of 2 components (1 or 3 taken)"},
+        {153, {0}, "scan component id 0 (1, 2 or 3 taken)"},
+        {154, {0x02}, "the scan uses Huffman table 2 (only 0 and 1)"},
+        {94, {0xFF, 0xFF, 0xFF, 0xFF}, "a 65535x65535 picture (more than 268435456 pixels)"},
+    };
+    for (const auto &c : cases) {
+        Bytes s = base;
+        std::copy(c.bytes.begin(), c.bytes.end(), s.begin() + static_cast<long>(c.at));
+        JpegRefusal by_size, by_decode;
+        int32_t w, h;
+        char text[160];
+        EXPECT_FALSE(jpeg_picture_size(s.data(), s.size(), &w, &h, &by_size));
+        describe_jpeg_refusal(&by_size, text, sizeof text);
+        EXPECT_EQ(text, c.reason);
+        EXPECT_EQ(decode_jpeg_with_reason(s.data(), s.size(), nullptr, &by_decode), nullptr);
+        describe_jpeg_refusal(&by_decode, text, sizeof text);
+        EXPECT_EQ(text, c.reason);
+    }
+    JpegRefusal accepted;
+    BITMAP *bitmap = decode_jpeg_with_reason(base.data(), base.size(), nullptr, &accepted);
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(accepted.code, JPEG_ACCEPTED);
+    destroy_bitmap(bitmap);
+}
+
 TEST(StreamHeaders, OneComponentScanOfColourFrame)
 {
     Bytes s;
@@ -405,12 +483,17 @@ TEST(StreamHeaders, EveryTruncatedHeaderIsRefusedWithinBounds)
     put_sof(s, 8, 8, {{1, 0x11, 0}});
     put_dht(s, {dc0(), ac0()});
     put_sos(s, {{1, 0}});
-    for (size_t n = 0; n < s.size(); n++) {
+    EXPECT_EQ(why({}), "no SOI marker");
+    for (size_t n = 1; n < s.size(); n++) {
         Bytes prefix(s.begin(), s.begin() + static_cast<long>(n));
         Headers h = read(prefix);
         EXPECT_FALSE(h.accepted) << n;
+        // Each names where it ends, and the segment it ends in.
+        EXPECT_EQ(h.reason.rfind("cut short at byte " + std::to_string(n) + " ", 0), 0u) << h.reason;
         EXPECT_LE(h.dec->cursor, h.data.data() + h.data.size());
     }
+    EXPECT_EQ(why(Bytes(s.begin(), s.begin() + 26)), "cut short at byte 26 (in the COM segment at byte 23)");
+    EXPECT_EQ(why(Bytes(s.begin(), s.begin() + 28)), "cut short at byte 28 before the SOS");
     EXPECT_TRUE(read(s).accepted);
 }
 
@@ -418,7 +501,7 @@ TEST(StreamHeaders, LengthFieldsPointingPastTheEndRefuse)
 {
     // COM, thumbnail and DHT whose stated sizes run past the stream.
     Bytes com = {0xFF, 0xD8, 0xFF, 0xFE, 0x40, 0x00, 'x'};
-    EXPECT_FALSE(read(com).accepted);
+    EXPECT_EQ(why(com), "cut short at byte 7 (in the COM segment at byte 2)");
     Bytes thumb;
     put_soi(thumb);
     put_app0(thumb, 1, "JFIF", 0, 0);
@@ -426,7 +509,7 @@ TEST(StreamHeaders, LengthFieldsPointingPastTheEndRefuse)
     thumb[thumb.size() - 1] = 200;
     Segment t(Bytes(thumb.begin() + 2, thumb.end()));
     EXPECT_EQ(parse_app0(t.dec.get()), REFUSED_PAST_END);
-    EXPECT_FALSE(read(thumb).accepted);
+    EXPECT_EQ(why(thumb), "cut short at byte 20 (in the APP0 segment at byte 2)");
 
     HuffmanSpec many = {0x00, {0, 0, 0, 0, 0, 0, 0, 0, 100}, {}};
     many.symbols.assign(10, 0);
@@ -434,7 +517,7 @@ TEST(StreamHeaders, LengthFieldsPointingPastTheEndRefuse)
     put_dht(dht, {many});
     EXPECT_EQ(parse_dht(Segment(dht).dec.get()), REFUSED_PAST_END);
     Bytes dri = {0xFF, 0xD8, 0xFF, 0xDD, 0x00, 0x04, 0x00};
-    EXPECT_FALSE(read(dri).accepted);
+    EXPECT_EQ(why(dri), "cut short at byte 7 (in the DRI segment at byte 2)");
 }
 
 }  // namespace

@@ -165,16 +165,26 @@ TEST_F(DatafileCorpus, BackgroundsMustBeScreenSizedPictures)
     const ObjectAt &last = objects.back();
     std::string reason;
 
-    // Object 9's picture replaced by a 24x16 JPEG the decoder accepts.
-    DatBytes small = read_bytes(std::string(TABELLONE_SOURCE_DIR) + "/fuzz/corpus/444-24x16.jpg");
-    ASSERT_FALSE(small.empty());
-    DatBytes b(graphics.begin(), graphics.begin() + last.payload_at);
-    b.insert(b.end(), small.begin(), small.end());
-    put_be32(b, last.type_at + 4, small.size());
-    put_be32(b, last.type_at + 8, small.size());
-    EXPECT_FALSE(check_and_load(b, &graphics_layout, &reason));
-    EXPECT_EQ(reason, "object 9 (raw data): a 24x16 picture where the game needs at least 800x600");
-    EXPECT_TRUE(check_and_load(b, nullptr, &reason)) << reason;
+    // Object 9's picture replaced by a 24x16 JPEG the decoder accepts, and by
+    // one it refuses, whose reason the refusal gives.
+    const struct {
+        const char *picture;
+        std::string reason;
+    } cases[] = {
+        {"444-24x16.jpg", "a 24x16 picture where the game needs at least 800x600"},
+        {"refused-progressive.jpg", "not a JPEG the game's decoder accepts: progressive JPEG (SOF2 at byte 158)"},
+    };
+    for (const auto &c : cases) {
+        DatBytes picture = read_bytes(std::string(TABELLONE_SOURCE_DIR) + "/fuzz/corpus/" + c.picture);
+        ASSERT_FALSE(picture.empty());
+        DatBytes b(graphics.begin(), graphics.begin() + last.payload_at);
+        b.insert(b.end(), picture.begin(), picture.end());
+        put_be32(b, last.type_at + 4, picture.size());
+        put_be32(b, last.type_at + 8, picture.size());
+        EXPECT_FALSE(check_and_load(b, &graphics_layout, &reason));
+        EXPECT_EQ(reason, "object 9 (raw data): " + c.reason);
+        EXPECT_TRUE(check_and_load(b, nullptr, &reason)) << reason;
+    }
 }
 
 // A file packed as a whole is checked unpacked; an object packed on its own

@@ -43,6 +43,16 @@ DecoderComparison compare_decoders(const uint8_t *data, size_t size)
     memset(ref_palette, 0, sizeof ref_palette);
     BITMAP *ref = decode_jpeg_reference(data, size, ref_palette);
     result.decoded = ref != nullptr;
+    result.reason[0] = '\0';
+    JpegRefusal refusal;
+    int32_t width, height;
+    if (jpeg_picture_size(data, size, &width, &height, &refusal) != result.decoded)
+        snprintf(result.difference, sizeof result.difference, "the header check %s, the reference %s",
+                 result.decoded ? "refuses" : "accepts", result.decoded ? "decodes" : "refuses");
+    else if (!result.decoded && refusal.code == JPEG_ACCEPTED)
+        snprintf(result.difference, sizeof result.difference, "refused without a reason");
+    else if (!result.decoded)
+        describe_jpeg_refusal(&refusal, result.reason, sizeof result.reason);
     for (int p = 0; p < VECTOR_PATH_COUNT && result.difference[0] == '\0'; p++) {
         const VectorPath path = static_cast<VectorPath>(p);
         if (!vector_path_available(path))

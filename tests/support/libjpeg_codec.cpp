@@ -145,6 +145,9 @@ std::vector<uint8_t> libjpeg_encode(const std::vector<uint8_t> &pixels, int widt
         cinfo.comp_info[c].h_samp_factor = 1;
         cinfo.comp_info[c].v_samp_factor = 1;
     }
+    if (options.progressive)
+        jpeg_simple_progression(&cinfo);
+    cinfo.arith_code = options.arithmetic ? TRUE : FALSE;
     jpeg_start_compress(&cinfo, TRUE);
     size_t stride = static_cast<size_t>(width) * options.components;
     while (cinfo.next_scanline < cinfo.image_height) {

@@ -18,6 +18,8 @@ struct EncodeOptions {
     bool optimize = false;      // optimised Huffman tables instead of the standard ones
     bool restart_rows = false;  // a restart marker after every MCU row
     int restart_mcus = 0;       // else, when > 0, a restart marker after this many MCUs
+    bool progressive = false;   // libjpeg's simple progression (SOF2), which the game refuses
+    bool arithmetic = false;    // arithmetic coding (SOF9), which the game refuses
 };
 
 // The four layouts the game's decoder reads, and the encode options that make each.

@@ -1,6 +1,7 @@
 // decode-jpeg IN.jpg OUT.ppm [--repeat N]: decodes a picture with the game's own
 // decoder and writes it as a binary PPM, so a picture can be checked before it
-// goes into the game. Exit 0 decoded, 1 refused, 2 unreadable or unwritable.
+// goes into the game. Exit 0 decoded, 1 refused (with the reason), 2 unreadable
+// or unwritable.
 #include "jpeg/decode_jpeg.h"
 
 #define ALLEGRO_NO_MAGIC_MAIN
@@ -83,9 +84,12 @@ int main(int argc, char **argv)
     set_color_depth(24);
 
     const uint8_t *data = reinterpret_cast<const uint8_t *>(file.data());
-    BITMAP *bitmap = decode_jpeg(data, file.size(), nullptr);
+    JpegRefusal refusal;
+    BITMAP *bitmap = decode_jpeg_with_reason(data, file.size(), nullptr, &refusal);
     if (!bitmap) {
-        fprintf(stderr, "decode-jpeg: %s: refused\n", in);
+        char reason[160];
+        describe_jpeg_refusal(&refusal, reason, sizeof reason);
+        fprintf(stderr, "decode-jpeg: %s: refused: %s\n", in, reason);
         return 1;
     }
 
