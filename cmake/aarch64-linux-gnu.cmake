@@ -21,6 +21,11 @@ set(ENV{PKG_CONFIG_LIBDIR}
 set(ENV{PKG_CONFIG_PATH} "")
 set(ENV{PKG_CONFIG_SYSROOT_DIR} ${TABELLONE_ARM64_SYSROOT})
 
+# Headers that differ by architecture (opensslconf.h, jconfig.h) sit in the
+# multiarch folder, which only the native compiler searches by itself.
+set(CMAKE_C_STANDARD_INCLUDE_DIRECTORIES ${TABELLONE_ARM64_SYSROOT}/usr/include/aarch64-linux-gnu)
+set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES ${TABELLONE_ARM64_SYSROOT}/usr/include/aarch64-linux-gnu)
+
 # The libraries the arm64 libraries need in turn are found in the sysroot too.
 set(CMAKE_EXE_LINKER_FLAGS_INIT
     "-Wl,-rpath-link,${TABELLONE_ARM64_SYSROOT}/usr/lib/aarch64-linux-gnu -Wl,-rpath-link,${TABELLONE_ARM64_SYSROOT}/lib/aarch64-linux-gnu")
