@@ -15,12 +15,11 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 
-from harness import (DATAFILES, PRIZE_NAMES, Failure, Session, check, parse_state,  # noqa: E402
-                     run_with_timeout)
+from harness import (DATAFILES, PRIZE_NAMES, Failure, Session, check, check_fresh_deal,  # noqa: E402
+                     parse_state, run_with_timeout)
 from scenarios import expect_clean_exit, reach_board  # noqa: E402
 
 FIELDS = ("Mario", "Rossi", "Milano")
-SQUARE = 0
 RECORDS = ("state.dat", "players.txt", "tabellone-registro.jsonl")
 
 
@@ -74,8 +73,10 @@ def play_through_launcher(session, package):
         game.stdout = out
         game.start()
     game.workdir = records          # the game's files are read there from now on
-    reach_board(game, FIELDS)
-    game.click_square(SQUARE)
+    shown = game.board_cells(reach_board(game, FIELDS))
+    check(shown.count("cover") == 85, "the first board shows %d covered squares" % shown.count("cover"))
+    square = shown.index("cover")
+    game.click_square(square)
     prize = game.wait_any_result()
     game.press_ok()
     game.wait_title()
@@ -95,8 +96,9 @@ def play_through_launcher(session, package):
     check(game.read("players.txt") == expected,
           "players.txt holds %r, expected %r" % (game.read("players.txt"), expected))
     cells = parse_state(game.read("state.dat"))
-    check(cells[SQUARE] == (prize, 1) and sum(shown for _, shown in cells) == 1,
-          "state.dat is not a fresh board with square %d uncovered" % SQUARE)
+    check(cells[square] == (prize, 1), "state.dat does not show square %d uncovered" % square)
+    cells[square] = (prize, 0)
+    check_fresh_deal(cells, "state.dat less the play")
     verdict = subprocess.run([package.path("/usr/games/tabellone-operatore"), "verify", records],
                              capture_output=True, text=True)
     check(verdict.returncode == 0, "tabellone-operatore verify: %s" % (verdict.stdout + verdict.stderr))
