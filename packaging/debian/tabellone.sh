@@ -7,7 +7,7 @@ set -eu
 # Paths follow from where the launcher lies (/usr/games), so a package
 # unpacked into another root runs the same way.
 prefix=$(dirname "$(dirname "$(readlink -f "$0")")")
-game="$prefix/lib/games/tabellone/tabellone"
+game="$prefix/libexec/tabellone/tabellone"
 datafiles="$prefix/share/games/tabellone"
 records="${XDG_DATA_HOME:-$HOME/.local/share}/tabellone"
 autostart="${XDG_CONFIG_HOME:-$HOME/.config}/autostart"
