@@ -5,6 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 WINDOWS_BUILD ?= build-windows
 DEB_BUILD  ?= $(BUILD)/deb-build
 DEB_ARM64_BUILD ?= $(BUILD)/deb-arm64-build
+VERSION    := $(shell sed -n 's/^project.tabellone VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 FUZZ_SECONDS ?= 60
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
@@ -109,13 +110,13 @@ deb: deps
 	cmake --build $(DEB_BUILD) -j2 --target tabellone tabellone-operatore game_content
 	@mkdir -p $(BUILD)
 	packaging/debian/build-deb amd64 $(DEB_BUILD) $(DEB_BUILD)/play $(BUILD)
-	lintian --fail-on error,warning $(BUILD)/tabellone_*_amd64.deb
+	lintian --fail-on error,warning $(BUILD)/tabellone_$(VERSION)_amd64.deb
 
 # The package installed as a user gets it: one pass through the launcher in
 # Xvfb, the records in the records folder, and kept when the package goes.
 deb-test: deb
 	$(MAKE) build
-	python3 tests/package/package_test.py --build-dir $(BUILD) $(BUILD)/tabellone_*_amd64.deb
+	python3 tests/package/package_test.py --build-dir $(BUILD) $(BUILD)/tabellone_$(VERSION)_amd64.deb
 
 # The same package for arm64, cross-built against the arm64 libraries of
 # Debian unpacked under $(DEB_ARM64_BUILD)/sysroot; the unit tests run under
@@ -126,7 +127,7 @@ deb-arm64: deb
 	cmake --build $(DEB_ARM64_BUILD) -j2
 	ctest --test-dir $(DEB_ARM64_BUILD) -L unit --output-on-failure
 	packaging/debian/build-deb arm64 $(DEB_ARM64_BUILD) $(DEB_BUILD)/play $(BUILD)
-	lintian --fail-on error,warning $(BUILD)/tabellone_*_arm64.deb
+	lintian --fail-on error,warning $(BUILD)/tabellone_$(VERSION)_arm64.deb
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)
