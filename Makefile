@@ -126,7 +126,7 @@ deb-arm64: deb
 	packaging/debian/configure arm64 $(DEB_ARM64_BUILD)
 	cmake --build $(DEB_ARM64_BUILD) -j2
 	ctest --test-dir $(DEB_ARM64_BUILD) -L unit --output-on-failure
-	packaging/debian/build-deb arm64 $(DEB_ARM64_BUILD) $(DEB_BUILD)/play $(BUILD)
+	packaging/debian/build-deb arm64 $(DEB_ARM64_BUILD) $(DEB_BUILD)/play $(BUILD) $(DEB_ARM64_BUILD)
 	lintian --fail-on error,warning $(BUILD)/tabellone_$(VERSION)_arm64.deb
 
 clean:

@@ -30,6 +30,10 @@ set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES ${TABELLONE_ARM64_SYSROOT}/usr/includ
 set(CMAKE_EXE_LINKER_FLAGS_INIT
     "-Wl,-rpath-link,${TABELLONE_ARM64_SYSROOT}/usr/lib/aarch64-linux-gnu -Wl,-rpath-link,${TABELLONE_ARM64_SYSROOT}/lib/aarch64-linux-gnu")
 
+# No run path into the sysroot in the binaries: qemu finds the libraries
+# there by itself, and the packaged programs must take the board's own.
+set(CMAKE_SKIP_BUILD_RPATH ON)
+
 # Test programs (and GoogleTest's discovery) run on the arm64 loader and
 # libraries of the sysroot.
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64 -L ${TABELLONE_ARM64_SYSROOT})
