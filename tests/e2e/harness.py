@@ -454,6 +454,7 @@ class Game:
         self.env = dict(display.env, HOME=home, **(env or {}))
         self.command = [os.path.join(content.build_dir, "tabellone")]
         self.process = None
+        self.stdout = subprocess.DEVNULL
         self.stderr = None
         self.stderr_path = self.path("stderr.txt")
 
@@ -465,7 +466,7 @@ class Game:
         self.started = time.monotonic()
         self.process = subprocess.Popen(self.command,
                                         cwd=self.workdir, env=self.env,
-                                        stdout=subprocess.DEVNULL, stderr=self.stderr,
+                                        stdout=self.stdout, stderr=self.stderr,
                                         preexec_fn=die_with_harness)
         return self
 
@@ -519,6 +520,19 @@ class Game:
             except FileNotFoundError:      # a thread that just ended
                 pass
         return total / 1e9
+
+    def sleeps(self):
+        """The times each thread of the game has gone to sleep so far (its
+        voluntary context switches), by thread id."""
+        counts = {}
+        task_dir = "/proc/%d/task" % self.process.pid
+        for task in os.listdir(task_dir):
+            try:
+                with open(os.path.join(task_dir, task, "status")) as f:
+                    counts[task] = int(re.search(r"^voluntary_ctxt_switches:\s*(\d+)", f.read(), re.M).group(1))
+            except FileNotFoundError:      # a thread that just ended
+                pass
+        return counts
 
     def peak_memory_kib(self):
         with open("/proc/%d/status" % self.process.pid) as f:
