@@ -1,0 +1,128 @@
+"""End-to-end scenarios of a kiosk left alone: the form, the board and the
+result go back to the title when nobody acts, with the wait shortened
+through the test-only TABELLONE_TEST_LEFT_ALONE_MS; slow typing keeps the form."""
+import json
+import time
+
+from game_contract import CONTRACT
+from harness import FORM_FIELDS, PARKED_POINTER, check, differing_pixels, state_text
+from record_scenarios import JOURNAL
+from scenarios import KNOWN_BOARD, POLTRONA_SQUARE, expect_clean_exit, start_with_board
+
+LEFT_ALONE = 5.0    # seconds, far under the game's own waits
+SHORTENED = {"TABELLONE_TEST_LEFT_ALONE_MS": str(int(LEFT_ALONE * 1000))}
+FORM = CONTRACT["FORM_BACKGROUND"]
+PLAYER = ["Mario", "Rossi", "3331234567"]
+
+
+def journal_events(game):
+    return [json.loads(line) for line in game.read(JOURNAL).decode().splitlines()]
+
+
+def returns_to_title(game):
+    return [e["screen"] for e in journal_events(game) if e["event"] == "idle_return"]
+
+
+def left_alone_until_title(game, screen, what):
+    """The screen with background `screen` stays up a while untouched, then
+    the title comes back by itself."""
+    game.stays_on(screen, what, seconds=LEFT_ALONE - 2)
+    game.wait_title(timeout=LEFT_ALONE + 10)
+
+
+def check_next_form_empty(game, first_form):
+    """After the title's OK the form shows what it showed the first time."""
+    game.press_ok()
+    shot = game.wait_form()
+    differing = [differing_pixels(shot, first_form, box) for box in FORM_FIELDS]
+    check(differing == [0, 0, 0], "the next form is not empty: pixels differing %s" % differing)
+
+
+def start_at_form(session):
+    game = start_with_board(session, KNOWN_BOARD, env=SHORTENED)
+    game.wait_title()
+    game.press_ok()
+    return game, game.wait_form()
+
+
+def form_left_alone_goes_to_title(session):
+    """Fields typed and left: the title comes back, the next form is empty,
+    nothing is recorded but the return, which names no player."""
+    game, first_form = start_at_form(session)
+    game.fill_form(PLAYER)
+    left_alone_until_title(game, FORM, "form with its fields typed")
+    check_next_form_empty(game, first_form)
+    game.escape()
+    expect_clean_exit(game, "ESC on the form screen")
+    check(not game.exists("players.txt"), "a form left alone logged a play")
+    check(game.read("state.dat") == state_text(KNOWN_BOARD), "a form left alone changed state.dat")
+    check(returns_to_title(game) == ["form"], "the journal's returns: %s" % returns_to_title(game))
+    check(not any(name.encode() in game.read(JOURNAL) for name in PLAYER), "the journal holds the player's data")
+
+
+def board_left_alone_records_no_play(session):
+    """The board left alone goes back to the title: no play, the board as it
+    was, the next form empty."""
+    game, first_form = start_at_form(session)
+    game.fill_form(PLAYER)
+    game.press_ok()
+    game.wait_board()
+    left_alone_until_title(game, CONTRACT["BOARD_BACKGROUND"], "board screen")
+    check_next_form_empty(game, first_form)
+    game.escape()
+    expect_clean_exit(game, "ESC on the form screen")
+    check(not game.exists("players.txt"), "a board left alone logged a play")
+    check(game.read("state.dat") == state_text(KNOWN_BOARD), "a board left alone changed state.dat")
+    check(not [e for e in journal_events(game) if e["event"] == "play"], "a board left alone journalled a play")
+    check(returns_to_title(game) == ["board"], "the journal's returns: %s" % returns_to_title(game))
+
+
+def result_left_alone_keeps_its_play(session):
+    """The result left alone goes back to the title; its play stays recorded once."""
+    game, _ = start_at_form(session)
+    game.fill_form(PLAYER)
+    game.press_ok()
+    game.wait_board()
+    game.click_square(POLTRONA_SQUARE)
+    game.wait_result(0)
+    game.wait_title(timeout=LEFT_ALONE + 10)
+    game.escape()
+    expect_clean_exit(game, "ESC on the title screen")
+    check(game.read("players.txt") == b"Mario, Rossi, 3331234567, Poltrona\r\n",
+          "players.txt holds %r" % game.read("players.txt"))
+    plays = [e["square"] for e in journal_events(game) if e["event"] == "play"]
+    check(plays == [POLTRONA_SQUARE], "the journal's plays: %s" % plays)
+    check(returns_to_title(game) == ["result"], "the journal's returns: %s" % returns_to_title(game))
+
+
+def slow_typing_keeps_the_form(session):
+    """One character every 2 s, well past the wait: the form stays and its
+    field reaches the log whole."""
+    game, _ = start_at_form(session)
+    game.display.move(*PARKED_POINTER)
+    text, every = "abcdefg", 2.0
+    started = time.monotonic()
+    for n, ch in enumerate(text):
+        time.sleep(max(0.0, started + n * every - time.monotonic()))
+        if session.wine:
+            game.wine_type(FORM_FIELDS[0], ch)
+        else:
+            game.display.type_text(ch)
+    check(time.monotonic() - started > 2 * LEFT_ALONE, "the typing did not outlast the wait")
+    check(game.ready(game.display.screenshot(), FORM), "the form did not stay while typed into")
+    game.press_ok()
+    game.wait_board()
+    game.click_square(POLTRONA_SQUARE)
+    game.wait_result(0)
+    game.escape()
+    expect_clean_exit(game, "ESC on the result screen")
+    check(game.read("players.txt") == b"abcdefg, , , Poltrona\r\n", "players.txt holds %r" % game.read("players.txt"))
+    check(returns_to_title(game) == [], "the journal's returns: %s" % returns_to_title(game))
+
+
+SCENARIOS = [
+    form_left_alone_goes_to_title,
+    board_left_alone_records_no_play,
+    result_left_alone_keeps_its_play,
+    slow_typing_keeps_the_form,
+]
