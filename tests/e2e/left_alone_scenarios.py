@@ -7,7 +7,7 @@ import time
 from game_contract import CONTRACT
 from harness import FORM_FIELDS, PARKED_POINTER, check, differing_pixels, state_text
 from record_scenarios import JOURNAL
-from scenarios import KNOWN_BOARD, POLTRONA_SQUARE, expect_clean_exit, start_with_board
+from scenarios import KNOWN_BOARD, POLTRONA_SQUARE, UNCOVERED_SQUARE, expect_clean_exit, start_with_board
 
 LEFT_ALONE = 5.0    # seconds, far under the game's own waits
 SHORTENED = {"TABELLONE_TEST_LEFT_ALONE_MS": str(int(LEFT_ALONE * 1000))}
@@ -60,13 +60,26 @@ def form_left_alone_goes_to_title(session):
     check(not any(name.encode() in game.read(JOURNAL) for name in PLAYER), "the journal holds the player's data")
 
 
+def now_and_then(every, count, act):
+    """act(n) for n = 0 .. count - 1, every seconds apart, however long each takes."""
+    started = time.monotonic()
+    for n in range(count):
+        time.sleep(max(0.0, started + n * every - time.monotonic()))
+        act(n)
+    check(time.monotonic() - started > 2 * LEFT_ALONE, "the input did not outlast the wait")
+
+
 def board_left_alone_records_no_play(session):
-    """The board left alone goes back to the title: no play, the board as it
-    was, the next form empty."""
+    """The pointer moved now and then, and a click on an uncovered square,
+    keep the board past the wait; left alone, it goes back to the title: no
+    play, the board as it was, the next form empty."""
     game, first_form = start_at_form(session)
     game.fill_form(PLAYER)
     game.press_ok()
     game.wait_board()
+    spots = [(700, 100), (700, 500), (600, 300)]
+    now_and_then(2.0, 7, lambda n: game.click_square(UNCOVERED_SQUARE) if n == 3 else game.display.move(*spots[n % 3]))
+    check(game.ready(game.display.screenshot(), CONTRACT["BOARD_BACKGROUND"]), "the board did not stay while used")
     left_alone_until_title(game, CONTRACT["BOARD_BACKGROUND"], "board screen")
     check_next_form_empty(game, first_form)
     game.escape()
@@ -100,15 +113,14 @@ def slow_typing_keeps_the_form(session):
     field reaches the log whole."""
     game, _ = start_at_form(session)
     game.display.move(*PARKED_POINTER)
-    text, every = "abcdefg", 2.0
-    started = time.monotonic()
-    for n, ch in enumerate(text):
-        time.sleep(max(0.0, started + n * every - time.monotonic()))
+    text = "abcdefg"
+
+    def type_one(n):
         if session.wine:
-            game.wine_type(FORM_FIELDS[0], ch)
+            game.wine_type(FORM_FIELDS[0], text[n])
         else:
-            game.display.type_text(ch)
-    check(time.monotonic() - started > 2 * LEFT_ALONE, "the typing did not outlast the wait")
+            game.display.type_text(text[n])
+    now_and_then(2.0, len(text), type_one)
     check(game.ready(game.display.screenshot(), FORM), "the form did not stay while typed into")
     game.press_ok()
     game.wait_board()
