@@ -58,11 +58,10 @@ int left_alone_limit_ms(int normal_ms)
     // Test-only: TABELLONE_TEST_LEFT_ALONE_MS shortens every wait so the
     // end-to-end scenarios need seconds, not minutes. It can only shorten:
     // anything else (unset, not a number, longer) leaves the normal time.
-    static const long test_ms = [] {
-        const char *value = getenv("TABELLONE_TEST_LEFT_ALONE_MS");
-        char *end = nullptr;
-        long ms = value ? strtol(value, &end, 10) : 0;
-        return value && *value && *end == '\0' ? ms : 0L;
-    }();
-    return test_ms > 0 && test_ms < normal_ms ? (int)test_ms : normal_ms;
+    const char *value = getenv("TABELLONE_TEST_LEFT_ALONE_MS");
+    if (!value || !*value)
+        return normal_ms;
+    char *end = nullptr;
+    long test_ms = strtol(value, &end, 10);
+    return *end == '\0' && test_ms > 0 && test_ms < normal_ms ? (int)test_ms : normal_ms;
 }

@@ -6,6 +6,7 @@ import time
 
 from game_contract import CONTRACT
 from harness import FORM_FIELDS, PARKED_POINTER, check, differing_pixels, state_text
+from operator_scenarios import operator
 from record_scenarios import JOURNAL
 from scenarios import KNOWN_BOARD, POLTRONA_SQUARE, UNCOVERED_SQUARE, expect_clean_exit, start_with_board
 
@@ -21,6 +22,17 @@ def journal_events(game):
 
 def returns_to_title(game):
     return [e["screen"] for e in journal_events(game) if e["event"] == "idle_return"]
+
+
+def check_returns(session, game, screens):
+    """The journal holds one return for each of screens, and the operator's
+    verify passes the records while status counts the returns."""
+    check(returns_to_title(game) == screens, "the journal's returns: %s" % returns_to_title(game))
+    code, out, _ = operator(session, "verify", game.workdir)
+    check(code == 0 and "Esito: tutto concorda" in out, "verify: exit status %d:\n%s" % (code, out))
+    counted = "Ritorni al titolo per inattività: dal modulo %d, dal tabellone %d, dal risultato %d" % tuple(
+        screens.count(s) for s in ("form", "board", "result"))
+    check(counted in operator(session, "status", game.workdir)[1], "status does not say %r" % counted)
 
 
 def left_alone_until_title(game, screen, what):
@@ -56,7 +68,7 @@ def form_left_alone_goes_to_title(session):
     expect_clean_exit(game, "ESC on the form screen")
     check(not game.exists("players.txt"), "a form left alone logged a play")
     check(game.read("state.dat") == state_text(KNOWN_BOARD), "a form left alone changed state.dat")
-    check(returns_to_title(game) == ["form"], "the journal's returns: %s" % returns_to_title(game))
+    check_returns(session, game, ["form"])
     check(not any(name.encode() in game.read(JOURNAL) for name in PLAYER), "the journal holds the player's data")
 
 
@@ -87,7 +99,7 @@ def board_left_alone_records_no_play(session):
     check(not game.exists("players.txt"), "a board left alone logged a play")
     check(game.read("state.dat") == state_text(KNOWN_BOARD), "a board left alone changed state.dat")
     check(not [e for e in journal_events(game) if e["event"] == "play"], "a board left alone journalled a play")
-    check(returns_to_title(game) == ["board"], "the journal's returns: %s" % returns_to_title(game))
+    check_returns(session, game, ["board"])
 
 
 def result_left_alone_keeps_its_play(session):
@@ -105,7 +117,7 @@ def result_left_alone_keeps_its_play(session):
           "players.txt holds %r" % game.read("players.txt"))
     plays = [e["square"] for e in journal_events(game) if e["event"] == "play"]
     check(plays == [POLTRONA_SQUARE], "the journal's plays: %s" % plays)
-    check(returns_to_title(game) == ["result"], "the journal's returns: %s" % returns_to_title(game))
+    check_returns(session, game, ["result"])
 
 
 def slow_typing_keeps_the_form(session):
@@ -129,7 +141,7 @@ def slow_typing_keeps_the_form(session):
     game.escape()
     expect_clean_exit(game, "ESC on the result screen")
     check(game.read("players.txt") == b"abcdefg, , , Poltrona\r\n", "players.txt holds %r" % game.read("players.txt"))
-    check(returns_to_title(game) == [], "the journal's returns: %s" % returns_to_title(game))
+    check_returns(session, game, [])
 
 
 SCENARIOS = [
