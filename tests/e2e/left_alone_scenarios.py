@@ -10,8 +10,10 @@ from operator_scenarios import operator
 from record_scenarios import JOURNAL
 from scenarios import KNOWN_BOARD, POLTRONA_SQUARE, UNCOVERED_SQUARE, expect_clean_exit, start_with_board
 
-LEFT_ALONE = 5.0    # seconds, far under the game's own waits
-SHORTENED = {"TABELLONE_TEST_LEFT_ALONE_MS": str(int(LEFT_ALONE * 1000))}
+# The shortened wait in seconds: a few times the slowest input gap of the
+# harness (Wine, a busy machine: an input confirmed, watched, then the next),
+# and far under the game's own waits.
+LEFT_ALONE = 5.0
 FORM = CONTRACT["FORM_BACKGROUND"]
 PLAYER = ["Mario", "Rossi", "3331234567"]
 
@@ -35,11 +37,11 @@ def check_returns(session, game, screens):
     check(counted in operator(session, "status", game.workdir)[1], "status does not say %r" % counted)
 
 
-def left_alone_until_title(game, screen, what):
+def left_alone_until_title(game, wait, screen, what):
     """The screen with background `screen` stays up a while untouched, then
     the title comes back by itself."""
-    game.stays_on(screen, what, seconds=LEFT_ALONE - 2)
-    game.wait_title(timeout=LEFT_ALONE + 10)
+    game.stays_on(screen, what, seconds=wait / 2)
+    game.wait_title(timeout=wait + 10)
 
 
 def check_next_form_empty(game, first_form):
@@ -51,18 +53,32 @@ def check_next_form_empty(game, first_form):
 
 
 def start_at_form(session):
-    game = start_with_board(session, KNOWN_BOARD, env=SHORTENED)
+    """The game with the shortened wait, on its first form; the wait, and the
+    form as it first shows."""
+    wait = LEFT_ALONE * session.display.slowdown
+    game = start_with_board(session, KNOWN_BOARD, env={"TABELLONE_TEST_LEFT_ALONE_MS": str(int(wait * 1000))})
     game.wait_title()
     game.press_ok()
-    return game, game.wait_form()
+    return game, wait, game.wait_form()
+
+
+def now_and_then(wait, act):
+    """act(n) for n = 0, 1, ... at a spacing of 0.4 wait, however long each
+    takes, until 1.5 wait have passed; the number of acts."""
+    started, n = time.monotonic(), 0
+    while time.monotonic() - started <= 1.5 * wait:
+        time.sleep(max(0.0, started + n * 0.4 * wait - time.monotonic()))
+        act(n)
+        n += 1
+    return n
 
 
 def form_left_alone_goes_to_title(session):
     """Fields typed and left: the title comes back, the next form is empty,
     nothing is recorded but the return, which names no player."""
-    game, first_form = start_at_form(session)
+    game, wait, first_form = start_at_form(session)
     game.fill_form(PLAYER)
-    left_alone_until_title(game, FORM, "form with its fields typed")
+    left_alone_until_title(game, wait, FORM, "form with its fields typed")
     check_next_form_empty(game, first_form)
     game.escape()
     expect_clean_exit(game, "ESC on the form screen")
@@ -72,27 +88,18 @@ def form_left_alone_goes_to_title(session):
     check(not any(name.encode() in game.read(JOURNAL) for name in PLAYER), "the journal holds the player's data")
 
 
-def now_and_then(every, count, act):
-    """act(n) for n = 0 .. count - 1, every seconds apart, however long each takes."""
-    started = time.monotonic()
-    for n in range(count):
-        time.sleep(max(0.0, started + n * every - time.monotonic()))
-        act(n)
-    check(time.monotonic() - started > 2 * LEFT_ALONE, "the input did not outlast the wait")
-
-
 def board_left_alone_records_no_play(session):
     """The pointer moved now and then, and a click on an uncovered square,
     keep the board past the wait; left alone, it goes back to the title: no
     play, the board as it was, the next form empty."""
-    game, first_form = start_at_form(session)
+    game, wait, first_form = start_at_form(session)
     game.fill_form(PLAYER)
     game.press_ok()
     game.wait_board()
     spots = [(700, 100), (700, 500), (600, 300)]
-    now_and_then(2.0, 7, lambda n: game.click_square(UNCOVERED_SQUARE) if n == 3 else game.display.move(*spots[n % 3]))
+    now_and_then(wait, lambda n: game.click_square(UNCOVERED_SQUARE) if n == 2 else game.display.move(*spots[n % 3]))
     check(game.ready(game.display.screenshot(), CONTRACT["BOARD_BACKGROUND"]), "the board did not stay while used")
-    left_alone_until_title(game, CONTRACT["BOARD_BACKGROUND"], "board screen")
+    left_alone_until_title(game, wait, CONTRACT["BOARD_BACKGROUND"], "board screen")
     check_next_form_empty(game, first_form)
     game.escape()
     expect_clean_exit(game, "ESC on the form screen")
@@ -104,13 +111,13 @@ def board_left_alone_records_no_play(session):
 
 def result_left_alone_keeps_its_play(session):
     """The result left alone goes back to the title; its play stays recorded once."""
-    game, _ = start_at_form(session)
+    game, wait, _ = start_at_form(session)
     game.fill_form(PLAYER)
     game.press_ok()
     game.wait_board()
     game.click_square(POLTRONA_SQUARE)
     game.wait_result(0)
-    game.wait_title(timeout=LEFT_ALONE + 10)
+    game.wait_title(timeout=wait + 10)
     game.escape()
     expect_clean_exit(game, "ESC on the title screen")
     check(game.read("players.txt") == b"Mario, Rossi, 3331234567, Poltrona\r\n",
@@ -121,18 +128,18 @@ def result_left_alone_keeps_its_play(session):
 
 
 def slow_typing_keeps_the_form(session):
-    """One character every 2 s, well past the wait: the form stays and its
-    field reaches the log whole."""
-    game, _ = start_at_form(session)
+    """One character now and then (every 2 s on Linux), past the wait: the
+    form stays and its field reaches the log whole."""
+    game, wait, _ = start_at_form(session)
     game.display.move(*PARKED_POINTER)
-    text = "abcdefg"
+    letters = "abcdefghij"
 
     def type_one(n):
         if session.wine:
-            game.wine_type(FORM_FIELDS[0], text[n])
+            game.wine_type(FORM_FIELDS[0], letters[n])
         else:
-            game.display.type_text(text[n])
-    now_and_then(2.0, len(text), type_one)
+            game.display.type_text(letters[n])
+    text = letters[:now_and_then(wait, type_one)]
     check(game.ready(game.display.screenshot(), FORM), "the form did not stay while typed into")
     game.press_ok()
     game.wait_board()
@@ -140,7 +147,8 @@ def slow_typing_keeps_the_form(session):
     game.wait_result(0)
     game.escape()
     expect_clean_exit(game, "ESC on the result screen")
-    check(game.read("players.txt") == b"abcdefg, , , Poltrona\r\n", "players.txt holds %r" % game.read("players.txt"))
+    check(game.read("players.txt") == ("%s, , , Poltrona\r\n" % text).encode(),
+          "players.txt holds %r, typed %r" % (game.read("players.txt"), text))
     check_returns(session, game, [])
 
 
