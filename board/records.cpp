@@ -252,6 +252,11 @@ bool record_play(int square)
     return false;
 }
 
+void record_return_to_title(const char *screen)
+{
+    append_journal({{"event", "idle_return"}, {"screen", screen}});
+}
+
 void record_run_ended(const char *why, bool clean)
 {
     append_journal({{"event", "run_ended"}, {"reason", why}, {"clean", clean}});

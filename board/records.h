@@ -30,6 +30,12 @@ bool record_play(int square);
 // stop after the current player.
 bool records_failing();
 
+// Journals a return to the title from a screen left alone ("form", "board"
+// or "result"), so the operator can count abandoned passes; nothing of the
+// player goes with it. A failed write is the journal's to report, and stops
+// nothing: no play hangs on it.
+void record_return_to_title(const char *screen);
+
 // Journals the end of the run; `clean` is false when the game stops because
 // its records could not be written.
 void record_run_ended(const char *why, bool clean);

@@ -97,6 +97,8 @@ JournalHistory replay_journal(const JournalReading &journal)
         std::string name = line.event["event"].get<std::string>();
         if (name == "deal")
             history.deals++;
+        if (name == "idle_return" && line.event.contains("screen") && line.event["screen"].is_string())
+            history.returns_to_title[line.event["screen"].get<std::string>()]++;
         if (line.event.contains("board"))
             set_board(&history, line.event, index);
         else if (name == "play")

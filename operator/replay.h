@@ -2,6 +2,7 @@
 // so the board can be rebuilt and compared with state.dat.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ struct JournalHistory {
     std::vector<JournalPlay> plays;
     int boards = 0;  // boards set by the journal whose squares differ from the board before
     int deals = 0;   // "deal" events
+    // "idle_return" events by the screen left alone: "form", "board", "result"
+    std::map<std::string, int> returns_to_title;
     bool board_known = false;
     PrizeBoard board = {};           // the last board set, with the plays since uncovered
     int plays_on_board = 0;          // plays since the current board began

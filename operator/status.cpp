@@ -57,6 +57,10 @@ int command_status(const Arguments &arguments, Console console)
     fprintf(out, "\nGiocate su questo tabellone: %d\n", view.history.plays_on_board);
     fprintf(out, "Giocate in tutto: %d (vincenti: %d)\n", (int)view.matching.plays.size(), won);
     fprintf(out, "Tabelloni in tutto: %d\n", view.history.boards);
+    // A form left alone is a player who gave up before choosing a square.
+    std::map<std::string, int> left = view.history.returns_to_title;
+    fprintf(out, "Ritorni al titolo per inattività: dal modulo %d, dal tabellone %d, dal risultato %d\n",
+            left["form"], left["board"], left["result"]);
 
     std::vector<std::string> warnings = folder_warnings(view);
     if (warnings.empty()) {

@@ -20,11 +20,17 @@ static int close_dialog()
 #define CLOSE_DIALOG ((void *)close_dialog)
 
 // The library's d_yield_proc rests 1 ms a pass, a thousand wake-ups a second
-// for a screen that may wait all day; this one rests IDLE_REST_MS.
-int idle_proc(int msg, DIALOG *, int)
+// for a screen that may wait all day; this one rests IDLE_REST_MS. With a
+// time in d1 it also closes the dialog once nobody has acted for that long.
+int idle_proc(int msg, DIALOG *d, int)
 {
-    if (msg == MSG_IDLE)
+    if (msg == MSG_START)
+        restart_left_alone();
+    if (msg == MSG_IDLE) {
+        if (d->d1 > 0 && left_alone_for(d->d1))
+            return D_CLOSE;
         rest(IDLE_REST_MS);
+    }
     return D_O_K;
 }
 

@@ -52,6 +52,14 @@ enum {
     // "music.dat": the music.
     MUSIC_OBJECT = 0,
     MUSIC_OBJECT_COUNT = 1,
+
+    // A kiosk left alone: after this long with no key, no mouse move and no
+    // button, the form and the board go back to the title, so the next
+    // passer-by neither reads the last one's data nor plays in their name.
+    // A minute and a half leaves time to find a phone number or to choose.
+    LEFT_ALONE_MS = 90000,
+    // The result's play is recorded already: it only waits to be seen.
+    RESULT_LEFT_ALONE_MS = 30000,
 };
 
 struct ScreenPoint {

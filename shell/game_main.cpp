@@ -19,6 +19,35 @@ static int stop_game(const std::string &why)
     return 1;
 }
 
+// The screens a player passes after the title, each with the name the
+// journal gives it when it is left alone.
+struct PlayerScreen {
+    ScreenEnd (*run)();
+    const char *name;
+};
+static const PlayerScreen player_screens[] = {
+    {form_screen, "form"},
+    {board_screen, "board"},  // records the play before the player sees it
+    {result_screen, "result"},
+};
+
+// One player's form, board and result; false when the program is to stop. A
+// screen left alone ends the pass: the next one empties the form.
+static bool after_title()
+{
+    for (const PlayerScreen &step : player_screens) {
+        ScreenEnd end = step.run();
+        if (end == SCREEN_STOPS)
+            return false;
+        if (end == SCREEN_LEFT_ALONE) {
+            record_return_to_title(step.name);
+            break;
+        }
+    }
+    // No prize may be handed out that no record shows.
+    return !records_failing();
+}
+
 int game_main()
 {
     // Before anything is drawn: a second copy in the same folder stops here.
@@ -35,6 +64,7 @@ int game_main()
     if (!init_system(&why) || !load_assets(&why))
         return stop_game(why);
     setup_dialogs();
+    watch_input();
     deal_board();
     if (!restore_records(&why))
         return stop_game(why + "; the game does not run without its records");
@@ -49,13 +79,7 @@ int game_main()
         clear_form();
         if (!title_screen())
             break;
-        if (!form_screen())
-            break;
-        if (!board_screen())  // records the play before the player sees it
-            break;
-        bool next_player = result_screen();
-        // No prize may be handed out that no record shows.
-        if (records_failing() || !next_player)
+        if (!after_title())
             break;
     }
 

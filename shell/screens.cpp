@@ -3,29 +3,41 @@
 
 #include "board/records.h"
 
+// Runs a screen's dialog once the input has settled; its idle object closes
+// it after limit_ms without input (0: never). Returns the closing index.
+static int run_dialog(DIALOG *dialog, int focus, int idle, int limit_ms)
+{
+    dialog[idle].d1 = limit_ms;
+    settle_input();
+    return do_dialog(dialog, focus);
+}
+
 bool title_screen()
 {
     show_background(TITLE_BACKGROUND);
-    settle_input();
-    return do_dialog(confirm_dialog, CONFIRM_OK) != CONFIRM_ESC;
+    return run_dialog(confirm_dialog, CONFIRM_OK, CONFIRM_IDLE, 0) != CONFIRM_ESC;
 }
 
-bool form_screen()
+ScreenEnd form_screen()
 {
     show_background(FORM_BACKGROUND);
-    settle_input();
-    return do_dialog(form_dialog, 1) != FORM_ESC;
+    int r = run_dialog(form_dialog, 1, FORM_IDLE, left_alone_limit_ms(LEFT_ALONE_MS));
+    if (r == FORM_IDLE)
+        return SCREEN_LEFT_ALONE;
+    return r != FORM_ESC ? SCREEN_GOES_ON : SCREEN_STOPS;
 }
 
-bool board_screen()
+ScreenEnd board_screen()
 {
     show_background(BOARD_BACKGROUND);
     int r;
     for (;;) {
-        settle_input();
-        r = do_dialog(board_dialog, -1);
+        r = run_dialog(board_dialog, -1, BOARD_IDLE, left_alone_limit_ms(LEFT_ALONE_MS));
+        // Checked before ESC, whose test takes every index from 100 up.
+        if (r == BOARD_IDLE)
+            return SCREEN_LEFT_ALONE;
         if (r >= BOARD_ESC)
-            return false;
+            return SCREEN_STOPS;
         // A negative index names no square; a revealed square is no choice.
         if (r >= 0 && !prize_board.cells[r].revealed)
             break;
@@ -41,12 +53,14 @@ bool board_screen()
 
     play_sample(reveal_sound, 255, 128, 1000, 0);
     rest(REVEAL_PAUSE_MS);
-    return true;
+    return SCREEN_GOES_ON;
 }
 
-bool result_screen()
+ScreenEnd result_screen()
 {
     show_background(selected_prize + RESULT_BACKGROUND_BASE);
-    settle_input();
-    return do_dialog(confirm_dialog, CONFIRM_OK) != CONFIRM_ESC;
+    int r = run_dialog(confirm_dialog, CONFIRM_OK, CONFIRM_IDLE, left_alone_limit_ms(RESULT_LEFT_ALONE_MS));
+    if (r == CONFIRM_IDLE)
+        return SCREEN_LEFT_ALONE;
+    return r != CONFIRM_ESC ? SCREEN_GOES_ON : SCREEN_STOPS;
 }

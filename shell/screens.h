@@ -28,6 +28,19 @@ enum {
     FORM_ESC = 0,
     FORM_OK = 4,
     BOARD_ESC = 100,
+    // The idle object of each dialog, after every object above: it closes
+    // the dialog when the screen has been left alone long enough.
+    CONFIRM_IDLE = 2,
+    FORM_IDLE = 5,
+    BOARD_IDLE = 101,
+};
+
+// How a screen ends: the program stops (ESC), the player goes on, or nobody
+// did anything for long enough and the pass goes back to the title.
+enum ScreenEnd {
+    SCREEN_STOPS,
+    SCREEN_GOES_ON,
+    SCREEN_LEFT_ALONE,
 };
 
 // Asset handles, set by load_assets and borrowed by the screens and the board
@@ -49,7 +62,9 @@ bool load_assets(std::string *why);
 void unload_assets();
 
 // Dialogs and form buffers (dialogs.cpp). Each array ends with one
-// idle_proc, so a waiting screen sleeps, and then the terminator.
+// idle_proc, so a waiting screen sleeps, and then the terminator. An
+// idle_proc whose d1 is above 0 closes its dialog once no input has come for
+// d1 milliseconds; with d1 0 it waits for ever.
 enum {
     CONFIRM_DIALOG_SIZE = 4,
     FORM_DIALOG_SIZE = 7,
@@ -68,6 +83,16 @@ void clear_form();
 // for one screen acts on the next.
 void settle_input();
 
+// Screens left alone (left_alone.cpp). watch_input counts every key, mouse
+// move and button from then on; restart_left_alone starts the time of a
+// dialog; left_alone_for says whether no input has come for limit_ms since
+// then. left_alone_limit_ms is the wait to use for a normal one, shortened
+// only by the test-only environment variable TABELLONE_TEST_LEFT_ALONE_MS.
+void watch_input();
+void restart_left_alone();
+bool left_alone_for(int limit_ms);
+int left_alone_limit_ms(int normal_ms);
+
 // Decoded backgrounds, each decoded on its first show and kept for the run
 // (background_cache.cpp). A slot whose picture the decoder refused stays null.
 struct BackgroundCache {
@@ -80,11 +105,12 @@ void clear_background_cache();
 void decode_background(int n);
 void show_background(int n);
 
-// The four screens (screens.cpp): true to go on, false to stop.
+// The four screens (screens.cpp). The title waits for ever: true to go on,
+// false to stop; the others go back to the title when left alone.
 bool title_screen();
-bool form_screen();
-bool board_screen();
-bool result_screen();
+ScreenEnd form_screen();
+ScreenEnd board_screen();
+ScreenEnd result_screen();
 
 // The X11 window icon in XPM form (icon_xpm.cpp).
 extern const char *tabellone_icon_xpm[];

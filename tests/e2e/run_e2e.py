@@ -19,6 +19,7 @@ import traceback
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from harness import Failure, Session, Wine, run_with_timeout  # noqa: E402
+import left_alone_scenarios  # noqa: E402
 import operator_scenarios  # noqa: E402
 import record_scenarios  # noqa: E402
 import scenarios  # noqa: E402
@@ -64,7 +65,8 @@ def main():
     parser.add_argument("--wine", metavar="EXE", help="run this Windows build of the game under Wine")
     parser.add_argument("names", nargs="*")
     args = parser.parse_args()
-    every = scenarios.SCENARIOS + record_scenarios.SCENARIOS + operator_scenarios.SCENARIOS
+    every = (scenarios.SCENARIOS + record_scenarios.SCENARIOS + operator_scenarios.SCENARIOS +
+             left_alone_scenarios.SCENARIOS)
     if args.list:
         print("\n".join(f.__name__ for f in every))
         return 0

@@ -48,8 +48,8 @@ LONG_TEXT = "abcdefghijklmnopqrstuvwxyz0123456789"   # 36 characters, the field 
 PLAIN = "Via Roma 1"
 
 
-def start_with_board(session, cells, sound=True):
-    game = session.new_game(sound=sound)
+def start_with_board(session, cells, sound=True, env=None):
+    game = session.new_game(sound=sound, env=env)
     with open(game.path("state.dat"), "wb") as f:
         f.write(state_text(cells))
     return game.start()
