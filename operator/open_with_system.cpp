@@ -9,6 +9,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <objbase.h>
 #include <shellapi.h>
 #else
 #include <spawn.h>
@@ -36,6 +37,8 @@ bool open_with_system(const std::string &utf8_path, std::string *reason)
     for (wchar_t &c : path)
         if (c == L'/')
             c = L'\\';
+    // Some associations run through shell extensions, which want COM (as Microsoft's notes on ShellExecute say).
+    CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     // No verb: the file's default one, as a double click in Explorer.
     HINSTANCE done = ShellExecuteW(NULL, NULL, path.c_str(), NULL, NULL, SW_SHOWNORMAL);
     if ((INT_PTR)done > 32)

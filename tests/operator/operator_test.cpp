@@ -238,7 +238,7 @@ TEST_F(OperatorOnRecords, OpenWritesADatedFileAndHandsItToTheSystemOpener)
     play("Anna", "333", 0);
     std::string bin = folder_ + "/bin", log = folder_ + "/opened.log";
     ASSERT_EQ(mkdir(bin.c_str(), 0755), 0);
-    ASSERT_TRUE(write_file(bin + "/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$*\" >> " + log + ".part\nmv " + log +
+    ASSERT_TRUE(write_file(bin + "/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$*\" >> " + log + ".part\n/bin/mv " + log +
                                                   ".part " + log + "\n"));
     ASSERT_EQ(chmod((bin + "/xdg-open").c_str(), 0755), 0);
     std::string path = getenv("PATH");
