@@ -20,6 +20,8 @@ InstallDir "$LOCALAPPDATA\Tabellone"
 InstallDirRegKey HKCU "Software\Tabellone" "InstallDir"
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
+; Our name where NSIS would print its own, in English, under every page.
+BrandingText "Tabellone ${VERSION}"
 !define MUI_ICON "${STAGE}\tabellone.ico"
 !define MUI_UNICON "${STAGE}\tabellone.ico"
 !define MUI_COMPONENTSPAGE_NODESC

@@ -36,6 +36,7 @@ ENTRIES = {
     "Guida dell'operatore": ("guida-operatore.html", "", None),
     "Disinstalla Tabellone": ("uninstall.exe", "", None),
 }
+SW_SHOWMINIMIZED = 7
 # Players whose fields are as the game writes them: a winner and, with an accent, one who won nothing.
 PLAYERS = [(("Mario", "Rossi", "Milano"), POLTRONA_SQUARE), (("Niccolò", "Bianchi", "333"), EMPTY_COVERED_SQUARE)]
 RECORDS = ["state.dat", "players.txt", "tabellone-registro.jsonl", "tabellone-errori.txt"]
@@ -69,7 +70,7 @@ def read_link(path):
     at = 76
     if flags & 0x01:                       # an item id list
         at += 2 + int.from_bytes(data[at:at + 2], "little")
-    link = {"target": None}
+    link = {"target": None, "show": int.from_bytes(data[60:64], "little")}
     if flags & 0x02:                       # link info: the target's local path
         info = data[at:at + int.from_bytes(data[at:at + 4], "little")]
         header = int.from_bytes(info[4:8], "little")
@@ -156,6 +157,7 @@ def check_entries(env, scratch, folder, menu, user):
         check((link.get("working") or "").lower() == windows_folder.lower(), "%r works in %r" % (name, link.get("working")))
         if not writes:
             continue
+        check(link["show"] == SW_SHOWMINIMIZED, "%r opens its console as %d, not minimised" % (name, link["show"]))
         before = set(os.listdir(folder))
         said = []
         code = wine(env, link["target"], *arguments.split(), cwd=folder, output=said)
