@@ -164,6 +164,7 @@ def check_entries(env, scratch, folder, menu, user):
         written = [n for n in set(os.listdir(folder)) - before if n.startswith(writes)]
         check(code in (0, 1) and len(written) == 1, "%r: status %d, wrote %s: %s" % (name, code, written, said))
         opened = read_opened(log)
+        print("%s: wrote %s, asked to open %s" % (name, written, opened))
         if written:
             check([p.lower() for p in opened] == [(windows_folder + "\\" + written[0]).lower()],
                   "%r asked the system to open %s" % (name, opened))
