@@ -9,7 +9,6 @@ start with Windows, and an uninstaller that keeps the records unless asked.
     installer_test.py build-windows/tabellone-1.0-setup.exe
 """
 import glob
-import hashlib
 import json
 import os
 import shutil
@@ -19,8 +18,9 @@ import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-from harness import PRIZE_NAMES, Display, state_text  # noqa: E402
-from scenarios import EMPTY_COVERED_SQUARE, KNOWN_BOARD, POLTRONA_SQUARE  # noqa: E402
+from harness import Display, state_text  # noqa: E402
+from operator_scenarios import extend_records  # noqa: E402
+from scenarios import KNOWN_BOARD  # noqa: E402
 WINE_RUN = os.path.join(HERE, "..", "..", "scripts", "windows", "wine-run")
 PROGRAM_FILES = ["tabellone.exe", "tabellone-operatore.exe", "graphics.dat", "battle.dat", "music.dat",
                  "guida-operatore.html"]
@@ -37,8 +37,6 @@ ENTRIES = {
     "Disinstalla Tabellone": ("uninstall.exe", "", None),
 }
 SW_SHOWMINIMIZED = 7
-# Players whose fields are as the game writes them: a winner and, with an accent, one who won nothing.
-PLAYERS = [(("Mario", "Rossi", "Milano"), POLTRONA_SQUARE), (("Niccolò", "Bianchi", "333"), EMPTY_COVERED_SQUARE)]
 RECORDS = ["state.dat", "players.txt", "tabellone-registro.jsonl", "tabellone-errori.txt"]
 failures = []
 
@@ -94,26 +92,16 @@ def read_link(path):
 
 
 def write_records(folder):
-    """The records of one deal and the PLAYERS' plays, chained as the game writes them."""
-    cells = list(KNOWN_BOARD)
-    board = state_text(cells).replace(b"\r\n", b"").decode()
-    lines = [json.dumps({"event": "deal", "time": "2026-12-09T10:00:00+01:00", "reason": "first",
-                         "board": board, "prev": "0" * 64}, separators=(",", ":")).encode()]
-    players = b""
-    for fields, square in PLAYERS:
-        prize = PRIZE_NAMES[cells[square][0]]
-        line = ("%s, %s, %s, %s\r\n" % (fields + (prize,))).encode()
-        lines.append(json.dumps({"event": "play", "time": "2026-12-09T10:05:00+01:00", "square": square,
-                                 "prize": prize, "fields": list(fields), "players_size_before": len(players),
-                                 "players_bytes": line.decode(), "prev": hashlib.sha256(lines[-1]).hexdigest()},
-                                ensure_ascii=False, separators=(",", ":")).encode())
-        players += line
-        cells[square] = (cells[square][0], 1)
-    files = {"tabellone-registro.jsonl": b"".join(l + b"\r\n" for l in lines), "players.txt": players,
-             "state.dat": state_text(cells)}
-    for name, data in files.items():
+    """The records of one deal and two plays, chained as the game writes them;
+    the first play's second field, "Cognome è 1", won nothing."""
+    board = state_text(KNOWN_BOARD)
+    deal = {"event": "deal", "time": "2026-12-09T10:00:00+01:00", "reason": "first",
+            "board": board.replace(b"\r\n", b"").decode(), "prev": "0" * 64}
+    for name, data in (("state.dat", board), ("players.txt", b""),
+                       ("tabellone-registro.jsonl", json.dumps(deal).encode() + b"\r\n")):
         with open(os.path.join(folder, name), "wb") as f:
             f.write(data)
+    extend_records(folder, 2)
 
 
 def open_through_a_recorder(env, scratch):
@@ -178,7 +166,7 @@ def check_entries(env, scratch, folder, menu, user):
 
 def check_accents(env, scratch, user):
     """A records folder under an accented name, and an accented argument: the
-    play of "Niccolò" is found and erased."""
+    play of "Cognome è 1" is found and erased."""
     users = os.path.join(scratch, "wine", "drive_c", "users", user)
     folder = os.path.join(users, "Niccolò")
     os.makedirs(folder)
@@ -191,7 +179,7 @@ def check_accents(env, scratch, user):
           "verify in an accented folder: status %d, %s" % (code, said))
     check(os.path.exists(os.path.join(folder, "esito è.txt")), "verify wrote no file with an accented name")
     said = []
-    code = wine(env, operator, "erase", "niccolò", "--si", windows_folder, output=said)
+    code = wine(env, operator, "erase", "cognome è 1", "--si", windows_folder, output=said)
     with open(os.path.join(folder, "players.txt"), "rb") as f:
         players = f.read().decode("utf-8")
     check(code == 0 and "[cancellato], [cancellato], [cancellato], Niente\r\n" in players,
