@@ -64,7 +64,7 @@ static const CommandInfo command_table[] = {
      "Elenca le giocate vincenti raggruppate per premio e numerate, con data e ora\n"
      "dal registro (le righe di players.txt senza voce nel registro non hanno ora).\n"},
     {"export", command_export, "--vincitori --uscita -o --apri ", false,
-     "Uso: tabellone-operatore export [--vincitori] [--uscita FILE] [CARTELLA]\n"
+     "Uso: tabellone-operatore export [--vincitori] [--uscita FILE] [--apri] [CARTELLA]\n"
      "\n"
      "Scrive le giocate in un file CSV che Excel apre col doppio clic: UTF-8 con BOM,\n"
      "separatore punto e virgola, virgolette alla RFC 4180. Colonne: numero, data e\n"
@@ -79,7 +79,7 @@ static const CommandInfo command_table[] = {
      "  --apri           apre il file scritto col programma predefinito per i .csv;\n"
      "                   senza --uscita il nome porta la data: giocate-AAAA-MM-GG.csv\n"},
     {"verify", command_verify, "--uscita -o --apri ", false,
-     "Uso: tabellone-operatore verify [CARTELLA]\n"
+     "Uso: tabellone-operatore verify [--uscita FILE] [--apri] [CARTELLA]\n"
      "\n"
      "Controlla ogni anello della catena SHA-256 del registro, che ogni riga di\n"
      "players.txt abbia la sua voce nel registro e viceversa, e che il tabellone\n"
@@ -92,7 +92,7 @@ static const CommandInfo command_table[] = {
      "  --apri           apre quel file col programma predefinito per i testi; senza\n"
      "                   --uscita il nome porta la data: verifica-registri-AAAA-MM-GG.txt\n"},
     {"report", command_report, "--uscita -o --apri ", false,
-     "Uso: tabellone-operatore report [--uscita FILE] [CARTELLA]\n"
+     "Uso: tabellone-operatore report [--uscita FILE] [--apri] [CARTELLA]\n"
      "\n"
      "Scrive la relazione di chiusura in un unico file HTML (senza script né file\n"
      "accanto, con stile di stampa A4): periodo, tabelloni, giocate, premi assegnati\n"
@@ -277,7 +277,7 @@ static std::string file_text(FILE *file)
 // order mark and CR LF line ends for Notepad, to the file.
 static int verify_into_file(const CommandInfo &info, const Arguments &arguments, Console console)
 {
-    FILE *text = tmpfile();
+    FILE *text = temporary_file();
     if (!text)
         return trouble(console, std::string("manca un file temporaneo (") + strerror(errno) + ")");
     int status = info.run(arguments, Console{console.in, text, console.err});
@@ -348,7 +348,7 @@ int run_operator(const std::vector<std::string> &args, Console console)
     if (!arguments.open_output)
         return run_in_folder(*info, arguments, console);
     // From the Start menu: a failure shows in a window, the console being gone at exit.
-    FILE *errors = tmpfile();
+    FILE *errors = temporary_file();
     if (!errors)
         return trouble(console, std::string("manca un file temporaneo (") + strerror(errno) + ")");
     int status = run_in_folder(*info, arguments, Console{console.in, console.out, errors});

@@ -129,3 +129,16 @@ std::string c_library_path(const std::string &utf8_path)
     return utf8_path;
 #endif
 }
+
+FILE *temporary_file()
+{
+#ifdef _WIN32
+    wchar_t folder[MAX_PATH + 1], name[MAX_PATH + 1];
+    if (!GetTempPathW(MAX_PATH + 1, folder) || !GetTempFileNameW(folder, L"tab", 0, name))
+        return NULL;
+    // T: kept in memory where it can be; D: deleted when closed.
+    return _wfopen(name, L"w+bTD");
+#else
+    return tmpfile();
+#endif
+}

@@ -4,6 +4,8 @@
 // wide API; elsewhere they are the plain calls.
 #pragma once
 
+#include <stdio.h>
+
 #include <string>
 #include <vector>
 
@@ -23,3 +25,8 @@ bool change_folder_utf8(const std::string &folder);
 // current folder by its bare name, any other in the ANSI code page; empty
 // when the ANSI code page cannot spell it. Elsewhere the name itself.
 std::string c_library_path(const std::string &utf8_path);
+
+// A file for the program's own use, gone when closed: tmpfile() elsewhere; on
+// Windows in the user's temporary folder, as the C library's tmpfile() would
+// use the drive's root, where a user without administrator rights cannot write.
+FILE *temporary_file();
