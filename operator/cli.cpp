@@ -7,21 +7,19 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <time.h>
+
 #include <filesystem>
 
-#ifdef _WIN32
-#include <direct.h>
-#define chdir _chdir
-#define getcwd _getcwd
-#else
-#include <unistd.h>
-#endif
-
+#include "board/durable_file.h"
 #include "board/error_report.h"
 #include "board/folder_lock.h"
 #include "board/journal.h"
+#include "board/local_time.h"
 #include "board/players_log.h"
 #include "board/state_file.h"
+#include "operator/open_with_system.h"
+#include "operator/utf8_console.h"
 
 static const char program[] = "tabellone-operatore";
 
@@ -65,8 +63,8 @@ static const CommandInfo command_table[] = {
      "\n"
      "Elenca le giocate vincenti raggruppate per premio e numerate, con data e ora\n"
      "dal registro (le righe di players.txt senza voce nel registro non hanno ora).\n"},
-    {"export", command_export, "--vincitori --uscita -o ", false,
-     "Uso: tabellone-operatore export [--vincitori] [--uscita FILE] [CARTELLA]\n"
+    {"export", command_export, "--vincitori --uscita -o --apri ", false,
+     "Uso: tabellone-operatore export [--vincitori] [--uscita FILE] [--apri] [CARTELLA]\n"
      "\n"
      "Scrive le giocate in un file CSV che Excel apre col doppio clic: UTF-8 con BOM,\n"
      "separatore punto e virgola, virgolette alla RFC 4180. Colonne: numero, data e\n"
@@ -77,18 +75,24 @@ static const CommandInfo command_table[] = {
      "\n"
      "  --vincitori      solo le giocate vincenti\n"
      "  --uscita FILE    il file da scrivere (predefinito: giocate.csv, o vincitori.csv\n"
-     "                   con --vincitori, nella cartella corrente); - per lo schermo\n"},
-    {"verify", command_verify, "", false,
-     "Uso: tabellone-operatore verify [CARTELLA]\n"
+     "                   con --vincitori, nella cartella corrente); - per lo schermo\n"
+     "  --apri           apre il file scritto col programma predefinito per i .csv;\n"
+     "                   senza --uscita il nome porta la data: giocate-AAAA-MM-GG.csv\n"},
+    {"verify", command_verify, "--uscita -o --apri ", false,
+     "Uso: tabellone-operatore verify [--uscita FILE] [--apri] [CARTELLA]\n"
      "\n"
      "Controlla ogni anello della catena SHA-256 del registro, che ogni riga di\n"
      "players.txt abbia la sua voce nel registro e viceversa, e che il tabellone\n"
      "ricostruito dalle distribuzioni e dalle giocate sia quello di state.dat.\n"
      "Stampa cosa ha trovato e l'hash in testa alla catena, da annotare su carta:\n"
      "ogni modifica successiva del registro lo cambia.\n"
-     "Uscita 0 se tutto concorda, 1 altrimenti.\n"},
-    {"report", command_report, "--uscita -o ", false,
-     "Uso: tabellone-operatore report [--uscita FILE] [CARTELLA]\n"
+     "Uscita 0 se tutto concorda, 1 altrimenti.\n"
+     "\n"
+     "  --uscita FILE    scrive l'esito anche in un file di testo\n"
+     "  --apri           apre quel file col programma predefinito per i testi; senza\n"
+     "                   --uscita il nome porta la data: verifica-registri-AAAA-MM-GG.txt\n"},
+    {"report", command_report, "--uscita -o --apri ", false,
+     "Uso: tabellone-operatore report [--uscita FILE] [--apri] [CARTELLA]\n"
      "\n"
      "Scrive la relazione di chiusura in un unico file HTML (senza script né file\n"
      "accanto, con stile di stampa A4): periodo, tabelloni, giocate, premi assegnati\n"
@@ -96,7 +100,9 @@ static const CommandInfo command_table[] = {
      "spazio per le firme. Si stampa o si salva in PDF da qualsiasi browser.\n"
      "\n"
      "  --uscita FILE    il file da scrivere (predefinito: relazione-chiusura.html\n"
-     "                   nella cartella corrente)\n"},
+     "                   nella cartella corrente)\n"
+     "  --apri           apre il file scritto nel browser predefinito; senza --uscita\n"
+     "                   il nome porta la data: relazione-chiusura-AAAA-MM-GG.html\n"},
     {"erase", command_erase, "--si --yes ", true,
      "Uso: tabellone-operatore erase TESTO [--si] [CARTELLA]\n"
      "\n"
@@ -119,8 +125,7 @@ int trouble(Console console, const std::string &message)
 
 static std::string current_folder()
 {
-    char buffer[4096];
-    return getcwd(buffer, sizeof buffer) ? buffer : ".";
+    return current_folder_utf8();
 }
 
 static bool is_absolute(const std::string &path)
@@ -180,6 +185,8 @@ static bool takes_option(const CommandInfo &info, const std::string &option)
     return strstr(info.options, (option + " ").c_str()) != nullptr;
 }
 
+static std::string default_output(const CommandInfo &info, const Arguments &arguments);
+
 // Fills `arguments`; false, with the reason, for anything it does not know.
 static bool parse(const CommandInfo &info, const std::vector<std::string> &args, Arguments *arguments, bool *help,
                   std::string *error)
@@ -202,6 +209,8 @@ static bool parse(const CommandInfo &info, const std::vector<std::string> &args,
                 return false;
             }
             output = args[i];
+        } else if (arg == "--apri") {
+            arguments->open_output = true;
         } else if (arg == "--vincitori") {
             arguments->winners_only = true;
         } else if (arg == "--si" || arg == "--yes") {
@@ -227,12 +236,90 @@ static bool parse(const CommandInfo &info, const std::vector<std::string> &args,
         }
     }
     arguments->folder = absolute(positional.size() > wanted ? positional.back() : ".");
-    if (info.options[0] && takes_option(info, "--uscita"))
-        arguments->output = absolute(!output.empty()                      ? output
-                                     : std::string(info.name) == "report" ? "relazione-chiusura.html"
-                                     : arguments->winners_only            ? "vincitori.csv"
-                                                                          : "giocate.csv");
+    bool verify = std::string(info.name) == "verify";
+    if (takes_option(info, "--uscita") && (!verify || !output.empty() || arguments->open_output))
+        arguments->output = absolute(!output.empty() ? output : default_output(info, *arguments));
+    if (arguments->open_output && arguments->output == "-") {
+        *error = "--apri vuole un file, non lo schermo";
+        return false;
+    }
     return true;
+}
+
+// The file written when no --uscita is given. With --apri the shop keeps one
+// file a day in the folder, so the name carries the date.
+static std::string default_output(const CommandInfo &info, const Arguments &arguments)
+{
+    std::string name = info.name;
+    std::string base = name == "report"          ? "relazione-chiusura"
+                       : name == "verify"        ? "verifica-registri"
+                       : arguments.winners_only ? "vincitori"
+                                                 : "giocate";
+    std::string extension = name == "report" ? ".html" : name == "verify" ? ".txt" : ".csv";
+    if (arguments.open_output)
+        base += "-" + local_time_iso(time(NULL)).substr(0, 10);
+    return base + extension;
+}
+
+static std::string file_text(FILE *file)
+{
+    std::string bytes;
+    rewind(file);
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, n);
+    fclose(file);
+    return bytes;
+}
+
+// verify with a file: what it prints goes to the console and, with a byte
+// order mark and CR LF line ends for Notepad, to the file.
+static int verify_into_file(const CommandInfo &info, const Arguments &arguments, Console console)
+{
+    FILE *text = temporary_file();
+    if (!text)
+        return trouble(console, std::string("manca un file temporaneo (") + strerror(errno) + ")");
+    int status = info.run(arguments, Console{console.in, text, console.err});
+    std::string printed = file_text(text);
+    fputs(printed.c_str(), console.out);
+    if (status == EXIT_TROUBLE)
+        return status;
+    std::string bytes = "\xEF\xBB\xBF";
+    for (char c : printed)
+        bytes += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    if (is_game_file(arguments.output_file))
+        return trouble(console, arguments.output + " è un file del gioco: scegliere un altro nome");
+    if (!replace_file_durably(arguments.output_file.c_str(), bytes.data(), bytes.size()))
+        return trouble(console, "non si può scrivere " + arguments.output + " (" + strerror(errno) + ")");
+    return status;
+}
+
+// Runs the command inside the game's folder, then goes back; opens what it wrote when asked.
+static int run_in_folder(const CommandInfo &info, Arguments arguments, Console console)
+{
+    std::string before = current_folder();
+    if (!change_folder_utf8(arguments.folder))
+        return trouble(console, "la cartella " + arguments.folder + " non si può aprire (" + strerror(errno) + ")");
+    arguments.folder = current_folder();
+    int status = EXIT_TROUBLE;
+    if (!arguments.output.empty() && arguments.output != "-") {
+        arguments.output_file = c_library_path(arguments.output);
+        if (arguments.output_file.empty())
+            status = trouble(console, "il nome " + arguments.output + " non si può scrivere con le lettere di questo sistema");
+    } else {
+        arguments.output_file = arguments.output;
+    }
+    if (!arguments.output_file.empty() || arguments.output.empty())
+        status = std::string(info.name) == "verify" && !arguments.output.empty() ? verify_into_file(info, arguments, console)
+                                                                                 : info.run(arguments, console);
+    std::string reason;
+    if (status != EXIT_TROUBLE && arguments.open_output && !open_with_system(arguments.output, &reason))
+        status = trouble(console, arguments.output + " è scritto ma non si apre: " + reason);
+    fflush(console.out);
+    if (!change_folder_utf8(before))
+        status = trouble(console, "non si torna alla cartella " + before);
+    return status;
 }
 
 int run_operator(const std::vector<std::string> &args, Console console)
@@ -258,13 +345,16 @@ int run_operator(const std::vector<std::string> &args, Console console)
         fputs(info->help, console.out);
         return EXIT_AGREE;
     }
-    std::string before = current_folder();
-    if (chdir(arguments.folder.c_str()) != 0)
-        return trouble(console, "la cartella " + arguments.folder + " non si può aprire (" + strerror(errno) + ")");
-    arguments.folder = current_folder();
-    int status = info->run(arguments, console);
-    if (chdir(before.c_str()) != 0)
-        status = trouble(console, "non si torna alla cartella " + before);
-    fflush(console.out);
+    if (!arguments.open_output)
+        return run_in_folder(*info, arguments, console);
+    // From the Start menu: a failure shows in a window, the console being gone at exit.
+    FILE *errors = temporary_file();
+    if (!errors)
+        return trouble(console, std::string("manca un file temporaneo (") + strerror(errno) + ")");
+    int status = run_in_folder(*info, arguments, Console{console.in, console.out, errors});
+    std::string text = file_text(errors);
+    fputs(text.c_str(), console.err);
+    if (status == EXIT_TROUBLE)
+        show_failure_window(text);
     return status;
 }

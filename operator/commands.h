@@ -23,7 +23,9 @@ struct Arguments {
     std::string command;
     std::string folder;         // absolute
     std::string text;           // erase: what to look for
-    std::string output;         // export, report: absolute, or "-" for standard output
+    std::string output;         // export, report, verify: absolute, or "-" for standard output
+    std::string output_file;    // the same as the C library's file functions take it
+    bool open_output = false;   // export, report, verify: --apri
     bool winners_only = false;  // export
     bool confirmed = false;     // erase
 };

@@ -43,9 +43,9 @@ int command_export(const Arguments &arguments, Console console)
         fwrite(csv.data(), 1, csv.size(), console.out);
         return EXIT_AGREE;
     }
-    if (is_game_file(arguments.output))
+    if (is_game_file(arguments.output_file))
         return trouble(console, arguments.output + " è un file del gioco: scegliere un altro nome");
-    if (!replace_file_durably(arguments.output.c_str(), csv.data(), csv.size()))
+    if (!replace_file_durably(arguments.output_file.c_str(), csv.data(), csv.size()))
         return trouble(console, "non si può scrivere " + arguments.output + " (" + strerror(errno) + ")");
     int rows = 0;
     for (const Play &play : view.matching.plays)

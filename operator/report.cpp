@@ -19,9 +19,9 @@ int command_report(const Arguments &arguments, Console console)
         fwrite(html.data(), 1, html.size(), console.out);
         return EXIT_AGREE;
     }
-    if (is_game_file(arguments.output))
+    if (is_game_file(arguments.output_file))
         return trouble(console, arguments.output + " è un file del gioco: scegliere un altro nome");
-    if (!replace_file_durably(arguments.output.c_str(), html.data(), html.size()))
+    if (!replace_file_durably(arguments.output_file.c_str(), html.data(), html.size()))
         return trouble(console, "non si può scrivere " + arguments.output + " (" + strerror(errno) + ")");
     fprintf(console.out, "Relazione di chiusura scritta in %s (%s)\n", arguments.output.c_str(),
             audit_passed(view.audit) ? "i registri concordano" : "i registri NON concordano: vedi la relazione");

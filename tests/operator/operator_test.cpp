@@ -2,7 +2,13 @@
 // players.txt lines split, verify's exit status, and erase on a log that did
 // not end in a line end, after which the game starts without a disagreement.
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+#include <time.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <string>
@@ -11,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "board/journal.h"
+#include "board/local_time.h"
 #include "board/players_log.h"
 #include "board/records.h"
 #include "board/state_file.h"
@@ -206,5 +213,61 @@ TEST_F(OperatorOnRecords, ExportWritesTheBomHeaderAndTheLinesWithoutAnEntry)
                            "2;;Vecchio;Via Po, 3;111;Borsa;senza voce nel registro: divisa da players.txt\r\n");
     EXPECT_EQ(operate({"export", "--uscita", "players.txt"}).status, EXIT_TROUBLE);
 }
+
+TEST_F(OperatorOnRecords, VerifyIntoAFileKeepsWhatItPrintsWithABomAndCrLf)
+{
+    start_game();
+    play("Niccolò", "333", EMPTY_SQUARE);
+    Outcome run = operate({"verify", "--uscita", "esito.txt"});
+    ASSERT_EQ(run.status, EXIT_AGREE) << run.err;
+    std::string expected = "\xEF\xBB\xBF";
+    for (char c : run.out)
+        expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(read_file("esito.txt"), expected);
+    EXPECT_NE(run.out.find("Esito: tutto concorda\n"), std::string::npos) << run.out;
+    EXPECT_EQ(operate({"verify", "--uscita", "state.dat"}).status, EXIT_TROUBLE);
+    EXPECT_EQ(operate({"report", "--apri", "--uscita", "-"}).status, EXIT_TROUBLE);
+}
+
+#ifndef _WIN32
+// The system's opener is xdg-open found through PATH: a stand-in that notes
+// what it was asked to open shows each task's file handed over.
+TEST_F(OperatorOnRecords, OpenWritesADatedFileAndHandsItToTheSystemOpener)
+{
+    start_game();
+    play("Anna", "333", 0);
+    std::string bin = folder_ + "/bin", log = folder_ + "/opened.log";
+    ASSERT_EQ(mkdir(bin.c_str(), 0755), 0);
+    ASSERT_TRUE(write_file(bin + "/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$*\" >> " + log + ".part\n/bin/mv " + log +
+                                                  ".part " + log + "\n"));
+    ASSERT_EQ(chmod((bin + "/xdg-open").c_str(), 0755), 0);
+    std::string path = getenv("PATH");
+    setenv("PATH", bin.c_str(), 1);
+    std::string day = local_time_iso(time(NULL)).substr(0, 10);
+    struct Task {
+        std::vector<std::string> args;
+        std::string file, starts;
+    };
+    for (const Task &task : {Task{{"report", "--apri"}, "relazione-chiusura-" + day + ".html", "<!DOCTYPE html>"},
+                             Task{{"export", "--apri"}, "giocate-" + day + ".csv", "\xEF\xBB\xBFNumero;"},
+                             Task{{"verify", "--apri"}, "verifica-registri-" + day + ".txt", "\xEF\xBB\xBFVerifica"}}) {
+        Outcome run = operate(task.args);
+        EXPECT_EQ(run.status, EXIT_AGREE) << run.err;
+        EXPECT_EQ(read_file(task.file).rfind(task.starts, 0), 0u) << task.file;
+        std::string opened;
+        for (int wait = 0; wait < 500 && (opened = read_file(log)).empty(); wait++)
+            usleep(10000);
+        EXPECT_EQ(opened, folder_ + "/" + task.file + "\n");
+        remove(log.c_str());
+    }
+    // Without an opener the file is still written, and the failure is told.
+    setenv("PATH", folder_.c_str(), 1);
+    Outcome alone = operate({"export", "--apri", "--uscita", "senza.csv"});
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(alone.status, EXIT_TROUBLE);
+    EXPECT_NE(alone.err.find("senza.csv è scritto ma non si apre: manca xdg-open"), std::string::npos) << alone.err;
+    EXPECT_FALSE(read_file("senza.csv").empty());
+}
+#endif
 
 }  // namespace
