@@ -7,11 +7,11 @@
 #include <string.h>
 #include <time.h>
 
-#include "board/durable_file.h"
-#include "board/error_report.h"
-#include "board/local_time.h"
-#include "board/sha256.h"
-#include "board/whole_file.h"
+#include "platform/durable_file.h"
+#include "platform/error_report.h"
+#include "platform/local_time.h"
+#include "platform/sha256.h"
+#include "platform/whole_file.h"
 
 const char *const journal_file_name = "tabellone-registro.jsonl";
 const char *const journal_chain_start = "0000000000000000000000000000000000000000000000000000000000000000";

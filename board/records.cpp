@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "board/board.h"
-#include "board/durable_file.h"
-#include "board/error_report.h"
+#include "platform/durable_file.h"
+#include "platform/error_report.h"
 #include "board/journal.h"
 #include "board/players_log.h"
 #include "board/state_file.h"

@@ -6,8 +6,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "board/durable_file.h"
-#include "board/error_report.h"
+#include "platform/durable_file.h"
+#include "platform/error_report.h"
 
 const char state_letters[15] = "gvnabrxGVNABRX";
 const char *const state_file_name = "state.dat";

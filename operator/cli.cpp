@@ -17,8 +17,8 @@
 #include <unistd.h>
 #endif
 
-#include "board/error_report.h"
-#include "board/folder_lock.h"
+#include "platform/error_report.h"
+#include "platform/folder_lock.h"
 #include "board/journal.h"
 #include "board/players_log.h"
 #include "board/state_file.h"

@@ -7,9 +7,9 @@
 #include <string.h>
 #include <time.h>
 
-#include "board/durable_file.h"
-#include "board/folder_lock.h"
-#include "board/local_time.h"
+#include "platform/durable_file.h"
+#include "platform/folder_lock.h"
+#include "platform/local_time.h"
 #include "operator/audit.h"
 #include "operator/commands.h"
 #include "operator/text_format.h"
@@ -63,7 +63,7 @@ static bool records_in_step(const FolderView &view, std::string *why)
 static std::string erased_text(PrizeType prize)
 {
     std::string fields[FORM_FIELD_COUNT] = {erased_field, erased_field, erased_field};
-    std::string line = players_line_for(fields, prize_names[prize]);
+    std::string line = players_line(fields, prize_names[prize]);
     return line.substr(0, line.size() - 2);
 }
 

@@ -2,7 +2,7 @@
 #include <errno.h>
 #include <string.h>
 
-#include "board/durable_file.h"
+#include "platform/durable_file.h"
 #include "operator/audit.h"
 #include "operator/commands.h"
 #include "operator/csv.h"

@@ -7,7 +7,7 @@
 #include <string.h>
 
 #include "board/players_log.h"
-#include "board/whole_file.h"
+#include "platform/whole_file.h"
 
 // The whole file, or false with errno; `present` is false for a missing file.
 static bool read_whole(const char *name, std::string *bytes, bool *present)

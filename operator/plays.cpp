@@ -3,40 +3,25 @@
 // lines no play explains, in the order the players came.
 #include "operator/plays.h"
 
+#include "board/players_log.h"
+
 #include <string.h>
 
 #include <map>
 
-static const char field_separator[] = ", ";
-
-PrizeType prize_by_name(const std::string &name)
-{
-    for (PrizeType t = 0; t < PRIZE_TYPE_COUNT; t++)
-        if (name == prize_names[t])
-            return t;
-    return -1;
-}
 
 bool is_winning(const Play &play)
 {
     return play.prize >= 0 && play.prize != EMPTY_SQUARE;
 }
 
-std::string players_line_for(const std::string fields[FORM_FIELD_COUNT], const std::string &prize_name)
-{
-    std::string line;
-    for (int f = 0; f < FORM_FIELD_COUNT; f++)
-        line += fields[f] + field_separator;
-    return line + prize_name + "\r\n";
-}
-
 bool split_players_text(const std::string &text, std::string fields[FORM_FIELD_COUNT], PrizeType *prize)
 {
     std::vector<std::string> parts;
     size_t start = 0, at;
-    while ((at = text.find(field_separator, start)) != std::string::npos) {
+    while ((at = text.find(players_field_separator, start)) != std::string::npos) {
         parts.push_back(text.substr(start, at - start));
-        start = at + strlen(field_separator);
+        start = at + strlen(players_field_separator);
     }
     parts.push_back(text.substr(start));
     if (parts.size() < FORM_FIELD_COUNT + 1)
@@ -47,7 +32,7 @@ bool split_players_text(const std::string &text, std::string fields[FORM_FIELD_C
     // A field that holds ", " itself: what lies between the first and the third goes to the second.
     fields[1].clear();
     for (size_t i = 1; i + 2 < parts.size(); i++)
-        fields[1] += (i > 1 ? field_separator : "") + parts[i];
+        fields[1] += (i > 1 ? players_field_separator : "") + parts[i];
     return true;
 }
 
@@ -86,7 +71,7 @@ PlayMatching match_plays(const GameRecords &records, const JournalHistory &histo
         if (found >= 0 && explained[found])
             found = -1;
         if (found < 0) {
-            std::string wanted = players_line_for(play.fields, play.prize >= 0 ? prize_names[play.prize] : "");
+            std::string wanted = players_line(play.fields, play.prize >= 0 ? prize_names[play.prize] : "");
             wanted.resize(wanted.size() - 2);
             for (int i = 0; i < (int)lines.size() && found < 0; i++)
                 if (!explained[i] && lines[i].text == wanted && play.prize >= 0)

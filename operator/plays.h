@@ -33,8 +33,3 @@ bool is_winning(const Play &play);
 // fields are the first, the last and what lies between. False when the line
 // has fewer than four parts.
 bool split_players_text(const std::string &text, std::string fields[FORM_FIELD_COUNT], PrizeType *prize);
-
-// The line the game writes for a play, with its CR LF.
-std::string players_line_for(const std::string fields[FORM_FIELD_COUNT], const std::string &prize_name);
-
-PrizeType prize_by_name(const std::string &name);

@@ -3,7 +3,6 @@
 #include "operator/replay.h"
 
 #include "board/state_file.h"
-#include "operator/plays.h"
 
 static std::string line_label(int index)
 {
@@ -80,7 +79,7 @@ static void play_on_board(JournalHistory *history, const JournalEvent &event, in
         history->plays_on_board++;
     }
     // The fields and the players.txt bytes are the same play twice over.
-    std::string line = players_line_for(play.fields, event["prize"].get<std::string>());
+    std::string line = players_line(play.fields, event["prize"].get<std::string>());
     const std::string &bytes = play.players_bytes;
     if (!bytes.empty() && bytes != line && bytes != "\r\n" + line)
         history->notes.push_back(line_label(index) + ": i campi non corrispondono alla riga per players.txt");

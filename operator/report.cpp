@@ -3,8 +3,8 @@
 #include <string.h>
 #include <time.h>
 
-#include "board/durable_file.h"
-#include "board/local_time.h"
+#include "platform/durable_file.h"
+#include "platform/local_time.h"
 #include "operator/commands.h"
 #include "operator/html_report.h"
 

@@ -2,8 +2,8 @@
 // and the orderly shutdown.
 #include <string>
 
-#include "board/error_report.h"
-#include "board/folder_lock.h"
+#include "platform/error_report.h"
+#include "platform/folder_lock.h"
 #include "board/records.h"
 #include "shell/screens.h"
 
