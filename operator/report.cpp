@@ -7,14 +7,16 @@
 #include "platform/local_time.h"
 #include "operator/commands.h"
 #include "operator/html_report.h"
+#include "operator/winners.h"
 
 int command_report(const Arguments &arguments, Console console)
 {
     FolderView view;
     std::string error;
-    if (!view_folder(arguments.folder, &view, &error))
+    std::vector<Play> winners;
+    if (!view_folder(arguments.folder, &view, &error, keep_winners(&winners)))
         return trouble(console, error);
-    std::string html = closing_report_html(view, local_time_iso(time(NULL)));
+    std::string html = closing_report_html(view, winners, local_time_iso(time(NULL)));
     if (arguments.output == "-") {
         fwrite(html.data(), 1, html.size(), console.out);
         return EXIT_AGREE;

@@ -51,12 +51,9 @@ int command_status(const Arguments &arguments, Console console)
         fputs("Nessun tabellone: né state.dat né il registro ne hanno uno.\n", out);
     }
 
-    int won = 0;
-    for (const Play &play : view.matching.plays)
-        won += is_winning(play);
-    fprintf(out, "\nGiocate su questo tabellone: %d\n", view.history.plays_on_board);
-    fprintf(out, "Giocate in tutto: %d (vincenti: %d)\n", (int)view.matching.plays.size(), won);
-    fprintf(out, "Tabelloni in tutto: %d\n", view.history.boards);
+    fprintf(out, "\nGiocate su questo tabellone: %d\n", view.replay.plays_on_board);
+    fprintf(out, "Giocate in tutto: %d (vincenti: %d)\n", view.plays, view.winners);
+    fprintf(out, "Tabelloni in tutto: %d\n", view.replay.boards);
 
     std::vector<std::string> warnings = folder_warnings(view);
     if (warnings.empty()) {

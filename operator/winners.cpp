@@ -15,6 +15,14 @@ std::vector<int> winners_by_prize(const std::vector<Play> &plays)
     return order;
 }
 
+PlaySink keep_winners(std::vector<Play> *winners)
+{
+    return [winners](const Play &play) {
+        if (is_winning(play))
+            winners->push_back(play);
+    };
+}
+
 std::string joined_fields(const Play &play)
 {
     return play.fields[0] + ", " + play.fields[1] + ", " + play.fields[2];
@@ -24,9 +32,9 @@ int command_winners(const Arguments &arguments, Console console)
 {
     FolderView view;
     std::string error;
-    if (!view_folder(arguments.folder, &view, &error))
+    std::vector<Play> plays;
+    if (!view_folder(arguments.folder, &view, &error, keep_winners(&plays)))
         return trouble(console, error);
-    const std::vector<Play> &plays = view.matching.plays;
     std::vector<int> order = winners_by_prize(plays);
     FILE *out = console.out;
     fprintf(out, "Vincitori nella cartella %s\nPremi vinti: %d\n", arguments.folder.c_str(), (int)order.size());

@@ -6,6 +6,9 @@
 
 #include "operator/plays.h"
 
+// Keeps the winning plays as they pass.
+PlaySink keep_winners(std::vector<Play> *winners);
+
 // Indices into the plays: every winner of prize 0, then of prize 1, and so on,
 // each group in the players' order.
 std::vector<int> winners_by_prize(const std::vector<Play> &plays);

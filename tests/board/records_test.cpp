@@ -17,6 +17,7 @@
 #include "board/records.h"
 #include "board/state_file.h"
 #include "tests/support/cell_images.h"
+#include "tests/support/journal_lines.h"
 #include "tests/support/scratch_files.h"
 
 namespace
@@ -59,15 +60,10 @@ protected:
 
     std::vector<JournalEvent> events()
     {
-        JournalReading reading;
-        std::string reason;
-        EXPECT_TRUE(read_journal(journal_file_name, &reading, &reason)) << reason;
-        EXPECT_EQ(reading.first_broken_link, -1);
-        EXPECT_TRUE(reading.unparsed.empty());
-        std::vector<JournalEvent> all;
-        for (const JournalLine &line : reading.lines)
-            all.push_back(line.event);
-        return all;
+        JournalReadBack back = read_back_journal();
+        EXPECT_EQ(back.first_broken_link, -1);
+        EXPECT_EQ(back.unparsed, 0);
+        return back.events;
     }
 
     std::vector<std::string> event_names()

@@ -15,6 +15,7 @@
 #include "board/records.h"
 #include "board/state_file.h"
 #include "tests/support/cell_images.h"
+#include "tests/support/journal_lines.h"
 #include "operator/commands.h"
 #include "operator/csv.h"
 #include "operator/plays.h"
@@ -133,12 +134,10 @@ protected:
 
     std::string italian_time_of_last_play()
     {
-        JournalReading reading;
-        std::string reason, time;
-        EXPECT_TRUE(read_journal(journal_file_name, &reading, &reason));
-        for (const JournalLine &line : reading.lines)
-            if (line.event["event"] == "play")
-                time = line.event["time"];
+        std::string time;
+        for (const JournalEvent &event : read_back_journal().events)
+            if (event["event"] == "play")
+                time = event["time"];
         return italian_time(time);
     }
 };
@@ -180,13 +179,11 @@ TEST_F(OperatorOnRecords, EraseKeepsWinnersMovesLaterPlaysAndTheGameStartsCleanl
     // The game reads the rewritten records as its own: no broken chain, the last play where it belongs.
     start_game();
     record_run_ended("ESC", true);
-    JournalReading reading;
-    std::string reason;
-    ASSERT_TRUE(read_journal(journal_file_name, &reading, &reason));
-    EXPECT_EQ(reading.first_broken_link, -1);
-    for (const JournalLine &line : reading.lines) {
-        EXPECT_NE(line.event["event"], "records_disagree");
-        EXPECT_NE(line.event["event"], "chain_broken");
+    JournalReadBack back = read_back_journal();
+    EXPECT_EQ(back.first_broken_link, -1);
+    for (const JournalEvent &event : back.events) {
+        EXPECT_NE(event["event"], "records_disagree");
+        EXPECT_NE(event["event"], "chain_broken");
     }
     EXPECT_EQ(read_file(players_log_name), players);
 }
