@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "board/journal.h"
+#include "platform/error_report.h"
 #include "board/players_log.h"
 #include "board/records.h"
 #include "board/state_file.h"
@@ -186,6 +187,46 @@ TEST_F(OperatorOnRecords, EraseKeepsWinnersMovesLaterPlaysAndTheGameStartsCleanl
         EXPECT_NE(event["event"], "chain_broken");
     }
     EXPECT_EQ(read_file(players_log_name), players);
+}
+
+TEST_F(OperatorOnRecords, AnEraseCutAtEachStepEndsWithTheRecordsAgreeingAndTheTextGone)
+{
+    start_game();
+    play("Zelda", "555 000", EMPTY_SQUARE);
+    play("Bruno", "444", 0);
+    play("Zelda", "555 000", EMPTY_SQUARE);
+    play("Carla", "666", EMPTY_SQUARE);
+    record_run_ended("ESC", true);
+    std::string journal_before = read_file(journal_file_name), players_before = read_file(players_log_name);
+    ASSERT_EQ(operate({"erase", "zelda", "--si"}).status, EXIT_AGREE);
+    std::string journal_after = read_file(journal_file_name), players_after = read_file(players_log_name);
+    ASSERT_NE(players_after, players_before);
+
+    // The files as a crash leaves them before, between and after the erase's two writes.
+    struct Cut {
+        const char *when;
+        std::string journal, players;
+    };
+    const Cut cuts[] = {
+        {"before the journal is replaced", journal_before, players_before},
+        {"after the journal, before players.txt", journal_after, players_before},
+        {"after players.txt", journal_after, players_after},
+    };
+    for (const Cut &cut : cuts) {
+        write_file(journal_file_name, cut.journal);
+        write_file(players_log_name, cut.players);
+        remove(errors_file_name);
+        start_game();
+        record_run_ended("ESC", true);
+        // The erase asked for again finds what is left to do, if anything.
+        ASSERT_EQ(operate({"erase", "zelda", "--si"}).status, EXIT_AGREE) << cut.when;
+        Outcome verify = operate({"verify"});
+        EXPECT_EQ(verify.status, EXIT_AGREE) << cut.when << "\n" << verify.out;
+        EXPECT_EQ(read_file(players_log_name), players_after) << cut.when;
+        for (const char *file : {journal_file_name, players_log_name, state_file_name, errors_file_name})
+            EXPECT_EQ(read_file(file).find("Zelda"), std::string::npos) << cut.when << ": " << file;
+        EXPECT_NE(read_file(journal_file_name).find("Bruno"), std::string::npos) << "the winner stays";
+    }
 }
 
 TEST_F(OperatorOnRecords, ExportWritesTheBomHeaderAndTheLinesWithoutAnEntry)
