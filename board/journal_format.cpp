@@ -22,6 +22,21 @@ std::string journal_line_hash(const std::string &text)
 namespace
 {
 
+// The keys read as text, with where each goes and the flag that says it was there.
+struct TextKey {
+    const char *key;
+    std::string JournalEntry::*text;
+    bool JournalEntry::*present;  // null when an empty text says it
+};
+const TextKey text_keys[] = {
+    {journal_key::event, &JournalEntry::event, nullptr},
+    {journal_key::time, &JournalEntry::time, nullptr},
+    {journal_key::prev, &JournalEntry::prev, &JournalEntry::has_prev},
+    {journal_key::board, &JournalEntry::board, &JournalEntry::board_is_text},
+    {journal_key::prize, &JournalEntry::prize, &JournalEntry::has_prize},
+    {journal_key::players_bytes, &JournalEntry::players_bytes, &JournalEntry::has_players_bytes},
+};
+
 // Fills a JournalEntry from the parser's events: top-level keys only, a value
 // of the wrong type leaving its field absent, and a repeated key counting as
 // its last value, as a parsed object would.
@@ -93,23 +108,12 @@ struct EntryReader : nlohmann::json_sax<nlohmann::json> {
         }
         if (depth != 1)
             return true;
-        if (is(journal_key::event)) {
-            entry->event = value;
-        } else if (is(journal_key::time)) {
-            entry->time = value;
-        } else if (is(journal_key::prev)) {
-            entry->has_prev = true;
-            entry->prev = value;
-        } else if (is(journal_key::board)) {
-            entry->board_is_text = true;
-            entry->board = value;
-        } else if (is(journal_key::prize)) {
-            entry->has_prize = true;
-            entry->prize = value;
-        } else if (is(journal_key::players_bytes)) {
-            entry->has_players_bytes = true;
-            entry->players_bytes = value;
-        }
+        for (const TextKey &text : text_keys)
+            if (is(text.key)) {
+                entry->*text.text = value;
+                if (text.present)
+                    entry->*text.present = true;
+            }
         return true;
     }
     bool start_object(std::size_t) override
@@ -161,14 +165,14 @@ struct EntryReader : nlohmann::json_sax<nlohmann::json> {
     // A key seen again: what its earlier value set no longer holds.
     void forget(const std::string &name)
     {
-        if (name == journal_key::event)
-            entry->event.clear();
-        else if (name == journal_key::time)
-            entry->time.clear();
-        else if (name == journal_key::prev)
-            entry->has_prev = false;
-        else if (name == journal_key::board)
-            entry->has_board = true, entry->board_is_text = false;
+        for (const TextKey &text : text_keys)
+            if (name == text.key) {
+                (entry->*text.text).clear();
+                if (text.present)
+                    entry->*text.present = false;
+            }
+        if (name == journal_key::board)
+            entry->has_board = true;
         else if (name == journal_key::square)
             entry->has_square = false, entry->square = -1;
         else if (name == journal_key::prize)

@@ -98,7 +98,7 @@ static bool adopt_state_board(const PrizeBoard &saved, const char *why)
 static bool settle_board(const JournalReplay &summary)
 {
     PrizeBoard saved;
-    char reason[160];
+    char reason[REASON_SIZE];
     switch (read_board_state(&saved, reason, sizeof reason)) {
     case STATE_READ:
         if (!summary.board_known) {

@@ -130,7 +130,7 @@ StateReading read_board_state(PrizeBoard *board, char *reason, size_t reason_siz
 void load_board_state()
 {
     PrizeBoard board;
-    char reason[160];
+    char reason[REASON_SIZE];
     switch (read_board_state(&board, reason, sizeof reason)) {
     case STATE_READ:
         apply_board(board);

@@ -12,6 +12,7 @@
 #include "board/erasure.h"
 #include "board/players_log.h"
 #include "platform/durable_file.h"
+#include "platform/error_report.h"
 #include "platform/folder_lock.h"
 #include "platform/local_time.h"
 #include "operator/audit.h"
@@ -162,7 +163,7 @@ int command_erase(const Arguments &arguments, Console console)
     // The game must not append while the files are rewritten, nor start until they are.
     if (folder_locked_elsewhere())
         return trouble(console, "il gioco è in corso in questa cartella: chiuderlo prima di cancellare dati");
-    char reason[160];
+    char reason[REASON_SIZE];
     if (!lock_folder(reason, sizeof reason))
         return trouble(console, std::string("la cartella non si può bloccare: ") + reason);
     // Held only while the records are rewritten: the game may start once this command ends.

@@ -1,8 +1,4 @@
 // export: the plays, or only the winners, as a CSV file Excel opens with a double click.
-#include <errno.h>
-#include <string.h>
-
-#include "platform/durable_file.h"
 #include "operator/audit.h"
 #include "operator/commands.h"
 #include "operator/csv.h"
@@ -42,14 +38,9 @@ int command_export(const Arguments &arguments, Console console)
     int rows = 0;
     if (!plays_csv(arguments, &csv, &rows, &error))
         return trouble(console, error);
-    if (arguments.output == "-") {
-        fwrite(csv.data(), 1, csv.size(), console.out);
-        return EXIT_AGREE;
-    }
-    if (is_game_file(arguments.output))
-        return trouble(console, arguments.output + " è un file del gioco: scegliere un altro nome");
-    if (!replace_file_durably(arguments.output.c_str(), csv.data(), csv.size()))
-        return trouble(console, "non si può scrivere " + arguments.output + " (" + strerror(errno) + ")");
+    int status;
+    if (!write_output(arguments, csv, console, &status))
+        return status;
     fprintf(console.out, "Scritte %d %s in %s\n", rows, arguments.winners_only ? "giocate vincenti" : "giocate",
             arguments.output.c_str());
     return EXIT_AGREE;

@@ -9,6 +9,7 @@
 #include "board/players_log.h"
 #include "board/journal_format.h"
 #include "platform/line_reader.h"
+#include "platform/error_report.h"
 #include "platform/whole_file.h"
 
 // The whole file, or false with errno; `present` is false for a missing file.
@@ -65,7 +66,7 @@ bool load_game_records(const std::string &folder, GameRecords *records, std::str
         return false;
     }
     records->players_line_starts = line_starts(records->players_bytes);
-    char why[160] = "";
+    char why[REASON_SIZE] = "";
     records->state = read_board_state(&records->state_board, why, sizeof why);
     records->state_reason = why;
     return true;

@@ -22,7 +22,7 @@ static int stop_game(const std::string &why)
 int game_main()
 {
     // Before anything is drawn: a second copy in the same folder stops here.
-    char reason[160];
+    char reason[REASON_SIZE];
     if (!lock_folder(reason, sizeof reason)) {
         report_error("%s", reason);
         return 1;

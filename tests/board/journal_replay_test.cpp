@@ -11,6 +11,7 @@
 #include "board/records.h"
 #include "board/state_file.h"
 #include "tests/support/cell_images.h"
+#include "tests/support/game_start.h"
 #include "tests/support/scratch_files.h"
 
 namespace
@@ -135,12 +136,7 @@ TEST_F(JournalReplayTest, TheGameChecksTheChainFromTheLastStartAndSettlesFromThe
     // The unreadable line lies before the last start, which reported it: not again.
     auto start = [&](const std::string &journal_bytes) {
         write_file(journal_file_name, journal_bytes);
-        std::string reason;
-        testing::internal::CaptureStderr();
-        EXPECT_TRUE(open_records(&reason)) << reason;
-        deal_board();
-        EXPECT_TRUE(restore_records(&reason)) << reason;
-        return testing::internal::GetCapturedStderr();
+        return start_game_records();
     };
     std::string said = start(bytes);
     EXPECT_EQ(said.find("not a record"), std::string::npos) << said;

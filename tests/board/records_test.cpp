@@ -17,6 +17,7 @@
 #include "board/records.h"
 #include "board/state_file.h"
 #include "tests/support/cell_images.h"
+#include "tests/support/game_start.h"
 #include "tests/support/journal_lines.h"
 #include "tests/support/scratch_files.h"
 
@@ -29,15 +30,7 @@ protected:
     CellImages images;
 
     // The game's start-up: a deal, then the records settle the board.
-    std::string start()
-    {
-        std::string reason;
-        testing::internal::CaptureStderr();
-        EXPECT_TRUE(open_records(&reason)) << reason;
-        deal_board();
-        EXPECT_TRUE(restore_records(&reason)) << reason;
-        return testing::internal::GetCapturedStderr();
-    }
+    std::string start() { return start_game_records(); }
 
     int covered_square(PrizeType type)
     {

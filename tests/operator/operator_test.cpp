@@ -16,6 +16,7 @@
 #include "board/records.h"
 #include "board/state_file.h"
 #include "tests/support/cell_images.h"
+#include "tests/support/game_start.h"
 #include "tests/support/journal_lines.h"
 #include "operator/commands.h"
 #include "operator/csv.h"
@@ -108,15 +109,7 @@ class OperatorOnRecords : public ScratchFolder
 protected:
     CellImages images;
 
-    void start_game()
-    {
-        std::string reason;
-        testing::internal::CaptureStderr();
-        ASSERT_TRUE(open_records(&reason)) << reason;
-        deal_board();
-        ASSERT_TRUE(restore_records(&reason)) << reason;
-        testing::internal::GetCapturedStderr();
-    }
+    void start_game() { start_game_records(); }
 
     void play(const char *first, const char *phone, PrizeType type)
     {
