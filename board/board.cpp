@@ -3,7 +3,7 @@
 
 #include <stdio.h>
 
-#include "board/random_source.h"
+#include "platform/random_source.h"
 
 PrizeBoard prize_board;
 PrizeType selected_prize = EMPTY_SQUARE;
@@ -12,6 +12,14 @@ BITMAP *cover_image;
 BITMAP *prize_images[PRIZE_TYPE_COUNT];
 
 static void **cell_image_slots[BOARD_SIZE];
+
+PrizeType prize_by_name(const std::string &name)
+{
+    for (PrizeType t = 0; t < PRIZE_TYPE_COUNT; t++)
+        if (name == prize_names[t])
+            return t;
+    return -1;
+}
 
 void link_cell_images(void **slots[BOARD_SIZE])
 {

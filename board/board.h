@@ -4,7 +4,9 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "shell/game_contract.h"
+#include <string>
+
+#include "board/draw_rules.h"
 
 struct BITMAP;
 
@@ -40,6 +42,9 @@ void set_cell_image(int index, BITMAP *image);
 // True when the board is one the game could have dealt and then played:
 // exactly the counts of prize_counts per type and at least the deal's 15
 // uncovered empty squares. Otherwise false, with the reason.
+// The type a prize name stands for; -1 for a name that is none of the seven.
+PrizeType prize_by_name(const std::string &name);
+
 bool board_could_be_dealt(const PrizeBoard &board, char *reason, size_t reason_size);
 
 int random_square();

@@ -5,21 +5,30 @@
 #include <string.h>
 
 #include "board/board.h"
-#include "board/durable_file.h"
-#include "board/error_report.h"
+#include "platform/durable_file.h"
+#include "platform/error_report.h"
 
 char form_text[FORM_FIELD_COUNT][FORM_TEXT_BYTES];
 const char *const players_log_name = "players.txt";
+const char players_field_separator[] = ", ";
 
 std::string form_field(int field)
 {
     return std::string(form_text[field], strnlen(form_text[field], FORM_TEXT_BYTES));
 }
 
+std::string players_line(const std::string fields[FORM_FIELD_COUNT], const std::string &prize_name)
+{
+    std::string line;
+    for (int f = 0; f < FORM_FIELD_COUNT; f++)
+        line += fields[f] + players_field_separator;
+    return line + prize_name + "\r\n";
+}
+
 bool prepare_play_line(PlayLine *play)
 {
-    play->line =
-        form_field(0) + ", " + form_field(1) + ", " + form_field(2) + ", " + prize_names[selected_prize] + "\r\n";
+    std::string fields[FORM_FIELD_COUNT] = {form_field(0), form_field(1), form_field(2)};
+    play->line = players_line(fields, prize_names[selected_prize]);
     AppendPoint point;
     if (!find_append_point(players_log_name, &point)) {
         report_error("cannot read %s: %s; this play is not logged", players_log_name, strerror(errno));

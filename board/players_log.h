@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "shell/game_contract.h"
+#include "board/draw_rules.h"
 
 enum {
     FORM_FIELD_CHARS = 30,
@@ -14,6 +14,11 @@ enum {
 
 extern char form_text[FORM_FIELD_COUNT][FORM_TEXT_BYTES];
 extern const char *const players_log_name;
+extern const char players_field_separator[];  // ", " between the parts of a line
+
+// The line the game writes for a play, with its CR LF: the fields as typed
+// and the prize's name, separated by ", ".
+std::string players_line(const std::string fields[FORM_FIELD_COUNT], const std::string &prize_name);
 
 // A form field as typed, read up to its terminator and never past its buffer.
 std::string form_field(int field);

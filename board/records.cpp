@@ -10,9 +10,11 @@
 #include <thread>
 
 #include "board/board.h"
-#include "board/durable_file.h"
-#include "board/error_report.h"
+#include "platform/durable_file.h"
+#include "platform/error_report.h"
+#include "board/erasure.h"
 #include "board/journal.h"
+#include "board/journal_replay.h"
 #include "board/players_log.h"
 #include "board/state_file.h"
 
@@ -29,69 +31,27 @@ static void test_pause()
         std::this_thread::sleep_for(std::chrono::milliseconds(pause_ms));
 }
 
-// What the journal says of the board and of the last play.
-struct JournalSummary {
-    bool board_known = false;
-    PrizeBoard board = {};
-    const JournalEvent *last_play = nullptr;
-    bool interrupted = false;  // the last run did not end in order
-};
-
-static bool event_is(const JournalEvent &event, const char *name)
-{
-    return event.contains("event") && event["event"] == name;
-}
-
-static JournalSummary summarise(const JournalReading &reading)
-{
-    JournalSummary summary;
-    const JournalEvent *last = nullptr;
-    for (const JournalLine &line : reading.lines) {
-        if (!line.parsed)
-            continue;
-        const JournalEvent &event = line.event;
-        // The operator's erasures are written while the game is stopped: they end no run.
-        if (!event_is(event, "erasure"))
-            last = &event;
-        if (event.contains("board") && event["board"].is_string()) {
-            PrizeBoard board;
-            if (board_from_letters(event["board"].get<std::string>(), &board)) {
-                summary.board = board;
-                summary.board_known = true;
-            }
-        } else if (event_is(event, "play") && event.contains("square") && event["square"].is_number_integer()) {
-            int square = event["square"].get<int>();
-            if (square >= 0 && square < BOARD_SIZE)
-                summary.board.cells[square].revealed = 1;
-            summary.last_play = &event;
-        }
-    }
-    summary.interrupted = last && !(event_is(*last, "run_ended") && last->value("clean", false));
-    return summary;
-}
-
 // Completes players.txt with the last play the journal holds, when a crash
 // left it out or cut it short: exactly once, since the play's place in the
 // log is known.
-static bool complete_last_play(const JournalEvent &play)
+static bool complete_last_play(const JournalPlay &play)
 {
-    long size_before = play.value("players_size_before", -1L);
-    std::string bytes = play.value("players_bytes", std::string());
-    if (size_before < 0 || bytes.empty())
+    if (play.size_before < 0 || play.players_bytes.empty())
         return true;
-    switch (append_at_durably(players_log_name, size_before, bytes)) {
+    switch (append_at_durably(players_log_name, play.size_before, play.players_bytes)) {
     case APPEND_ALREADY_THERE:
         return true;
     case APPEND_WRITTEN:
-        report_error("the last play (square %d) was missing from %s; it is added", play.value("square", -1),
-                     players_log_name);
-        return append_journal({{"event", "play_completed"}, {"square", play["square"]}, {"file", players_log_name}});
+        report_error("the last play (square %d) was missing from %s; it is added", play.square, players_log_name);
+        return append_journal({{journal_key::event, journal_kind::play_completed},
+                               {journal_key::square, play.square},
+                               {journal_key::file, players_log_name}});
     case APPEND_CONFLICT:
         report_error("%s does not hold the last play where %s puts it; it is left as it is", players_log_name,
                      journal_file_name);
-        return append_journal({{"event", "records_disagree"},
-                               {"file", players_log_name},
-                               {"reason", "the last play is not where the journal puts it"}});
+        return append_journal({{journal_key::event, journal_kind::records_disagree},
+                               {journal_key::file, players_log_name},
+                               {journal_key::reason, "the last play is not where the journal puts it"}});
     case APPEND_FAILED:
         break;
     }
@@ -116,28 +76,34 @@ static bool is_played_on(const PrizeBoard &later, const PrizeBoard &earlier)
 }
 
 // The journal's board replaces what state.dat held, and state.dat is rewritten.
-static bool restore_journal_board(const JournalSummary &summary, const char *why, const std::string &state_held)
+static bool restore_journal_board(const JournalReplay &summary, const char *why, const std::string &state_held)
 {
     apply_board(summary.board);
     report_error("%s %s; the board is restored from %s", state_file_name, why, journal_file_name);
-    JournalEvent event = {{"event", "board_restored"}, {"reason", std::string(state_file_name) + " " + why}};
+    JournalEvent event = {{journal_key::event, journal_kind::board_restored},
+                          {journal_key::reason, std::string(state_file_name) + " " + why}};
     if (!state_held.empty())
-        event["state_file"] = state_held;
-    event["board"] = board_letters(prize_board);
+        event[journal_key::state_file] = state_held;
+    event[journal_key::board] = board_letters(prize_board);
     return append_journal(event) && save_board_state();
 }
 
-static bool settle_board(const JournalSummary &summary)
+static bool adopt_state_board(const PrizeBoard &saved, const char *why)
+{
+    return append_journal({{journal_key::event, journal_kind::board_adopted},
+                           {journal_key::reason, std::string(state_file_name) + " " + why},
+                           {journal_key::board, board_letters(saved)}});
+}
+
+static bool settle_board(const JournalReplay &summary)
 {
     PrizeBoard saved;
-    char reason[160];
+    char reason[REASON_SIZE];
     switch (read_board_state(&saved, reason, sizeof reason)) {
     case STATE_READ:
         if (!summary.board_known) {
             apply_board(saved);
-            return append_journal({{"event", "board_adopted"},
-                                   {"reason", std::string(state_file_name) + " from before the journal"},
-                                   {"board", board_letters(saved)}});
+            return adopt_state_board(saved, "from before the journal");
         }
         if (same_board(saved, summary.board)) {
             apply_board(saved);
@@ -146,9 +112,7 @@ static bool settle_board(const JournalSummary &summary)
         if (is_played_on(saved, summary.board)) {
             apply_board(saved);
             report_error("%s holds plays that %s lacks; they are kept", state_file_name, journal_file_name);
-            return append_journal({{"event", "board_adopted"},
-                                   {"reason", std::string(state_file_name) + " holds plays the journal lacks"},
-                                   {"board", board_letters(saved)}});
+            return adopt_state_board(saved, "holds plays the journal lacks");
         }
         return restore_journal_board(summary,
                                      is_played_on(summary.board, saved) ? "lacks plays the journal holds"
@@ -157,21 +121,29 @@ static bool settle_board(const JournalSummary &summary)
     case STATE_MISSING:
         // A play cut short before its board was first saved: finish it. Otherwise
         // a missing file asks for a new board (an operator may remove it for one).
-        if (summary.board_known && summary.interrupted && summary.last_play)
+        if (summary.board_known && summary.interrupted && summary.has_last_play)
             return restore_journal_board(summary, "is missing after an interrupted run", "");
         return record_deal((std::string(state_file_name) + " missing").c_str());
     case STATE_REFUSED:
         break;
     }
-    append_journal({{"event", "refused"}, {"file", state_file_name}, {"reason", std::string("it ") + reason}});
+    append_journal({{journal_key::event, journal_kind::refused},
+                    {journal_key::file, state_file_name},
+                    {journal_key::reason, std::string("it ") + reason}});
     if (summary.board_known)
         return restore_journal_board(summary, (std::string("refused: it ") + reason).c_str(), "");
     report_error("%s refused: it %s; a new board is dealt", state_file_name, reason);
     return record_deal((std::string(state_file_name) + " refused").c_str());
 }
 
-// The journal as read at start-up, kept until the board is settled.
-static JournalReading opened;
+// The journal's tail as read at start-up, kept until the board is settled.
+static JournalTail opened;
+
+// The number of a line of the tail, for the operator's message.
+static int line_number(const JournalLine &line)
+{
+    return line.index >= 0 ? line.index + 1 : journal_line_number(journal_file_name, line.offset);
+}
 
 bool open_records(std::string *reason)
 {
@@ -179,27 +151,36 @@ bool open_records(std::string *reason)
         *reason = std::string(journal_file_name) + " " + *reason;
         return false;
     }
-    if (!append_journal({{"event", "run_started"}})) {
+    if (!append_journal({{journal_key::event, journal_kind::run_started}})) {
         *reason = std::string("cannot write to ") + journal_file_name;
         return false;
     }
-    if (opened.first_broken_link >= 0) {
-        report_error("%s: the chain breaks at line %d (a line removed, changed or moved)", journal_file_name,
-                     opened.first_broken_link + 1);
-        append_journal({{"event", "chain_broken"}, {"line", opened.first_broken_link + 1}});
-    }
-    for (int index : opened.unparsed) {
-        report_error("%s: line %d is not a record", journal_file_name, index + 1);
-        append_journal({{"event", "unreadable_line"}, {"line", index + 1}});
-    }
+    // What the last start checked is not checked again (verify checks the whole chain).
+    for (size_t i = opened.checked_from; i < opened.lines.size(); i++)
+        if (!opened.lines[i].linked) {
+            int line = line_number(opened.lines[i]);
+            report_error("%s: the chain breaks at line %d (a line removed, changed or moved)", journal_file_name, line);
+            append_journal({{journal_key::event, journal_kind::chain_broken}, {journal_key::line, line}});
+            break;
+        }
+    for (size_t i = opened.checked_from; i < opened.lines.size(); i++)
+        if (!opened.lines[i].entry.parsed) {
+            int line = line_number(opened.lines[i]);
+            report_error("%s: line %d is not a record", journal_file_name, line);
+            append_journal({{journal_key::event, journal_kind::unreadable_line}, {journal_key::line, line}});
+        }
     return true;
 }
 
 bool restore_records(std::string *reason)
 {
-    JournalSummary summary = summarise(opened);
-    bool ok = (!summary.last_play || complete_last_play(*summary.last_play)) && settle_board(summary);
-    opened = JournalReading();
+    JournalReplay summary;
+    for (const JournalLine &line : opened.lines)
+        replay_line(&summary, line);
+    // An erase cut short is finished before the last play is looked for where the journal puts it.
+    bool ok = complete_erasure(opened);
+    opened = JournalTail();
+    ok = ok && (!summary.has_last_play || complete_last_play(summary.last_play)) && settle_board(summary);
     if (!ok)
         *reason = "the records cannot be written";
     return ok;
@@ -214,7 +195,9 @@ bool records_failing()
 
 bool record_deal(const char *why)
 {
-    bool ok = append_journal({{"event", "deal"}, {"reason", why}, {"board", board_letters(prize_board)}});
+    bool ok = append_journal({{journal_key::event, journal_kind::deal},
+                              {journal_key::reason, why},
+                              {journal_key::board, board_letters(prize_board)}});
     failing = failing || !ok;
     return ok;
 }
@@ -225,15 +208,15 @@ bool record_play(int square)
     bool line_ready = prepare_play_line(&line);
     JournalEvent failed = JournalEvent::array();
     auto note_failure = [&failed](const char *file) {
-        failed.push_back({{"file", file}, {"reason", write_error_text(errno)}});
+        failed.push_back({{journal_key::file, file}, {journal_key::reason, write_error_text(errno)}});
     };
     JournalEvent play = {
-        {"event", "play"},
-        {"square", square},
-        {"prize", prize_names[selected_prize]},
-        {"fields", {form_field(0), form_field(1), form_field(2)}},
-        {"players_size_before", line.size_before},
-        {"players_bytes", line.bytes},
+        {journal_key::event, journal_kind::play},
+        {journal_key::square, square},
+        {journal_key::prize, prize_names[selected_prize]},
+        {journal_key::fields, {form_field(0), form_field(1), form_field(2)}},
+        {journal_key::players_size_before, line.size_before},
+        {journal_key::players_bytes, line.bytes},
     };
     // Each write is tried even when one before it failed: the more records hold
     // the play, the surer it is never given again.
@@ -248,16 +231,18 @@ bool record_play(int square)
     if (failed.empty())
         return true;
     failing = true;
-    append_journal({{"event", "write_failed"}, {"square", square}, {"failed", failed}});
+    append_journal({{journal_key::event, journal_kind::write_failed},
+                    {journal_key::square, square},
+                    {journal_key::failed, failed}});
     return false;
 }
 
 void record_return_to_title(const char *screen)
 {
-    append_journal({{"event", "idle_return"}, {"screen", screen}});
+    append_journal({{journal_key::event, journal_kind::idle_return}, {journal_key::screen, screen}});
 }
 
 void record_run_ended(const char *why, bool clean)
 {
-    append_journal({{"event", "run_ended"}, {"reason", why}, {"clean", clean}});
+    append_journal({{journal_key::event, journal_kind::run_ended}, {journal_key::reason, why}, {journal_key::clean, clean}});
 }

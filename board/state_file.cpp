@@ -6,8 +6,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "board/durable_file.h"
-#include "board/error_report.h"
+#include "platform/durable_file.h"
+#include "platform/error_report.h"
 
 const char state_letters[15] = "gvnabrxGVNABRX";
 const char *const state_file_name = "state.dat";
@@ -130,7 +130,7 @@ StateReading read_board_state(PrizeBoard *board, char *reason, size_t reason_siz
 void load_board_state()
 {
     PrizeBoard board;
-    char reason[160];
+    char reason[REASON_SIZE];
     switch (read_board_state(&board, reason, sizeof reason)) {
     case STATE_READ:
         apply_board(board);

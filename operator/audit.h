@@ -1,6 +1,7 @@
 // The checks of verify, also behind the warnings of status and the report:
 // the chain, players.txt against the journal, and the replayed board against
-// state.dat.
+// state.dat; all found in one walk of the journal, which hands each play on
+// to the command as it goes and keeps only counts.
 #pragma once
 
 #include <string>
@@ -8,7 +9,6 @@
 
 #include "operator/plays.h"
 #include "operator/records_view.h"
-#include "operator/replay.h"
 
 struct Audit {
     std::vector<std::string> chain;    // broken links and unreadable lines
@@ -19,18 +19,24 @@ struct Audit {
     int journal_lines = 0;
 };
 
-Audit audit_records(const GameRecords &records, const JournalHistory &history, const PlayMatching &matching);
-
 bool audit_passed(const Audit &audit);
 
 // Every finding, in the order verify prints them.
 std::vector<std::string> audit_findings(const Audit &audit);
 
-// Everything a command needs, read and checked once.
+// Everything a command needs besides the plays themselves, read and checked once.
 struct FolderView {
     GameRecords records;
-    JournalHistory history;
-    PlayMatching matching;
+    JournalReplay replay;
+    int journal_plays = 0;  // readable plays in the journal
+    int plays = 0;          // plays in the players' order, lines without an entry too
+    int winners = 0;
+    int given[PRIZE_TYPE_COUNT] = {};
+    std::string first_time, last_time;  // of the first and last play the journal timed
+    int first_play_out_of_place = -1;   // journal line of the first play whose bytes are not where it puts them
     Audit audit;
 };
-bool view_folder(const std::string &folder, FolderView *view, std::string *error);
+
+// Reads the folder and walks the journal once, handing every play to `sink`
+// (when given) in the players' order.
+bool view_folder(const std::string &folder, FolderView *view, std::string *error, const PlaySink &sink = PlaySink());

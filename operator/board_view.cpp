@@ -11,8 +11,8 @@ bool shown_board(const FolderView &view, PrizeBoard *board)
         *board = view.records.state_board;
         return true;
     }
-    *board = view.history.board;
-    return view.history.board_known;
+    *board = view.replay.board;
+    return view.replay.board_known;
 }
 
 std::vector<std::string> folder_warnings(const FolderView &view)
@@ -21,7 +21,7 @@ std::vector<std::string> folder_warnings(const FolderView &view)
     const Audit &audit = view.audit;
     if (!view.records.journal_present)
         warnings.push_back("il registro tabellone-registro.jsonl manca");
-    if (view.records.state == STATE_MISSING && view.history.plays_on_board == 0)
+    if (view.records.state == STATE_MISSING && view.replay.plays_on_board == 0)
         warnings.push_back("state.dat non c'è ancora: il gioco lo scrive alla prima giocata del tabellone");
     if (!audit.chain.empty())
         warnings.push_back("catena del registro rotta: " + audit.chain.front() +

@@ -11,11 +11,11 @@
 
 #include <filesystem>
 
-#include "board/durable_file.h"
-#include "board/error_report.h"
-#include "board/folder_lock.h"
+#include "platform/durable_file.h"
+#include "platform/error_report.h"
+#include "platform/folder_lock.h"
 #include "board/journal.h"
-#include "board/local_time.h"
+#include "platform/local_time.h"
 #include "board/players_log.h"
 #include "board/state_file.h"
 #include "operator/open_with_system.h"
@@ -288,11 +288,8 @@ static int verify_into_file(const CommandInfo &info, const Arguments &arguments,
     std::string bytes = "\xEF\xBB\xBF";
     for (char c : printed)
         bytes += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    if (is_game_file(arguments.output_file))
-        return trouble(console, arguments.output + " è un file del gioco: scegliere un altro nome");
-    if (!replace_file_durably(arguments.output_file.c_str(), bytes.data(), bytes.size()))
-        return trouble(console, "non si può scrivere " + arguments.output + " (" + strerror(errno) + ")");
-    return status;
+    int written;
+    return write_output(arguments, bytes, console, &written) ? status : written;
 }
 
 // Runs the command inside the game's folder, then goes back; opens what it wrote when asked.

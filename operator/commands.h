@@ -44,6 +44,11 @@ int command_erase(const Arguments &arguments, Console console);
 // The one-line error every command gives before EXIT_TROUBLE.
 int trouble(Console console, const std::string &message);
 
+// Puts a command's output where --uscita says: standard output for "-",
+// else the file replaced whole (never a game file). True when a file was
+// written; otherwise *status is the command's exit status, any trouble told.
+bool write_output(const Arguments &arguments, const std::string &bytes, Console console, int *status);
+
 // The file names the game owns in its folder; the operator never writes
 // over them from export or report.
 bool is_game_file(const std::string &absolute_path);

@@ -7,15 +7,19 @@
 #include <string.h>
 #include <time.h>
 
-#include "board/durable_file.h"
-#include "board/folder_lock.h"
-#include "board/local_time.h"
+#include <algorithm>
+
+#include "board/erasure.h"
+#include "board/players_log.h"
+#include "platform/durable_file.h"
+#include "platform/error_report.h"
+#include "platform/folder_lock.h"
+#include "platform/local_time.h"
 #include "operator/audit.h"
 #include "operator/commands.h"
 #include "operator/text_format.h"
 #include "operator/winners.h"
 
-static const char erased_field[] = "[cancellato]";
 static const char erasure_reason[] = "richiesta di un giocatore di cancellare i suoi dati";
 
 // Lower case and no spaces, so "333 1234567" is found as "3331234567" too.
@@ -46,71 +50,94 @@ static bool records_in_step(const FolderView &view, std::string *why)
         *why = "la catena del registro è rotta (" + view.audit.chain.front() + "): risigillarla nasconderebbe il danno";
         return false;
     }
-    for (const JournalPlay &play : view.history.plays) {
-        const std::string &bytes = play.players_bytes;
-        if (play.size_before < 0 || bytes.empty())
-            continue;
-        if ((size_t)play.size_before > view.records.players_bytes.size() ||
-            view.records.players_bytes.compare((size_t)play.size_before, bytes.size(), bytes) != 0) {
-            *why = "la giocata della riga " + std::to_string(play.line + 1) +
-                   " del registro non è in players.txt dove il registro la mette";
-            return false;
-        }
+    if (view.first_play_out_of_place >= 0) {
+        *why = "la giocata della riga " + std::to_string(view.first_play_out_of_place + 1) +
+               " del registro non è in players.txt dove il registro la mette";
+        return false;
     }
     return true;
 }
 
-static std::string erased_text(PrizeType prize)
-{
-    std::string fields[FORM_FIELD_COUNT] = {erased_field, erased_field, erased_field};
-    std::string line = players_line_for(fields, prize_names[prize]);
-    return line.substr(0, line.size() - 2);
-}
-
-struct Rewrite {
-    std::string players;                        // the new players.txt
-    std::vector<std::pair<long, long>> shifts;  // (end of an erased line, change in size from there on)
-    std::vector<int> players_lines;             // indices of the players.txt lines rewritten
-};
-
-static long moved(const Rewrite &rewrite, long offset)
-{
-    long shift = 0;
-    for (const auto &at : rewrite.shifts)
-        if (at.first <= offset)
-            shift = at.second;
-    return offset + shift;
-}
-
-static Rewrite rewrite_players(const GameRecords &records, const std::vector<bool> &erase_line)
-{
-    Rewrite rewrite;
-    const std::vector<PlayersLine> &lines = records.players_lines;
-    long shift = 0;
-    for (size_t i = 0; i < lines.size(); i++) {
-        long end = i + 1 < lines.size() ? lines[i + 1].offset : (long)records.players_bytes.size();
-        std::string segment = records.players_bytes.substr(lines[i].offset, end - lines[i].offset);
-        if (erase_line[i]) {
-            std::string replaced = erased_text(EMPTY_SQUARE) + segment.substr(lines[i].text.size());
-            shift += (long)replaced.size() - (long)segment.size();
-            rewrite.shifts.push_back({end, shift});
-            rewrite.players_lines.push_back((int)i);
-            segment = replaced;
-        }
-        rewrite.players += segment;
-    }
-    return rewrite;
-}
-
 // The line with a new "prev": the game writes it last, so only its digits change.
-static std::string with_prev(const std::string &text, JournalEvent event, const std::string &prev)
+static std::string with_prev(const std::string &text, const std::string &prev)
 {
     size_t at = text.rfind("\"prev\":\"");
     size_t digits = at == std::string::npos ? 0 : at + 8;
     if (at != std::string::npos && text.size() == digits + 64 + 2 && text.compare(digits + 64, 2, "\"}") == 0)
         return text.substr(0, digits) + prev + "\"}";
-    event["prev"] = prev;
-    return event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    JournalEvent event = JournalEvent::parse(text, nullptr, false);
+    event[journal_key::prev] = prev;
+    return journal_line_text(event);
+}
+
+// The journal rewritten: the erased plays' fields, every later play's place
+// in the rewritten players.txt, the chain sealed again from the first changed
+// line, and the erasure event at the end. False when the journal cannot be read.
+static bool erased_journal(const std::vector<int> &erase_journal_lines, const PlayersRewrite &rewrite,
+                           const std::vector<int> &players_lines, int winners_kept, std::string *journal,
+                           std::string *head)
+{
+    JournalWalk walk;
+    bool present;
+    if (!open_journal_walk(journal_file_name, &walk, &present))
+        return false;
+    JournalReplay replay;
+    JournalEvent fields_lines = JournalEvent::array(), moved_lines = JournalEvent::array();
+    int first_changed = -1;
+    std::string prev = journal_chain_start;
+    JournalLine line;
+    journal->clear();
+    while (next_journal_line(&walk, &line)) {
+        std::string text = line.text;
+        ReplayStep step = replay_line(&replay, line);
+        const JournalPlay &play = step.play;
+        bool erase = std::binary_search(erase_journal_lines.begin(), erase_journal_lines.end(), line.index);
+        long size = play.size_before >= 0 ? moved_offset(rewrite, play.size_before) : play.size_before;
+        if (step.is_play && (erase || size != play.size_before)) {
+            JournalEvent event = JournalEvent::parse(line.text, nullptr, false);
+            if (erase) {
+                event[journal_key::fields] = JournalEvent::array({std::string(erased_field), std::string(erased_field), std::string(erased_field)});
+                if (!play.players_bytes.empty())
+                    event[journal_key::players_bytes] = (play.players_bytes.compare(0, 2, "\r\n") == 0 ? "\r\n" : "") +
+                                                         erased_line_text(play.prize) + "\r\n";
+                fields_lines.push_back(line.index + 1);
+            } else {
+                moved_lines.push_back(line.index + 1);
+            }
+            event[journal_key::players_size_before] = size;
+            event[journal_key::prev] = prev;
+            text = journal_line_text(event);
+            if (first_changed < 0)
+                first_changed = line.index;
+        } else if (first_changed >= 0) {
+            text = with_prev(text, prev);
+        }
+        prev = journal_line_hash(text);
+        *journal += text + "\r\n";
+    }
+    bool failed = walk.reader.failed;
+    close_journal_walk(&walk);
+    if (failed)
+        return false;
+    JournalEvent numbers = JournalEvent::array();
+    for (int index : players_lines)
+        numbers.push_back(index + 1);
+    JournalEvent erasure = {
+        {journal_key::event, journal_kind::erasure},
+        {journal_key::time, local_time_iso(time(NULL))},
+        {journal_key::reason, erasure_reason},
+        {journal_key::journal_lines, fields_lines},
+        {journal_key::moved_lines, moved_lines},
+        {journal_key::players_lines, numbers},
+        {journal_key::winners_kept, winners_kept},
+        {journal_key::resealed_from, first_changed >= 0 ? first_changed + 1 : walk.index + 1},
+        {journal_key::head_before, walk.head_hash},
+        {journal_key::prev, prev},
+    };
+    std::string text = journal_line_text(erasure);
+    *journal += text + "\r\n";
+    *head = journal_line_hash(text);
+    return true;
 }
 
 static bool confirmed(Console console, int count)
@@ -136,129 +163,81 @@ int command_erase(const Arguments &arguments, Console console)
     // The game must not append while the files are rewritten, nor start until they are.
     if (folder_locked_elsewhere())
         return trouble(console, "il gioco è in corso in questa cartella: chiuderlo prima di cancellare dati");
-    char reason[160];
+    char reason[REASON_SIZE];
     if (!lock_folder(reason, sizeof reason))
         return trouble(console, std::string("la cartella non si può bloccare: ") + reason);
     // Held only while the records are rewritten: the game may start once this command ends.
     struct ReleaseAtReturn {
         ~ReleaseAtReturn() { unlock_folder(); }
     } release;
+
+    // Step 1, the selection: the plays whose fields hold the text.
+    std::string wanted = loose(arguments.text);
+    std::vector<std::pair<int, Play>> found;  // with the play's number in the players' order
+    int position = 0;
+    auto select = [&found, &wanted, &position](const Play &play) {
+        position++;
+        if (holds_text(play, wanted))
+            found.push_back({position, play});
+    };
     view = FolderView();
-    if (!view_folder(arguments.folder, &view, &error))
+    if (!view_folder(arguments.folder, &view, &error, select))
         return trouble(console, error);
     std::string why;
     if (!records_in_step(view, &why))
         return trouble(console, "nessuna modifica: " + why + " (vedi verify)");
 
-    const std::vector<Play> &plays = view.matching.plays;
-    std::string wanted = loose(arguments.text);
-    std::vector<int> erase, kept;
+    std::vector<int> erase_journal_lines, erase_players_lines_at;
+    int erased = 0, kept = 0;
     FILE *out = console.out;
-    for (int i = 0; i < (int)plays.size(); i++) {
-        if (!holds_text(plays[i], wanted))
-            continue;
-        const Play &play = plays[i];
+    for (const auto &[number, play] : found) {
         bool erasable = play.prize == EMPTY_SQUARE;
-        (erasable ? erase : kept).push_back(i);
-        fprintf(out, "  n. %d  %s  %s  %s  -> %s\n", i + 1,
+        erased += erasable;
+        kept += !erasable;
+        if (erasable && play.journal_line >= 0)
+            erase_journal_lines.push_back(play.journal_line);
+        if (erasable && play.players_line >= 0)
+            erase_players_lines_at.push_back(play.players_line);
+        fprintf(out, "  n. %d  %s  %s  %s  -> %s\n", number,
                 pad_right(play.time.empty() ? "ora non registrata" : italian_time(play.time), 19).c_str(),
                 joined_fields(play).c_str(), play.prize >= 0 ? prize_names[play.prize] : "premio non riconosciuto",
                 erasable           ? "da cancellare"
                 : is_winning(play) ? "vincente: resta, serve per il verbale di chiusura"
                                    : "riga non riconosciuta: resta com'è");
     }
-    if (erase.empty() && kept.empty()) {
+    if (found.empty()) {
         fprintf(out, "Nessuna giocata contiene «%s».\n", arguments.text.c_str());
         return EXIT_AGREE;
     }
-    if (erase.empty()) {
+    if (erased == 0) {
         fputs("Nessuna giocata non vincente da cancellare.\n", out);
         return EXIT_AGREE;
     }
-    if (!arguments.confirmed && !confirmed(console, (int)erase.size())) {
+    if (!arguments.confirmed && !confirmed(console, erased)) {
         fputs("Nessuna modifica.\n", out);
         return EXIT_DISAGREE;
     }
+    std::sort(erase_journal_lines.begin(), erase_journal_lines.end());
+    std::sort(erase_players_lines_at.begin(), erase_players_lines_at.end());
 
-    // players.txt first in memory: where every later line moves to.
-    const GameRecords &records = view.records;
-    std::vector<bool> erase_line(records.players_lines.size(), false), erase_play(view.history.plays.size(), false);
-    for (int index : erase) {
-        if (plays[index].players_line >= 0)
-            erase_line[plays[index].players_line] = true;
-        if (plays[index].journal_play >= 0)
-            erase_play[plays[index].journal_play] = true;
-    }
-    Rewrite rewrite = rewrite_players(records, erase_line);
-
-    // Then the journal: the erased fields, the later plays' places, the chain.
-    std::vector<int> play_at_line(records.journal.lines.size(), -1);
-    for (int p = 0; p < (int)view.history.plays.size(); p++)
-        play_at_line[view.history.plays[p].line] = p;
-    std::vector<std::string> texts;
-    JournalEvent fields_lines = JournalEvent::array(), moved_lines = JournalEvent::array();
-    int first_changed = -1;
-    std::string prev = journal_chain_start;
-    for (int i = 0; i < (int)records.journal.lines.size(); i++) {
-        const JournalLine &line = records.journal.lines[i];
-        std::string text = line.text;
-        int p = play_at_line[i];
-        if (p >= 0) {
-            const JournalPlay &play = view.history.plays[p];
-            long size = play.size_before >= 0 ? moved(rewrite, play.size_before) : play.size_before;
-            if (erase_play[p] || size != play.size_before) {
-                JournalEvent event = line.event;
-                if (erase_play[p]) {
-                    event["fields"] = {erased_field, erased_field, erased_field};
-                    if (!play.players_bytes.empty())
-                        event["players_bytes"] = (play.players_bytes.compare(0, 2, "\r\n") == 0 ? "\r\n" : "") +
-                                                 erased_text(play.prize) + "\r\n";
-                    fields_lines.push_back(i + 1);
-                } else {
-                    moved_lines.push_back(i + 1);
-                }
-                event["players_size_before"] = size;
-                event["prev"] = prev;
-                text = event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-                if (first_changed < 0)
-                    first_changed = i;
-            }
-        }
-        if (first_changed >= 0 && i > first_changed)
-            text = with_prev(text, line.event, prev);
-        prev = journal_line_hash(text);
-        texts.push_back(text);
-    }
-    JournalEvent players_lines = JournalEvent::array();
-    for (int index : rewrite.players_lines)
-        players_lines.push_back(index + 1);
-    JournalEvent erasure = {
-        {"event", "erasure"},
-        {"time", local_time_iso(time(NULL))},
-        {"reason", erasure_reason},
-        {"journal_lines", fields_lines},
-        {"moved_lines", moved_lines},
-        {"players_lines", players_lines},
-        {"winners_kept", (int)kept.size()},
-        {"resealed_from", first_changed >= 0 ? first_changed + 1 : (int)texts.size() + 1},
-        {"head_before", records.journal.head_hash},
-        {"prev", prev},
-    };
-    texts.push_back(erasure.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
-    std::string journal;
-    for (const std::string &text : texts)
-        journal += text + "\r\n";
-
+    // Step 2, the journal rewritten with the erasure at its end: from here on
+    // the game's start-up finishes the erase should this command be cut short.
+    PlayersRewrite rewrite = erase_players_lines(view.records.players_bytes, erase_players_lines_at);
+    std::string journal, head;
+    if (!erased_journal(erase_journal_lines, rewrite, erase_players_lines_at, kept, &journal, &head))
+        return trouble(console, std::string("nessuna modifica: ") + journal_file_name + " non si può leggere (" +
+                                    strerror(errno) + ")");
     if (!replace_file_durably(journal_file_name, journal.data(), journal.size()))
         return trouble(console, std::string("nessuna modifica: ") + journal_file_name + " non si può riscrivere (" +
                                     strerror(errno) + ")");
-    if (!rewrite.players_lines.empty() &&
-        !replace_file_durably(players_log_name, rewrite.players.data(), rewrite.players.size()))
+    // Step 3, players.txt as the erasure lists it.
+    if (!erase_players_lines_at.empty() &&
+        !replace_file_durably(players_log_name, rewrite.bytes.data(), rewrite.bytes.size()))
         return trouble(console, std::string(players_log_name) + " non si può riscrivere (" + strerror(errno) +
-                                    "), ma il registro è già riscritto: i due non concordano (vedi verify)");
-    fprintf(out, "Cancellati i dati di %d %s; %d %s restano. Nuovo hash in testa alla catena: %s\n", (int)erase.size(),
-            erase.size() == 1 ? "giocata" : "giocate", (int)kept.size(),
-            kept.size() == 1 ? "giocata vincente" : "giocate vincenti",
-            grouped_hash(journal_line_hash(texts.back())).c_str());
+                                    "): il gioco lo completerà al prossimo avvio (vedi verify)");
+    // Step 4, the seal: the new head of the chain, for the closing record.
+    fprintf(out, "Cancellati i dati di %d %s; %d %s restano. Nuovo hash in testa alla catena: %s\n", erased,
+            erased == 1 ? "giocata" : "giocate", kept, kept == 1 ? "giocata vincente" : "giocate vincenti",
+            grouped_hash(head).c_str());
     return EXIT_AGREE;
 }

@@ -1,5 +1,5 @@
-// Reading the game's folder: the journal, players.txt and state.dat, each
-// read whole and left as it is.
+// Reading the game's folder: players.txt and state.dat read whole, the
+// journal's presence; each left as it is.
 #include "operator/records_view.h"
 
 #include <errno.h>
@@ -7,7 +7,10 @@
 #include <string.h>
 
 #include "board/players_log.h"
-#include "board/whole_file.h"
+#include "board/journal_format.h"
+#include "platform/line_reader.h"
+#include "platform/error_report.h"
+#include "platform/whole_file.h"
 
 // The whole file, or false with errno; `present` is false for a missing file.
 static bool read_whole(const char *name, std::string *bytes, bool *present)
@@ -22,18 +25,19 @@ static std::string cannot_read(const char *name)
     return std::string(name) + " non si può leggere (" + strerror(errno) + ")";
 }
 
-std::vector<PlayersLine> split_players_lines(const std::string &bytes)
+std::vector<long> line_starts(const std::string &bytes)
 {
-    std::vector<PlayersLine> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        size_t stop = end == std::string::npos ? bytes.size() : end;
-        size_t text_end = stop > start && end != std::string::npos && bytes[stop - 1] == '\r' ? stop - 1 : stop;
-        lines.push_back({(long)start, bytes.substr(start, text_end - start)});
-        start = end == std::string::npos ? bytes.size() : end + 1;
-    }
-    return lines;
+    std::vector<long> starts;
+    for (size_t start = 0; start < bytes.size(); start = line_at(bytes.data(), bytes.size(), start).next)
+        starts.push_back((long)start);
+    return starts;
+}
+
+std::string players_line_text(const GameRecords &records, int line)
+{
+    const std::string &bytes = records.players_bytes;
+    LineSpan span = line_at(bytes.data(), bytes.size(), (size_t)records.players_line_starts[line]);
+    return bytes.substr(span.start, span.text_size);
 }
 
 bool load_game_records(const std::string &folder, GameRecords *records, std::string *error)
@@ -61,13 +65,8 @@ bool load_game_records(const std::string &folder, GameRecords *records, std::str
                  players_log_name + ", " + state_file_name + ")";
         return false;
     }
-    std::string reason;
-    if (!read_journal(journal_file_name, &records->journal, &reason)) {
-        *error = std::string(journal_file_name) + " non si può leggere: " + reason;
-        return false;
-    }
-    records->players_lines = split_players_lines(records->players_bytes);
-    char why[160] = "";
+    records->players_line_starts = line_starts(records->players_bytes);
+    char why[REASON_SIZE] = "";
     records->state = read_board_state(&records->state_board, why, sizeof why);
     records->state_reason = why;
     return true;

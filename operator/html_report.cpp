@@ -65,20 +65,15 @@ static std::string prizes_table(const FolderView &view)
 {
     std::string html =
         "<table><thead><tr><th>Premio</th><th>Messi in palio</th><th>Assegnati</th></tr></thead><tbody>\n";
-    for (PrizeType t = 0; t < EMPTY_SQUARE; t++) {
-        int given = 0;
-        for (const Play &play : view.matching.plays)
-            given += play.prize == t;
+    for (PrizeType t = 0; t < EMPTY_SQUARE; t++)
         html += "<tr><td>" + html_escaped(prize_names[t]) + "</td><td class=\"n\">" +
-                std::to_string(prize_counts[t] * view.history.boards) + "</td><td class=\"n\">" +
-                std::to_string(given) + "</td></tr>\n";
-    }
+                std::to_string(prize_counts[t] * view.replay.boards) + "</td><td class=\"n\">" +
+                std::to_string(view.given[t]) + "</td></tr>\n";
     return html + "</tbody></table>\n";
 }
 
-static std::string winners_table(const FolderView &view)
+static std::string winners_table(const std::vector<Play> &plays)
 {
-    const std::vector<Play> &plays = view.matching.plays;
     std::vector<int> order = winners_by_prize(plays);
     if (order.empty())
         return "<p>Nessun premio assegnato.</p>\n";
@@ -114,19 +109,9 @@ static std::string verify_section(const FolderView &view)
     return html;
 }
 
-std::string closing_report_html(const FolderView &view, const std::string &made)
+std::string closing_report_html(const FolderView &view, const std::vector<Play> &winners, const std::string &made)
 {
-    const std::vector<Play> &plays = view.matching.plays;
-    std::string first, last;
-    for (const Play &play : plays)
-        if (!play.time.empty()) {
-            if (first.empty())
-                first = play.time;
-            last = play.time;
-        }
-    int won = 0;
-    for (const Play &play : plays)
-        won += is_winning(play);
+    const std::string &first = view.first_time, &last = view.last_time;
 
     std::string html = "<!DOCTYPE html>\n<html lang=\"it\">\n<head>\n<meta charset=\"utf-8\">\n"
                        "<title>Tabellone: relazione di chiusura</title>\n<style>" +
@@ -138,12 +123,12 @@ std::string closing_report_html(const FolderView &view, const std::string &made)
     html += row("Periodo",
                 first.empty() ? "nessuna giocata registrata"
                               : "dal " + html_escaped(italian_time(first)) + " al " + html_escaped(italian_time(last)));
-    html += row("Tabelloni distribuiti", std::to_string(view.history.boards));
-    html += row("Giocate", std::to_string(plays.size()));
-    html += row("Premi assegnati", std::to_string(won));
+    html += row("Tabelloni distribuiti", std::to_string(view.replay.boards));
+    html += row("Giocate", std::to_string(view.plays));
+    html += row("Premi assegnati", std::to_string(view.winners));
     html += "</table>\n";
     html += "<h2>Premi assegnati e messi in palio</h2>\n" + prizes_table(view);
-    html += "<h2>Vincitori</h2>\n" + winners_table(view);
+    html += "<h2>Vincitori</h2>\n" + winners_table(winners);
     html += "<h2>Verifica dei registri</h2>\n" + verify_section(view);
     html += "<h2>Firme</h2>\n<div class=\"signatures\"><div>Luogo e data</div><div>Il promotore</div>"
             "<div>Il funzionario incaricato</div></div>\n";

@@ -7,7 +7,7 @@
 #include "operator/audit.h"
 
 // `made` is the local time the report is written, as the journal writes times.
-std::string closing_report_html(const FolderView &view, const std::string &made);
+std::string closing_report_html(const FolderView &view, const std::vector<Play> &winners, const std::string &made);
 
 // Text made safe inside HTML elements and attributes.
 std::string html_escaped(const std::string &text);

@@ -1,39 +1,34 @@
-// What the operator program reads from a game's folder, and the plays it
-// finds there: the journal (the audit trail), players.txt and state.dat,
-// read only, never written except by erase.
+// What the operator program reads from a game's folder besides the journal
+// (which is streamed, see audit.h): players.txt, kept whole with where each
+// of its lines starts, and state.dat. Read only, never written except by erase.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "board/board.h"
-#include "board/journal.h"
 #include "board/state_file.h"
-
-// One line of players.txt: where it starts and its text without the line end.
-struct PlayersLine {
-    long offset;
-    std::string text;
-};
 
 struct GameRecords {
     std::string folder;  // absolute, as given
     bool journal_present = false;
     bool players_present = false;
     bool state_present = false;
-    JournalReading journal;
     std::string players_bytes;
-    std::vector<PlayersLine> players_lines;
+    std::vector<long> players_line_starts;  // where each line of players.txt starts
     StateReading state = STATE_MISSING;
     PrizeBoard state_board = {};
     std::string state_reason;  // why state.dat was refused (the board library's words)
 };
 
-// Reads the game's three files in the current folder (the caller has moved
-// into the game's folder). False, with a one-line Italian reason, when none
-// of the files is there or one cannot be read.
+// Reads players.txt and state.dat in the current folder (the caller has moved
+// into the game's folder) and checks that the journal can be opened. False,
+// with a one-line Italian reason, when none of the files is there or one
+// cannot be read.
 bool load_game_records(const std::string &folder, GameRecords *records, std::string *error);
 
-// players.txt cut into lines at LF, each less its CR LF; a last line without
-// a line end is a line too.
-std::vector<PlayersLine> split_players_lines(const std::string &bytes);
+// Where each line of the bytes starts (lines split as every record file is).
+std::vector<long> line_starts(const std::string &bytes);
+
+// A players.txt line's text, without its line end.
+std::string players_line_text(const GameRecords &records, int line);

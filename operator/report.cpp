@@ -1,29 +1,19 @@
 // report: the closing report written to one HTML file.
-#include <errno.h>
-#include <string.h>
 #include <time.h>
 
-#include "board/durable_file.h"
-#include "board/local_time.h"
+#include "platform/local_time.h"
 #include "operator/commands.h"
 #include "operator/html_report.h"
+#include "operator/winners.h"
 
 int command_report(const Arguments &arguments, Console console)
 {
     FolderView view;
-    std::string error;
-    if (!view_folder(arguments.folder, &view, &error))
-        return trouble(console, error);
-    std::string html = closing_report_html(view, local_time_iso(time(NULL)));
-    if (arguments.output == "-") {
-        fwrite(html.data(), 1, html.size(), console.out);
-        return EXIT_AGREE;
-    }
-    if (is_game_file(arguments.output_file))
-        return trouble(console, arguments.output + " è un file del gioco: scegliere un altro nome");
-    if (!replace_file_durably(arguments.output_file.c_str(), html.data(), html.size()))
-        return trouble(console, "non si può scrivere " + arguments.output + " (" + strerror(errno) + ")");
-    fprintf(console.out, "Relazione di chiusura scritta in %s (%s)\n", arguments.output.c_str(),
-            audit_passed(view.audit) ? "i registri concordano" : "i registri NON concordano: vedi la relazione");
-    return EXIT_AGREE;
+    std::vector<Play> winners;
+    int status;
+    if (view_with_winners(arguments, &view, &winners, console, &status) &&
+        write_output(arguments, closing_report_html(view, winners, local_time_iso(time(NULL))), console, &status))
+        fprintf(console.out, "Relazione di chiusura scritta in %s (%s)\n", arguments.output.c_str(),
+                audit_passed(view.audit) ? "i registri concordano" : "i registri NON concordano: vedi la relazione");
+    return status;
 }

@@ -1,5 +1,8 @@
 // status: the board as the player sees it, what is still hidden, the plays
 // and the boards, and the warnings.
+#include <map>
+#include <string>
+
 #include "operator/board_view.h"
 #include "operator/commands.h"
 #include "operator/text_format.h"
@@ -51,14 +54,11 @@ int command_status(const Arguments &arguments, Console console)
         fputs("Nessun tabellone: né state.dat né il registro ne hanno uno.\n", out);
     }
 
-    int won = 0;
-    for (const Play &play : view.matching.plays)
-        won += is_winning(play);
-    fprintf(out, "\nGiocate su questo tabellone: %d\n", view.history.plays_on_board);
-    fprintf(out, "Giocate in tutto: %d (vincenti: %d)\n", (int)view.matching.plays.size(), won);
-    fprintf(out, "Tabelloni in tutto: %d\n", view.history.boards);
+    fprintf(out, "\nGiocate su questo tabellone: %d\n", view.replay.plays_on_board);
+    fprintf(out, "Giocate in tutto: %d (vincenti: %d)\n", view.plays, view.winners);
+    fprintf(out, "Tabelloni in tutto: %d\n", view.replay.boards);
     // A form left alone is a player who gave up before choosing a square.
-    std::map<std::string, int> left = view.history.returns_to_title;
+    std::map<std::string, int> left = view.replay.returns_to_title;
     fprintf(out, "Ritorni al titolo per inattività: dal modulo %d, dal tabellone %d, dal risultato %d\n",
             left["form"], left["board"], left["result"]);
 

@@ -25,7 +25,7 @@ int command_verify(const Arguments &arguments, Console console)
     FILE *out = console.out;
     fprintf(out, "Verifica dei registri nella cartella %s\n", arguments.folder.c_str());
     fprintf(out, "Registro: %d righe, %d giocate, %d tabelloni; players.txt: %d righe\n", audit.journal_lines,
-            (int)view.history.plays.size(), view.history.boards, (int)view.records.players_lines.size());
+            view.journal_plays, view.replay.boards, (int)view.records.players_line_starts.size());
     print_part(out, "Catena del registro", audit.chain, "integra");
     print_part(out, "players.txt e registro", audit.players, "ogni riga ha la sua voce e ogni voce la sua riga");
     print_part(out, "Tabellone e state.dat", audit.board,

@@ -15,6 +15,24 @@ std::vector<int> winners_by_prize(const std::vector<Play> &plays)
     return order;
 }
 
+PlaySink keep_winners(std::vector<Play> *winners)
+{
+    return [winners](const Play &play) {
+        if (is_winning(play))
+            winners->push_back(play);
+    };
+}
+
+bool view_with_winners(const Arguments &arguments, FolderView *view, std::vector<Play> *winners, Console console,
+                       int *status)
+{
+    std::string error;
+    if (view_folder(arguments.folder, view, &error, keep_winners(winners)))
+        return true;
+    *status = trouble(console, error);
+    return false;
+}
+
 std::string joined_fields(const Play &play)
 {
     return play.fields[0] + ", " + play.fields[1] + ", " + play.fields[2];
@@ -23,10 +41,10 @@ std::string joined_fields(const Play &play)
 int command_winners(const Arguments &arguments, Console console)
 {
     FolderView view;
-    std::string error;
-    if (!view_folder(arguments.folder, &view, &error))
-        return trouble(console, error);
-    const std::vector<Play> &plays = view.matching.plays;
+    std::vector<Play> plays;
+    int status;
+    if (!view_with_winners(arguments, &view, &plays, console, &status))
+        return status;
     std::vector<int> order = winners_by_prize(plays);
     FILE *out = console.out;
     fprintf(out, "Vincitori nella cartella %s\nPremi vinti: %d\n", arguments.folder.c_str(), (int)order.size());

@@ -1,11 +1,11 @@
 // The contract between the game and its content: the screen, where the
-// dialogs put their objects over the background pictures, the prize
-// vocabulary, and which object of which datafile holds what. The shell, the
-// board and the content builder include it; the end-to-end tests read the
-// same values from a file the build generates from it.
+// dialogs put their objects over the background pictures, and which object of
+// which datafile holds what, over the draw's rules (board/draw_rules.h). The
+// shell and the content builder include it; the end-to-end tests read the
+// same values from the two headers.
 #pragma once
 
-#include <stdint.h>
+#include "board/draw_rules.h"
 
 enum {
     SCREEN_WIDTH = 800,
@@ -17,22 +17,15 @@ enum {
     OK_W = 100,
     OK_H = 23,
 
-    // The form's three text fields (origins in form_field_origins).
-    FORM_FIELD_COUNT = 3,
+    // The form's text fields (origins in form_field_origins).
     FIELD_W = 311,
     FIELD_H = 27,
 
-    // The board: 10 by 10 cells of 42 pixels with 4-pixel gaps, square 0 at the top left.
-    BOARD_SIZE = 100,
-    BOARD_COLUMNS = 10,
+    // The board: cells of 42 pixels with 4-pixel gaps, square 0 at the top left.
     GRID_X = 66,
     GRID_Y = 105,
     CELL_SIZE = 42,
     CELL_STEP = 46,
-
-    // Prize types 0 to 6 in the order of prize_names; 6, "Niente", is an empty square.
-    PRIZE_TYPE_COUNT = 7,
-    EMPTY_SQUARE = 6,
 
     // "graphics.dat": one background per screen; the result of type t is background t + 3.
     BACKGROUND_COUNT = 10,
@@ -68,14 +61,6 @@ struct ScreenPoint {
 
 // The two upper fields side by side, the third under the first.
 inline constexpr ScreenPoint form_field_origins[FORM_FIELD_COUNT] = {{46, 221}, {442, 221}, {46, 310}};
-
-inline constexpr const char *const prize_names[PRIZE_TYPE_COUNT] = {
-    "Poltrona", "Borsa", "Monopattino", "Asciugamani", "Tenda", "Telefono", "Niente",
-};
-
-// Squares of each type on a new board. The entry for "Niente" is what the
-// deal leaves empty; the deal places types 0 to 5 only.
-inline constexpr int32_t prize_counts[PRIZE_TYPE_COUNT] = {2, 1, 1, 1, 1, 5, 89};
 
 inline constexpr const char graphics_file_name[] = "graphics.dat";
 inline constexpr const char battle_file_name[] = "battle.dat";

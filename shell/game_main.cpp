@@ -2,8 +2,8 @@
 // and the orderly shutdown.
 #include <string>
 
-#include "board/error_report.h"
-#include "board/folder_lock.h"
+#include "platform/error_report.h"
+#include "platform/folder_lock.h"
 #include "board/records.h"
 #include "shell/screens.h"
 
@@ -51,7 +51,7 @@ static bool after_title()
 int game_main()
 {
     // Before anything is drawn: a second copy in the same folder stops here.
-    char reason[160];
+    char reason[REASON_SIZE];
     if (!lock_folder(reason, sizeof reason)) {
         report_error("%s", reason);
         return 1;

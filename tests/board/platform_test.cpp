@@ -11,11 +11,11 @@
 
 #include <gtest/gtest.h>
 
-#include "board/error_report.h"
-#include "board/folder_lock.h"
-#include "board/local_time.h"
-#include "board/random_source.h"
-#include "board/sha256.h"
+#include "platform/error_report.h"
+#include "platform/folder_lock.h"
+#include "platform/local_time.h"
+#include "platform/random_source.h"
+#include "platform/sha256.h"
 #include "tests/support/scratch_files.h"
 
 namespace

@@ -17,6 +17,8 @@
 #include "board/records.h"
 #include "board/state_file.h"
 #include "tests/support/cell_images.h"
+#include "tests/support/game_start.h"
+#include "tests/support/journal_lines.h"
 #include "tests/support/scratch_files.h"
 
 namespace
@@ -28,15 +30,7 @@ protected:
     CellImages images;
 
     // The game's start-up: a deal, then the records settle the board.
-    std::string start()
-    {
-        std::string reason;
-        testing::internal::CaptureStderr();
-        EXPECT_TRUE(open_records(&reason)) << reason;
-        deal_board();
-        EXPECT_TRUE(restore_records(&reason)) << reason;
-        return testing::internal::GetCapturedStderr();
-    }
+    std::string start() { return start_game_records(); }
 
     int covered_square(PrizeType type)
     {
@@ -59,15 +53,10 @@ protected:
 
     std::vector<JournalEvent> events()
     {
-        JournalReading reading;
-        std::string reason;
-        EXPECT_TRUE(read_journal(journal_file_name, &reading, &reason)) << reason;
-        EXPECT_EQ(reading.first_broken_link, -1);
-        EXPECT_TRUE(reading.unparsed.empty());
-        std::vector<JournalEvent> all;
-        for (const JournalLine &line : reading.lines)
-            all.push_back(line.event);
-        return all;
+        JournalReadBack back = read_back_journal();
+        EXPECT_EQ(back.first_broken_link, -1);
+        EXPECT_EQ(back.unparsed, 0);
+        return back.events;
     }
 
     std::vector<std::string> event_names()

@@ -4,7 +4,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "board/random_source.h"
+#include "platform/random_source.h"
 
 struct SeededRandom {
     static inline uint64_t state = 0;

@@ -1,12 +1,14 @@
-"""The values of shell/game_contract.h, read from the header itself, so the
-tests put the pointer where the game's dialogs put their objects and never
-restate a coordinate, a name or an object number; and how many characters a
-form field keeps, from board/players_log.h."""
+"""The values of shell/game_contract.h and the draw's rules it includes
+(board/draw_rules.h), read from the headers themselves, so the tests put the
+pointer where the game's dialogs put their objects and never restate a
+coordinate, a name or an object number; and how many characters a form field
+keeps, from board/players_log.h."""
 import os
 import re
 
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 HEADER = os.path.join(SOURCE, "shell", "game_contract.h")
+RULES_HEADER = os.path.join(SOURCE, "board", "draw_rules.h")
 PLAYERS_LOG_HEADER = os.path.join(SOURCE, "board", "players_log.h")
 
 
@@ -16,10 +18,11 @@ def _header(path):
 
 
 def _read():
-    text = _header(HEADER)
+    # The rules first: the contract's entries are sums of theirs.
+    text = _header(RULES_HEADER) + _header(HEADER)
     values = {}
-    enum = re.search(r"enum\s*\{(.*?)\};", text, re.S).group(1)
-    for name, expression in re.findall(r"([A-Z][A-Z0-9_]*)\s*=\s*([^,]+),", enum):
+    enums = "".join(re.findall(r"enum\s*\{(.*?)\};", text, re.S))
+    for name, expression in re.findall(r"([A-Z][A-Z0-9_]*)\s*=\s*([^,]+),", enums):
         # An entry is a number or a sum of entries before it.
         values[name] = sum(int(term) if term.strip().isdigit() else values[term.strip()]
                            for term in expression.split("+"))

@@ -17,11 +17,14 @@
 #include <gtest/gtest.h>
 
 #include "board/journal.h"
-#include "board/local_time.h"
+#include "platform/local_time.h"
+#include "platform/error_report.h"
 #include "board/players_log.h"
 #include "board/records.h"
 #include "board/state_file.h"
 #include "tests/support/cell_images.h"
+#include "tests/support/game_start.h"
+#include "tests/support/journal_lines.h"
 #include "operator/commands.h"
 #include "operator/csv.h"
 #include "operator/plays.h"
@@ -113,15 +116,7 @@ class OperatorOnRecords : public ScratchFolder
 protected:
     CellImages images;
 
-    void start_game()
-    {
-        std::string reason;
-        testing::internal::CaptureStderr();
-        ASSERT_TRUE(open_records(&reason)) << reason;
-        deal_board();
-        ASSERT_TRUE(restore_records(&reason)) << reason;
-        testing::internal::GetCapturedStderr();
-    }
+    void start_game() { start_game_records(); }
 
     void play(const char *first, const char *phone, PrizeType type)
     {
@@ -140,12 +135,10 @@ protected:
 
     std::string italian_time_of_last_play()
     {
-        JournalReading reading;
-        std::string reason, time;
-        EXPECT_TRUE(read_journal(journal_file_name, &reading, &reason));
-        for (const JournalLine &line : reading.lines)
-            if (line.event["event"] == "play")
-                time = line.event["time"];
+        std::string time;
+        for (const JournalEvent &event : read_back_journal().events)
+            if (event["event"] == "play")
+                time = event["time"];
         return italian_time(time);
     }
 };
@@ -187,15 +180,53 @@ TEST_F(OperatorOnRecords, EraseKeepsWinnersMovesLaterPlaysAndTheGameStartsCleanl
     // The game reads the rewritten records as its own: no broken chain, the last play where it belongs.
     start_game();
     record_run_ended("ESC", true);
-    JournalReading reading;
-    std::string reason;
-    ASSERT_TRUE(read_journal(journal_file_name, &reading, &reason));
-    EXPECT_EQ(reading.first_broken_link, -1);
-    for (const JournalLine &line : reading.lines) {
-        EXPECT_NE(line.event["event"], "records_disagree");
-        EXPECT_NE(line.event["event"], "chain_broken");
+    JournalReadBack back = read_back_journal();
+    EXPECT_EQ(back.first_broken_link, -1);
+    for (const JournalEvent &event : back.events) {
+        EXPECT_NE(event["event"], "records_disagree");
+        EXPECT_NE(event["event"], "chain_broken");
     }
     EXPECT_EQ(read_file(players_log_name), players);
+}
+
+TEST_F(OperatorOnRecords, AnEraseCutAtEachStepEndsWithTheRecordsAgreeingAndTheTextGone)
+{
+    start_game();
+    play("Zelda", "555 000", EMPTY_SQUARE);
+    play("Bruno", "444", 0);
+    play("Zelda", "555 000", EMPTY_SQUARE);
+    play("Carla", "666", EMPTY_SQUARE);
+    record_run_ended("ESC", true);
+    std::string journal_before = read_file(journal_file_name), players_before = read_file(players_log_name);
+    ASSERT_EQ(operate({"erase", "zelda", "--si"}).status, EXIT_AGREE);
+    std::string journal_after = read_file(journal_file_name), players_after = read_file(players_log_name);
+    ASSERT_NE(players_after, players_before);
+
+    // The files as a crash leaves them before, between and after the erase's two writes.
+    struct Cut {
+        const char *when;
+        std::string journal, players;
+    };
+    const Cut cuts[] = {
+        {"before the journal is replaced", journal_before, players_before},
+        {"after the journal, before players.txt", journal_after, players_before},
+        {"after players.txt", journal_after, players_after},
+    };
+    for (const Cut &cut : cuts) {
+        write_file(journal_file_name, cut.journal);
+        write_file(players_log_name, cut.players);
+        remove(errors_file_name);
+        start_game();
+        record_run_ended("ESC", true);
+        // The erase asked for again finds what is left to do, if anything.
+        ASSERT_EQ(operate({"erase", "zelda", "--si"}).status, EXIT_AGREE) << cut.when;
+        Outcome verify = operate({"verify"});
+        EXPECT_EQ(verify.status, EXIT_AGREE) << cut.when << "\n" << verify.out;
+        EXPECT_EQ(read_file(players_log_name), players_after) << cut.when;
+        for (const char *file : {journal_file_name, players_log_name, state_file_name, errors_file_name})
+            EXPECT_EQ(read_file(file).find("Zelda"), std::string::npos) << cut.when << ": " << file;
+        EXPECT_NE(read_file(journal_file_name).find("Bruno"), std::string::npos) << "the winner stays";
+    }
 }
 
 TEST_F(OperatorOnRecords, ExportWritesTheBomHeaderAndTheLinesWithoutAnEntry)

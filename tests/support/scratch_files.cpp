@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "board/whole_file.h"
+#include "platform/whole_file.h"
 
 std::string make_scratch_folder()
 {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "board/whole_file.h"
+#include "platform/whole_file.h"
 
 static int usage()
 {

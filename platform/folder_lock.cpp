@@ -5,7 +5,7 @@
 // closes ANY descriptor of the file, and unlike flock it can be queried
 // (F_OFD_GETLK) without being taken, so a query never makes a game that is
 // starting at that instant believe the folder is busy.
-#include "board/folder_lock.h"
+#include "platform/folder_lock.h"
 
 #include <errno.h>
 #include <stdio.h>

@@ -1,5 +1,5 @@
 // Messages for the operator on standard error and, dated, in the errors file.
-#include "board/error_report.h"
+#include "platform/error_report.h"
 
 #include <errno.h>
 #include <stdarg.h>
@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "board/durable_file.h"
-#include "board/local_time.h"
+#include "platform/durable_file.h"
+#include "platform/local_time.h"
 
 const char *const errors_file_name = "tabellone-errori.txt";
 

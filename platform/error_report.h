@@ -2,6 +2,10 @@
 // and time, to a plain text file in the game's folder that anyone can open.
 #pragma once
 
+// Room for a one-line reason from the calls that write one into a buffer
+// (the folder lock, the state file's check).
+enum { REASON_SIZE = 160 };
+
 extern const char *const errors_file_name;  // "tabellone-errori.txt"
 
 // Writes "tabellone: <message>" on standard error and appends

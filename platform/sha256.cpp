@@ -1,5 +1,5 @@
 // SHA-256 through the platform's crypto library: libcrypto's EVP on Linux, CNG on Windows.
-#include "board/sha256.h"
+#include "platform/sha256.h"
 
 #ifdef _WIN32
 #include <windows.h>

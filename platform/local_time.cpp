@@ -1,6 +1,6 @@
 // Local time with its UTC offset, computed from the broken-down times because
 // the Windows C library's strftime %z gives a zone name, not a number.
-#include "board/local_time.h"
+#include "platform/local_time.h"
 
 #include <stdio.h>
 

@@ -1,5 +1,5 @@
 // Reading a whole file into memory, in binary mode on every system.
-#include "board/whole_file.h"
+#include "platform/whole_file.h"
 
 #include <errno.h>
 #include <stdio.h>

@@ -1,6 +1,6 @@
 // Writes that are on disk when they return: a whole file replaced atomically,
 // and appends that either land whole or leave the file as it was.
-#include "board/durable_file.h"
+#include "platform/durable_file.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -1,10 +1,10 @@
 // Random squares for the deal from the operating system's random source, or a test's.
-#include "board/random_source.h"
+#include "platform/random_source.h"
 
 #include <errno.h>
 #include <stdlib.h>
 
-#include "board/error_report.h"
+#include "platform/error_report.h"
 
 #ifdef _WIN32
 #include <windows.h>
