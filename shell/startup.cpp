@@ -114,7 +114,4 @@ void shutdown_system()
     remove_mouse();
     remove_keyboard();
     allegro_exit();
-#ifdef _WIN32
-    restore_windows_display();
-#endif
 }

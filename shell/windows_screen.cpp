@@ -1,6 +1,6 @@
-// The Windows side of the game's screen: the whole screen for the game (the
-// display switched to 800x600, or a black backdrop round the picture), the
-// window's icon, and no dialog box waiting for a click.
+// The Windows side of the game's screen: the whole screen for the game (its
+// window over a black backdrop), the window's icon, and no dialog box
+// waiting for a click.
 #ifdef _WIN32
 #include "shell/windows_screen.h"
 
@@ -19,37 +19,17 @@ void keep_windows_from_asking()
     _set_error_mode(_OUT_TO_STDERR);
 }
 
-// The library's window is always a 24-bit window, which the library converts
-// to the desktop's depth on each update, pixel for pixel, and whose pointer is
-// Windows' own (absolute, so a touch screen's press lands where it is made).
-// Full screen through the library (DirectDraw exclusive mode) is never asked
-// for: there it reads the mouse through exclusive DirectInput as relative
-// motion, and its pointer drifts away from where an absolute device points.
-// The whole screen comes instead from the window itself: without caption or
-// border, topmost, over the display switched to 800x600 (the monitor or the
-// graphics card scales it, as for any full-screen game of that size). Where
-// the display cannot be switched, the window sits in the middle of the
-// monitor over a black backdrop that covers the rest.
-static bool display_switched;
-
-// CDS_FULLSCREEN: the mode is the process's own, and Windows puts the
-// desktop's back when the process ends, however it ends.
-static bool switch_display()
-{
-    DEVMODEW mode = {};
-    mode.dmSize = sizeof mode;
-    mode.dmPelsWidth = SCREEN_WIDTH;
-    mode.dmPelsHeight = SCREEN_HEIGHT;
-    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    return ChangeDisplaySettingsExW(NULL, &mode, NULL, CDS_FULLSCREEN, NULL) == DISP_CHANGE_SUCCESSFUL;
-}
-
-void restore_windows_display()
-{
-    if (display_switched)
-        ChangeDisplaySettingsExW(NULL, NULL, NULL, 0, NULL);
-    display_switched = false;
-}
+// The library's screen is always its 24-bit DirectDraw window, which converts
+// the game's pixels to the desktop's depth on each update, pixel for pixel,
+// and whose pointer is Windows' own (absolute, so a touch screen's press
+// lands where it is made). Full screen through the library (DirectDraw
+// exclusive mode) is never asked for: there it reads the mouse through
+// exclusive DirectInput as relative motion, and its pointer drifts away from
+// where an absolute device points. The whole screen comes from the window
+// itself: without caption or border, topmost, in the middle of the monitor,
+// over a black backdrop that covers the rest. The display keeps its mode:
+// switched to 800x600, Wine shows the window's picture only where the last
+// update drew and black elsewhere, one update in two (README, "Windows").
 
 // The library's window, made by the library's window thread through this
 // hook: a bare popup from the start, so that the library sizes its client
@@ -60,11 +40,13 @@ static HWND create_game_window(WNDPROC procedure)
     // ANSI, as the library's window procedure is.
     HINSTANCE module = GetModuleHandleA(NULL);
     WNDCLASSA window_class = {};
+    window_class.style = CS_HREDRAW | CS_VREDRAW;
     window_class.lpfnWndProc = procedure;
     window_class.hInstance = module;
     window_class.hIcon = LoadIconA(module, MAKEINTRESOURCEA(application_icon));
     window_class.hCursor = LoadCursorA(NULL, IDC_ARROW);
-    window_class.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+    // No background brush: the library paints the whole window itself, and
+    // an erase by Windows would blank what it has drawn.
     window_class.lpszClassName = "Tabellone";
     RegisterClassA(&window_class);
     HWND window = CreateWindowExA(WS_EX_APPWINDOW | WS_EX_TOPMOST, "Tabellone", "Tabellone", WS_POPUP, 0, 0,
@@ -82,8 +64,7 @@ void prepare_windows_window()
     win_set_wnd_create_proc(create_game_window);
 }
 
-// The black backdrop round the picture where the display keeps its size: a
-// topmost window over the whole monitor that never takes the focus, under
+// The black backdrop round the picture: a topmost window over the whole monitor that never takes the focus, under
 // the game's. It lives in a thread of its own, which answers its messages,
 // so Windows never takes it for a program that hangs.
 static LRESULT CALLBACK backdrop_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -137,23 +118,21 @@ static void cover_the_screen()
     GetMonitorInfo(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT &area = monitor.rcMonitor;
     int width = area.right - area.left, height = area.bottom - area.top;
+    // A monitor of exactly 800x600 needs no backdrop.
     if (width > SCREEN_WIDTH || height > SCREEN_HEIGHT)
         show_backdrop(area);
     // Active first: the library takes the window's new place, which the
     // pointer's position is counted from, only from an active window.
     SetForegroundWindow(window);
-    SetWindowPos(window, HWND_TOPMOST, area.left + (width - SCREEN_WIDTH) / 2, area.top + (height - SCREEN_HEIGHT) / 2,
-                 SCREEN_WIDTH, SCREEN_HEIGHT, SWP_SHOWWINDOW);
+    SetWindowPos(window, HWND_TOPMOST, area.left + (width - SCREEN_WIDTH) / 2,
+                 area.top + (height - SCREEN_HEIGHT) / 2, SCREEN_WIDTH, SCREEN_HEIGHT, SWP_SHOWWINDOW);
 }
 
 bool set_windows_screen_mode()
 {
-    display_switched = switch_display();
     set_color_depth(24);
-    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0) != 0) {
-        restore_windows_display();
+    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0) != 0)
         return false;
-    }
     cover_the_screen();
     return true;
 }

@@ -9,13 +9,9 @@ void keep_windows_from_asking();
 // Before the library starts: its window is made bare (no caption, no border).
 void prepare_windows_window();
 
-// Sets the 800x600 screen over the whole monitor (windows_screen.cpp says
-// how); false when the library's window cannot take it.
+// Sets the 800x600 screen, its window covering the whole monitor
+// (windows_screen.cpp says how); false when the library's window cannot take it.
 bool set_windows_screen_mode();
-
-// Gives the display its own mode back, if the game switched it; after the
-// library has closed its window.
-void restore_windows_display();
 
 // Gives the game's window the application icon (icon group 101), large and small.
 void set_windows_window_icon();

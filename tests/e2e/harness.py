@@ -862,12 +862,11 @@ class Wine:
     """tabellone.exe under Wine, through scripts/windows/wine-run (the
     project's prefix, with its 1024x768 desktop). One wineserver serves one
     X display, so each session stops the one left by whatever ran before.
-    While the game runs it switches the display to 800x600: Wine then
-    shrinks its desktop to 800x600 in the X screen's corner, and the game's
-    window covers it whole."""
+    The game's window sits in the middle of Wine's desktop, over a black
+    backdrop that covers the rest."""
     SCREEN = "1024x768x24"
-    DESKTOP = "display 1024 768"    # what window-probe.exe display says without the game
-    WINDOW_AT = (0, 0)
+    DESKTOP = "display 1024 768"    # what window-probe.exe display says
+    WINDOW_AT = ((1024 - SCREEN_W) // 2, (768 - SCREEN_H) // 2)
 
     def __init__(self, exe):
         self.exe = exe

@@ -80,10 +80,6 @@ def killed_during_a_play_is_recorded_once(session):
         if when == "between the journal and players.txt":
             check(not game.exists("players.txt"), "players.txt was written before the kill %s" % when)
         kill_hard(game)
-        if session.wine and when == "during the pause":
-            # Windows gives the desktop its mode back when the process dies; so does Wine.
-            wait_until(lambda: session.wine.display_mode(session.display) == session.wine.DESKTOP,
-                       "the display's own mode after the kill")
 
         again = restart(session, game)
         check(again.read("players.txt") == PLAYER_LINE,
@@ -247,8 +243,6 @@ def held_state_file_waits_then_stops(session):
             holder.wait()
         if held_long:
             expect_stop_after_result(game, "state.dat held for long")
-            mode = session.wine.display_mode(session.display)
-            check(mode == session.wine.DESKTOP, "after exit status 1: %s" % mode)
             check(game.read("state.dat") == state_text(KNOWN_BOARD), "the held state.dat changed")
             check(b'"event":"write_failed"' in game.read(JOURNAL), "the journal does not tell the failed write")
         else:
