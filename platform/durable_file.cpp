@@ -107,12 +107,58 @@ static int errno_of(DWORD error)
 }
 #endif
 
+#ifdef _WIN32
+// Antivirus scanners, the search indexer and backup tools open a file for a
+// moment right after it is written, and a replace or an open meeting them fails
+// with a sharing violation or access denied. Such a step is tried again for
+// up to two seconds (as robust Windows tools do), waiting 1, 2, 4 ... up to
+// 100 ms between tries: long enough for a scan, short enough that a player
+// barely notices. What stays busy longer, or is really read-only, fails as
+// any other write.
+enum { BUSY_BOUND_MS = 2000, BUSY_FIRST_WAIT_MS = 1, BUSY_LONGEST_WAIT_MS = 100 };
+
+static bool is_busy(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
+
+// Waits before the next try of a busy step; false once the bound has passed.
+static bool wait_while_busy(DWORD started, DWORD *wait)
+{
+    if (GetTickCount() - started >= BUSY_BOUND_MS)
+        return false;
+    Sleep(*wait);
+    *wait = *wait * 2 < BUSY_LONGEST_WAIT_MS ? *wait * 2 : BUSY_LONGEST_WAIT_MS;
+    return true;
+}
+#endif
+
+// open(), tried again while the file is busy; the C library says EACCES for a
+// sharing violation as for access denied.
+static int open_file(const char *path, int flags)
+{
+    int fd = open(path, flags, 0644);
+#ifdef _WIN32
+    DWORD started = GetTickCount(), wait = BUSY_FIRST_WAIT_MS;
+    while (fd < 0 && errno == EACCES && wait_while_busy(started, &wait))
+        fd = open(path, flags, 0644);
+#endif
+    return fd;
+}
+
 static bool rename_over(const char *from, const char *to)
 {
 #ifdef _WIN32
-    if (MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    windows_error = GetLastError();
+    DWORD started = GetTickCount(), wait = BUSY_FIRST_WAIT_MS;
+    for (;;) {
+        if (MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            windows_error = 0;  // a busy try that passed explains nothing
+            return true;
+        }
+        windows_error = GetLastError();
+        if (!is_busy(windows_error) || !wait_while_busy(started, &wait))
+            break;
+    }
     windows_errno = errno = errno_of(windows_error);
     return false;
 #else
@@ -167,7 +213,7 @@ bool replace_file_durably(const char *path, const char *bytes, size_t size)
 {
     forget_windows_error();
     std::string temporary = std::string(path) + ".tmp";
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | OPEN_FLAGS, 0644);
+    int fd = open_file(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | OPEN_FLAGS);
     if (fd < 0)
         return false;
     bool ok = write_all(fd, bytes, size) && fsync(fd) == 0;
@@ -187,7 +233,7 @@ bool find_append_point(const char *path, AppendPoint *point)
     forget_windows_error();
     point->size = 0;
     point->line_break = "";
-    int fd = open(path, O_RDONLY | OPEN_FLAGS);
+    int fd = open_file(path, O_RDONLY | OPEN_FLAGS);
     if (fd < 0)
         return errno == ENOENT;
     struct stat info;
@@ -221,7 +267,7 @@ static bool agreeing_bytes(int fd, long at, long file_size, const std::string &b
 AppendOutcome append_at_durably(const char *path, long at, const std::string &bytes)
 {
     forget_windows_error();
-    int fd = open(path, O_RDWR | O_CREAT | OPEN_FLAGS, 0644);
+    int fd = open_file(path, O_RDWR | O_CREAT | OPEN_FLAGS);
     if (fd < 0)
         return APPEND_FAILED;
     struct stat info;

@@ -88,6 +88,9 @@ bool init_system(std::string *why)
 #endif
     relax_library_timers();
     set_window_icon();
+#ifdef _WIN32
+    prepare_windows_window();
+#endif
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0)
         return failed(why, "cannot start the Allegro library: %s",
                       allegro_error[0] ? allegro_error : "no system driver (is there a display?)");
@@ -111,7 +114,6 @@ bool init_system(std::string *why)
     if (!set_screen_mode())
         return failed(why, "cannot set the 800x600 24-bit graphics mode: %s", allegro_error);
 #ifdef _WIN32
-    // After the mode is set: a failed full-screen attempt leaves a new window.
     set_windows_window_icon();
 #endif
     // text_mode is the 4.0 way to ask for a transparent text background.

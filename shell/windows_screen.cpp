@@ -1,5 +1,6 @@
-// The Windows side of the game's screen: the order of the graphics modes
-// tried, the window's icon, and no dialog box waiting for a click.
+// The Windows side of the game's screen: the whole screen for the game (its
+// window over a black backdrop), the window's icon, and no dialog box
+// waiting for a click.
 #ifdef _WIN32
 #include "shell/windows_screen.h"
 
@@ -18,30 +19,122 @@ void keep_windows_from_asking()
     _set_error_mode(_OUT_TO_STDERR);
 }
 
-// The game's 24-bit depth full screen first; DirectDraw (Wine's, and today's
-// Windows drivers) mostly lacks it, so then a 24-bit window, which the library
-// converts to the desktop's depth on each update, pixel for pixel. 32 bits
-// full screen draws the same pixels, but there the library reads the mouse
-// through exclusive DirectInput as relative motion, so its pointer drifts away
-// from where an absolute device (a touch screen, Wine's pointer) points, and
-// no click lands: it is not tried (README, "Windows").
-struct ScreenMode {
-    int card;
-    int depth;
-};
-static const ScreenMode screen_modes[] = {
-    {GFX_AUTODETECT_FULLSCREEN, 24},
-    {GFX_AUTODETECT_WINDOWED, 24},
-};
+// The library's screen is always its 24-bit DirectDraw window, which converts
+// the game's pixels to the desktop's depth on each update, pixel for pixel,
+// and whose pointer is Windows' own (absolute, so a touch screen's press
+// lands where it is made). Full screen through the library (DirectDraw
+// exclusive mode) is never asked for: there it reads the mouse through
+// exclusive DirectInput as relative motion, and its pointer drifts away from
+// where an absolute device points. The whole screen comes from the window
+// itself: without caption or border, topmost, in the middle of the monitor,
+// over a black backdrop that covers the rest. The display keeps its mode:
+// switched to 800x600, Wine shows the window's picture only where the last
+// update drew and black elsewhere, one update in two (README, "Windows").
+
+// The library's window, made by the library's window thread through this
+// hook: a bare popup from the start, so that the library sizes its client
+// area to 800x600 with nothing round it. The library's own handler leaves
+// the close command (Alt+F4) without effect: only ESC ends the game.
+static HWND create_game_window(WNDPROC procedure)
+{
+    // ANSI, as the library's window procedure is.
+    HINSTANCE module = GetModuleHandleA(NULL);
+    WNDCLASSA window_class = {};
+    window_class.style = CS_HREDRAW | CS_VREDRAW;
+    window_class.lpfnWndProc = procedure;
+    window_class.hInstance = module;
+    window_class.hIcon = LoadIconA(module, MAKEINTRESOURCEA(application_icon));
+    window_class.hCursor = LoadCursorA(NULL, IDC_ARROW);
+    // No background brush: the library paints the whole window itself, and
+    // an erase by Windows would blank what it has drawn.
+    window_class.lpszClassName = "Tabellone";
+    RegisterClassA(&window_class);
+    HWND window = CreateWindowExA(WS_EX_APPWINDOW | WS_EX_TOPMOST, "Tabellone", "Tabellone", WS_POPUP, 0, 0,
+                                  SCREEN_WIDTH, SCREEN_HEIGHT, NULL, NULL, module, NULL);
+    if (window) {
+        ShowWindow(window, SW_SHOWNORMAL);
+        SetForegroundWindow(window);
+        UpdateWindow(window);
+    }
+    return window;
+}
+
+void prepare_windows_window()
+{
+    win_set_wnd_create_proc(create_game_window);
+}
+
+// The black backdrop round the picture: a topmost window over the whole monitor that never takes the focus, under
+// the game's. It lives in a thread of its own, which answers its messages,
+// so Windows never takes it for a program that hangs.
+static LRESULT CALLBACK backdrop_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_MOUSEACTIVATE)
+        return MA_NOACTIVATE;
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+static DWORD WINAPI backdrop_thread(LPVOID monitor_rect)
+{
+    const RECT *area = static_cast<const RECT *>(monitor_rect);
+    HINSTANCE module = GetModuleHandle(NULL);
+    WNDCLASSW window_class = {};
+    window_class.lpfnWndProc = backdrop_procedure;
+    window_class.hInstance = module;
+    window_class.hCursor = LoadCursor(NULL, IDC_ARROW);
+    window_class.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+    window_class.lpszClassName = L"TabelloneBackdrop";
+    RegisterClassW(&window_class);
+    HWND backdrop = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"TabelloneBackdrop",
+                                    L"", WS_POPUP, area->left, area->top, area->right - area->left,
+                                    area->bottom - area->top, NULL, NULL, module, NULL);
+    if (!backdrop)
+        return 1;
+    ShowWindow(backdrop, SW_SHOWNOACTIVATE);
+    MSG message;
+    while (GetMessageW(&message, NULL, 0, 0) > 0)
+        DispatchMessageW(&message);
+    return 0;
+}
+
+static void show_backdrop(const RECT &monitor)
+{
+    static RECT area;
+    area = monitor;
+    HANDLE thread = CreateThread(NULL, 0, backdrop_thread, &area, 0, NULL);
+    if (thread)
+        CloseHandle(thread);
+    // Until the backdrop shows, the game's window must wait to go above it.
+    for (int tries = 0; tries < 100 && !FindWindowW(L"TabelloneBackdrop", NULL); tries++)
+        Sleep(10);
+}
+
+// The game's window topmost over the middle of the monitor it is on.
+static void cover_the_screen()
+{
+    HWND window = win_get_window();
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfo(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT &area = monitor.rcMonitor;
+    int width = area.right - area.left, height = area.bottom - area.top;
+    // A monitor of exactly 800x600 needs no backdrop.
+    if (width > SCREEN_WIDTH || height > SCREEN_HEIGHT)
+        show_backdrop(area);
+    // Active first: the library takes the window's new place, which the
+    // pointer's position is counted from, only from an active window.
+    SetForegroundWindow(window);
+    SetWindowPos(window, HWND_TOPMOST, area.left + (width - SCREEN_WIDTH) / 2,
+                 area.top + (height - SCREEN_HEIGHT) / 2, SCREEN_WIDTH, SCREEN_HEIGHT, SWP_SHOWWINDOW);
+}
 
 bool set_windows_screen_mode()
 {
-    for (const ScreenMode &mode : screen_modes) {
-        set_color_depth(mode.depth);
-        if (set_gfx_mode(mode.card, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0) == 0)
-            return true;
-    }
-    return false;
+    set_color_depth(24);
+    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0) != 0)
+        return false;
+    cover_the_screen();
+    return true;
 }
 
 void set_windows_window_icon()

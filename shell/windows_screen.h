@@ -6,8 +6,11 @@
 // and unreadable disks end the program, they do not ask.
 void keep_windows_from_asking();
 
-// Sets the 800x600 screen in the first mode that Windows offers, in the order
-// windows_screen.cpp gives; false when none does.
+// Before the library starts: its window is made bare (no caption, no border).
+void prepare_windows_window();
+
+// Sets the 800x600 screen, its window covering the whole monitor
+// (windows_screen.cpp says how); false when the library's window cannot take it.
 bool set_windows_screen_mode();
 
 // Gives the game's window the application icon (icon group 101), large and small.

@@ -5,6 +5,13 @@
 
 #include <algorithm>
 #include <string>
+#ifdef _WIN32
+#include <thread>
+
+// Without its drawing part, whose BITMAP is not the library's.
+#define NOGDI
+#include <windows.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -237,5 +244,69 @@ TEST_F(FailedSave, AnUnwritableFolderKeepsThePreviousFileByteForByte)
     }
     expect_previous_file_kept();
 }
+
+#ifdef _WIN32
+// A scanner's hold on "state.dat": reads shared, neither writes nor deletion,
+// so replacing the file meets a sharing violation until the hold ends.
+class HeldStateFile : public FailedSave
+{
+protected:
+    HANDLE held_ = INVALID_HANDLE_VALUE;
+
+    void SetUp() override
+    {
+        FailedSave::SetUp();
+        held_ = CreateFileA("state.dat", GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+        ASSERT_NE(held_, INVALID_HANDLE_VALUE);
+    }
+
+    void TearDown() override
+    {
+        if (held_ != INVALID_HANDLE_VALUE)
+            CloseHandle(held_);
+        FailedSave::TearDown();
+    }
+};
+
+TEST_F(HeldStateFile, AHoldOfHalfASecondDelaysTheSaveButItLands)
+{
+    HANDLE held = held_;
+    held_ = INVALID_HANDLE_VALUE;
+    std::thread release([held] {
+        Sleep(500);
+        CloseHandle(held);
+    });
+    DWORD started = GetTickCount();
+    testing::internal::CaptureStderr();
+    save_board_state();
+    std::string said = testing::internal::GetCapturedStderr();
+    DWORD took = GetTickCount() - started;
+    release.join();
+    EXPECT_EQ(said, "");
+    EXPECT_GE(took, 400u) << "the save did not meet the held file";
+    std::string letters = board_letters(), expected;
+    for (int row = 0; row < 10; row++)
+        expected += letters.substr(10 * row, 10) + "\r\n";
+    EXPECT_EQ(read_file("state.dat"), expected);
+    EXPECT_NE(access("state.dat.tmp", F_OK), 0);
+}
+
+TEST_F(HeldStateFile, AHoldLongerThanTwoSecondsFailsTheSaveInWindowsWords)
+{
+    DWORD started = GetTickCount();
+    testing::internal::CaptureStderr();
+    save_board_state();
+    std::string said = testing::internal::GetCapturedStderr();
+    DWORD took = GetTickCount() - started;
+    EXPECT_GE(took, 1900u);
+    EXPECT_LT(took, 5000u);
+    EXPECT_NE(said.find("cannot save state.dat"), std::string::npos) << said;
+    EXPECT_NE(said.find("Windows error"), std::string::npos) << said;
+    CloseHandle(held_);
+    held_ = INVALID_HANDLE_VALUE;
+    EXPECT_EQ(read_file("state.dat"), previous_);
+    EXPECT_NE(access("state.dat.tmp", F_OK), 0);
+}
+#endif
 
 }  // namespace

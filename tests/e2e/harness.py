@@ -159,6 +159,18 @@ def differing_pixels(shot, expected, box, skip=()):
     return count
 
 
+def lit_pixels_outside(shot, box):
+    """How many pixels of the whole shot outside box are not black."""
+    x, y, w, h = box
+    count = 0
+    for yy in range(shot.height):
+        row = shot.row(yy)
+        for part in ([row[:3 * x], row[3 * (x + w):]] if y <= yy < y + h else [row]):
+            if part.count(0) != len(part):
+                count += sum(1 for i in range(0, len(part), 3) if part[i:i + 3] != b"\0\0\0")
+    return count
+
+
 def differing_in_place(shot, image, box):
     """Pixels of box on the screen that differ from image (of the box's size)."""
     x, y, w, h = box
@@ -863,10 +875,12 @@ def rms(samples):
 class Wine:
     """tabellone.exe under Wine, through scripts/windows/wine-run (the
     project's prefix, with its 1024x768 desktop). One wineserver serves one
-    X display, so each session stops the one left by whatever ran before."""
+    X display, so each session stops the one left by whatever ran before.
+    The game's window sits in the middle of Wine's desktop, over a black
+    backdrop that covers the rest."""
     SCREEN = "1024x768x24"
-    WINDOW_AT = ((1024 - SCREEN_W) // 2, (768 - SCREEN_H) // 2)   # the library centres its window
-    CAPTION_ICON_AT = (WINDOW_AT[0] + 2, WINDOW_AT[1] - 18)        # its 16x16 icon in Wine's caption
+    DESKTOP = "display 1024 768"    # what window-probe.exe display says
+    WINDOW_AT = ((1024 - SCREEN_W) // 2, (768 - SCREEN_H) // 2)
 
     def __init__(self, exe):
         self.exe = exe
@@ -879,13 +893,20 @@ class Wine:
         return subprocess.run([self.run, probe] + list(args), env=display.env, stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL).stdout.decode(errors="replace")
 
-    def small_icon(self, display, background):
-        """Icon group 101 of the .exe as Windows draws it small on background (r, g, b)."""
-        said = self.probe(display, self.exe, "%02x%02x%02x" % background).split("\n")
-        check(len(said) > 2 and said[1].startswith("icon "), "window-probe says %r" % said[:2])
-        width, height = (int(v) for v in said[1].split()[1:])
-        pixels = "".join("".join(line.split()) for line in said[2:2 + height])
-        return Picture(width, height, bytes.fromhex(pixels))
+    def display_mode(self, display):
+        """The display's mode as Windows tells it: "display W H"."""
+        return self.probe(display, "display").strip()
+
+    def hold(self, display, path):
+        """window-probe.exe holding the file open as a virus scanner does
+        (reads shared, neither writes nor deletion) until its standard input
+        is closed; returned once the file is held."""
+        probe = os.path.join(os.path.dirname(self.exe), "window-probe.exe")
+        holder = subprocess.Popen([self.run, probe, "hold", "Z:" + path.replace("/", "\\")], env=display.env,
+                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        said = holder.stdout.readline().decode(errors="replace").strip()
+        check(said == "held", "window-probe could not hold %s: %r" % (path, said))
+        return holder
 
     def stop_server(self):
         subprocess.run([self.run, "--server", "-k"], stderr=subprocess.DEVNULL)
@@ -933,6 +954,12 @@ class Session:
             game.env["HOME"] = os.environ["HOME"]    # where wine-run keeps the prefix
         self.games.append(game)
         return game
+
+    def use_screen(self, screen, offset):
+        """Another X server in place of the first, of another size, with the
+        game's picture at offset on it; before any game starts."""
+        self.display.close()
+        self.display = Display(screen, offset, wine=self.wine is not None)
 
     def windows_titled_tabellone(self):
         if self.wine:

@@ -214,9 +214,51 @@ def second_copy_stops_before_drawing(session):
     expect_clean_exit(first, "ESC on the first copy")
 
 
+def held_state_file_waits_then_stops(session):
+    """Under Wine: state.dat held open as a virus scanner holds it right
+    after a write, so that replacing it meets a sharing violation. Held half
+    a second while a play is recorded, the play is recorded and the game goes
+    on; held for longer than the game tries (2 s), the game stops after the
+    result as for any failed write, state.dat unchanged."""
+    if not session.wine:
+        raise Skip("a file held open blocks its replacement on Windows only")
+    for held_long in (False, True):
+        game = session.new_game()
+        with open(game.path("state.dat"), "wb") as f:
+            f.write(state_text(KNOWN_BOARD))
+        game.start()
+        reach_board(game, PLAYER)
+        holder = session.wine.hold(session.display, game.path("state.dat"))
+        try:
+            game.click_square(POLTRONA_SQUARE)
+            # The new board waits beside the held file while the game tries again.
+            wait_until(lambda: game.exists("state.dat.tmp"), "state.dat.tmp beside the held state.dat")
+            if held_long:
+                wait_until(lambda: not game.exists("state.dat.tmp"), "the game giving up", timeout=10)
+            else:
+                time.sleep(0.5)
+                check(game.exists("state.dat.tmp"), "the game gave up within half a second")
+        finally:
+            holder.stdin.close()
+            holder.wait()
+        if held_long:
+            expect_stop_after_result(game, "state.dat held for long")
+            check(game.read("state.dat") == state_text(KNOWN_BOARD), "the held state.dat changed")
+            check(b'"event":"write_failed"' in game.read(JOURNAL), "the journal does not tell the failed write")
+        else:
+            game.wait_result(0)
+            check(poltrona_shown(game) and not game.exists("state.dat.tmp"), "the play was not saved in state.dat")
+            game.press_ok()
+            game.wait_title()
+            game.escape()
+            expect_clean_exit(game, "ESC after a play that met a held state.dat")
+        check(game.read("players.txt") == PLAYER_LINE, "players.txt: %r" % game.read("players.txt"))
+
+
 SCENARIOS = [
     killed_during_a_play_is_recorded_once,
     full_disk_leaves_no_partial_line_and_stops,
     unwritable_folder_stops_after_the_player,
     second_copy_stops_before_drawing,
+    held_state_file_waits_then_stops,
 ]

@@ -11,7 +11,7 @@ from game_contract import CONTRACT
 from harness import (DATAFILES, FORM_FIELDS, OK_BUTTON, OK_INSIDE, OK_INSIDE_IMAGE, PARKED_POINTER,
                      RESULT_BACKGROUND_BASE, SCREEN_H, SCREEN_W,
                      FastScreen, read_xpm, box_centre, cell_box, check, check_fresh_deal,
-                     differing_in_place, differing_pixels, parse_state, pointer_box, read_wav, rms,
+                     differing_in_place, differing_pixels, lit_pixels_outside, parse_state, pointer_box, read_wav, rms,
                      state_text)
 
 # A board of a known make-up for the scenarios that need to know what lies
@@ -272,7 +272,8 @@ def refused_state_file_keeps_fresh_deal(session):
 
 def screens_show_backgrounds_buttons_and_cells(session):
     """Each screen is its background as build/decode-jpeg decodes it, with the
-    OK button and the board cells where the dialogs put them."""
+    OK button and the board cells where the dialogs put them; under Wine,
+    with nothing else on the whole X screen."""
     content = session.content
     game = start_with_board(session, KNOWN_BOARD)
     pointer = [pointer_box(PARKED_POINTER)]
@@ -281,6 +282,11 @@ def screens_show_backgrounds_buttons_and_cells(session):
         return differing_in_place(shot, content.ok_button().crop(OK_INSIDE_IMAGE), OK_INSIDE)
 
     def background_matches(shot, n, covered):
+        # Under Wine the whole X screen shows the game's picture and nothing else.
+        if session.wine:
+            lit = lit_pixels_outside(session.display.screenshot(whole=True),
+                                     session.display.offset + (SCREEN_W, SCREEN_H))
+            check(lit == 0, "%d pixels beside the game's picture are not black" % lit)
         return differing_pixels(shot, content.background(n), (0, 0, SCREEN_W, SCREEN_H), skip=covered + pointer)
 
     shot = game.wait_title()
@@ -534,14 +540,10 @@ def window_has_title_and_icon(session):
     game = session.new_game().start()
     game.wait_title()
     if session.wine:
-        # The window lives inside Wine's desktop, not on the X server: its
-        # caption shows the small icon, drawn there as the probe draws it.
+        # The window lives inside Wine's desktop, without a caption to show
+        # its icon (covers_the_whole_screen); the .exe's icon group 101 is
+        # checked by tests/windows/check_resources.py.
         check(session.windows_titled_tabellone() == 1, "not one window titled Tabellone")
-        shot = session.display.screenshot(whole=True)
-        x, y = session.wine.CAPTION_ICON_AT
-        expected = session.wine.small_icon(session.display, shot.pixel(x - 1, y))
-        check(shot.crop((x, y, expected.width, expected.height)).rgb == expected.rgb,
-              "the window's caption does not show icon group 101")
         game.escape()
         expect_clean_exit(game, "ESC on the title screen")
         return
@@ -622,6 +624,49 @@ def keys_on_title_stay_off_form(session):
     check(game.read("players.txt") == b"Mario, , , Poltrona\r\n", "players.txt holds %r" % game.read("players.txt"))
 
 
+# A kiosk's monitor larger than the game's 800x600.
+LARGE_SCREEN = (1280, 1024)
+
+
+def covers_the_whole_screen(session):
+    """The game covers the whole screen, nothing else shows, and clicks land:
+    a play goes through to its result and records. On an X screen larger
+    than 800x600 the game's window covers all of it, black round the picture
+    centred in it. Under Wine the game's window sits in the middle of Wine's
+    desktop over a black backdrop that covers the rest, the display keeps its
+    mode, and Alt+F4, the close command and a window taking the focus for a
+    second leave the game as it was."""
+    wine, display = session.wine, session.display
+    if not wine:
+        width, height = LARGE_SCREEN
+        session.use_screen("%dx%dx24" % LARGE_SCREEN, ((width - SCREEN_W) // 2, (height - SCREEN_H) // 2))
+        display = session.display
+    game = start_with_board(session, KNOWN_BOARD)
+    game.wait_title()
+    if wine:
+        check(wine.display_mode(display) == wine.DESKTOP, "the display changed: %s" % wine.display_mode(display))
+        check(session.windows_titled_tabellone() == 1, "not one window titled Tabellone")
+        display.xdotool("key", "alt+F4")
+        wine.probe(display, "close")
+        said = wine.probe(display, "notify")
+        check("focus taken" in said, "the notification did not take the focus: %r" % said)
+    else:
+        # The library's full-screen window is one of its own, without a name.
+        children = display.run("xwininfo", "-root", "-children")
+        check(re.search(r"\)\s+%dx%d\+0\+0" % LARGE_SCREEN, children),
+              "no window covers the screen: %r" % children)
+    game.wait_title()
+    lit = lit_pixels_outside(display.screenshot(whole=True), display.offset + (SCREEN_W, SCREEN_H))
+    check(lit == 0, "%d pixels round the picture are not black" % lit)
+    reach_board(game, ["Mario", "Rossi", "Milano"])
+    game.click_square(POLTRONA_SQUARE)
+    game.wait_result(0)
+    game.escape()
+    expect_clean_exit(game, "ESC on the result screen")
+    check(game.read("players.txt") == b"Mario, Rossi, Milano, Poltrona\r\n",
+          "players.txt holds %r" % game.read("players.txt"))
+
+
 SCENARIOS = [
     full_pass,
     click_on_uncovered_square,
@@ -645,4 +690,5 @@ SCENARIOS = [
     double_click_on_title_ok_shows_form,
     double_click_on_result_ok_shows_title,
     keys_on_title_stay_off_form,
+    covers_the_whole_screen,
 ]
