@@ -142,7 +142,7 @@ bool bench_picture(const BenchPicture &picture, const std::string &group, Libjpe
 }
 
 // Mean figures per kind of picture, in order of first appearance: the rows of
-// the README's table.
+// the table in docs/decoder.md.
 void print_kinds(const std::vector<Result> &results, bool before)
 {
     std::vector<std::string> kinds;

@@ -29,7 +29,7 @@ void keep_windows_from_asking()
 // itself: without caption or border, topmost, in the middle of the monitor,
 // over a black backdrop that covers the rest. The display keeps its mode:
 // switched to 800x600, Wine shows the window's picture only where the last
-// update drew and black elsewhere, one update in two (README, "Windows").
+// update drew and black elsewhere, one update in two (docs/windows.md, "The graphics mode").
 
 // The library's window, made by the library's window thread through this
 // hook: a bare popup from the start, so that the library sizes its client

@@ -1,5 +1,5 @@
 """One scripted pass through the four screens, saving a PNG of each: the
-pictures of the README, and the timings of the closing measurements."""
+pictures of the README and docs/, and the timings of the closing measurements."""
 import os
 
 from harness import PARKED_POINTER
