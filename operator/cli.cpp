@@ -14,6 +14,7 @@
 #include "platform/durable_file.h"
 #include "platform/error_report.h"
 #include "platform/folder_lock.h"
+#include "platform/whole_file.h"
 #include "board/journal.h"
 #include "platform/local_time.h"
 #include "board/players_log.h"
@@ -261,18 +262,6 @@ static std::string default_output(const CommandInfo &info, const Arguments &argu
     return base + extension;
 }
 
-static std::string file_text(FILE *file)
-{
-    std::string bytes;
-    rewind(file);
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, n);
-    fclose(file);
-    return bytes;
-}
-
 // verify with a file: what it prints goes to the console and, with a byte
 // order mark and CR LF line ends for Notepad, to the file.
 static int verify_into_file(const CommandInfo &info, const Arguments &arguments, Console console)
@@ -281,7 +270,7 @@ static int verify_into_file(const CommandInfo &info, const Arguments &arguments,
     if (!text)
         return trouble(console, std::string("manca un file temporaneo (") + strerror(errno) + ")");
     int status = info.run(arguments, Console{console.in, text, console.err});
-    std::string printed = file_text(text);
+    std::string printed = whole_open_file(text);
     fputs(printed.c_str(), console.out);
     if (status == EXIT_TROUBLE)
         return status;
@@ -349,7 +338,7 @@ int run_operator(const std::vector<std::string> &args, Console console)
     if (!errors)
         return trouble(console, std::string("manca un file temporaneo (") + strerror(errno) + ")");
     int status = run_in_folder(*info, arguments, Console{console.in, console.out, errors});
-    std::string text = file_text(errors);
+    std::string text = whole_open_file(errors);
     fputs(text.c_str(), console.err);
     if (status == EXIT_TROUBLE)
         show_failure_window(text);

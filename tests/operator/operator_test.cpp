@@ -18,6 +18,7 @@
 
 #include "board/journal.h"
 #include "platform/local_time.h"
+#include "platform/whole_file.h"
 #include "platform/error_report.h"
 #include "board/players_log.h"
 #include "board/records.h"
@@ -39,18 +40,6 @@ struct Outcome {
     std::string out, err;
 };
 
-std::string contents(FILE *file)
-{
-    std::string bytes;
-    rewind(file);
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, n);
-    fclose(file);
-    return bytes;
-}
-
 Outcome operate(const std::vector<std::string> &args, const std::string &answer = "")
 {
     FILE *in = tmpfile(), *out = tmpfile(), *err = tmpfile();
@@ -59,8 +48,8 @@ Outcome operate(const std::vector<std::string> &args, const std::string &answer 
     Outcome run;
     run.status = run_operator(args, Console{in, out, err});
     fclose(in);
-    run.out = contents(out);
-    run.err = contents(err);
+    run.out = whole_open_file(out);
+    run.err = whole_open_file(err);
     return run;
 }
 
