@@ -126,6 +126,9 @@ bool init_system(std::string *why)
 
 void shutdown_system()
 {
+#ifdef _WIN32
+    remove_windows_backdrop();
+#endif
     remove_sound();
     remove_timer();
     remove_mouse();

@@ -94,16 +94,18 @@ static DWORD WINAPI backdrop_thread(LPVOID monitor_rect)
     MSG message;
     while (GetMessageW(&message, NULL, 0, 0) > 0)
         DispatchMessageW(&message);
+    DestroyWindow(backdrop);
     return 0;
 }
+
+static HANDLE backdrop_handle;
+static DWORD backdrop_id;
 
 static void show_backdrop(const RECT &monitor)
 {
     static RECT area;
     area = monitor;
-    HANDLE thread = CreateThread(NULL, 0, backdrop_thread, &area, 0, NULL);
-    if (thread)
-        CloseHandle(thread);
+    backdrop_handle = CreateThread(NULL, 0, backdrop_thread, &area, 0, &backdrop_id);
     // Until the backdrop shows, the game's window must wait to go above it.
     for (int tries = 0; tries < 100 && !FindWindowW(L"TabelloneBackdrop", NULL); tries++)
         Sleep(10);
@@ -135,6 +137,18 @@ bool set_windows_screen_mode()
         return false;
     cover_the_screen();
     return true;
+}
+
+void remove_windows_backdrop()
+{
+    if (!backdrop_handle)
+        return;
+    // Its thread ends its loop, takes its window down and returns, so the
+    // process never ends with a thread still holding a window.
+    PostThreadMessageW(backdrop_id, WM_QUIT, 0, 0);
+    WaitForSingleObject(backdrop_handle, 2000);
+    CloseHandle(backdrop_handle);
+    backdrop_handle = NULL;
 }
 
 void set_windows_window_icon()

@@ -13,6 +13,9 @@ void prepare_windows_window();
 // (windows_screen.cpp says how); false when the library's window cannot take it.
 bool set_windows_screen_mode();
 
+// Takes the black backdrop down, before the library's window goes.
+void remove_windows_backdrop();
+
 // Gives the game's window the application icon (icon group 101), large and small.
 void set_windows_window_icon();
 #endif
