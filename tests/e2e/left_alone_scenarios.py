@@ -8,7 +8,8 @@ from game_contract import CONTRACT
 from harness import FORM_FIELDS, PARKED_POINTER, check, differing_pixels, state_text
 from operator_scenarios import operator
 from record_scenarios import JOURNAL
-from scenarios import KNOWN_BOARD, POLTRONA_SQUARE, UNCOVERED_SQUARE, expect_clean_exit, start_with_board
+from scenarios import (KNOWN_BOARD, POLTRONA_SQUARE, UNCOVERED_SQUARE, expect_clean_exit, start_with_board,
+                       win_poltrona_and_leave)
 
 # The shortened wait in seconds: a few times the slowest input gap of the
 # harness, and far under the game's own waits. Under Wine on a busy machine
@@ -145,12 +146,7 @@ def slow_typing_keeps_the_form(session):
     check(game.ready(game.display.screenshot(), FORM), "the form did not stay while typed into")
     game.press_ok()
     game.wait_board()
-    game.click_square(POLTRONA_SQUARE)
-    game.wait_result(0)
-    game.escape()
-    expect_clean_exit(game, "ESC on the result screen")
-    check(game.read("players.txt") == ("%s, , , Poltrona\r\n" % text).encode(),
-          "players.txt holds %r, typed %r" % (game.read("players.txt"), text))
+    win_poltrona_and_leave(game, ("%s, , , Poltrona\r\n" % text).encode())
     check_returns(session, game, [])
 
 

@@ -69,6 +69,16 @@ def expect_clean_exit(game, what):
     check(code == 0, "%s: exit status %d, stderr %r" % (what, code, game.error_text()))
 
 
+def win_poltrona_and_leave(game, players):
+    """A play of the Poltrona square, ESC on its result: the game ends
+    cleanly and players.txt holds exactly the line players."""
+    game.click_square(POLTRONA_SQUARE)
+    game.wait_result(0)
+    game.escape()
+    expect_clean_exit(game, "ESC on the result screen")
+    check(game.read("players.txt") == players, "players.txt holds %r, not %r" % (game.read("players.txt"), players))
+
+
 def focus_frame(box):
     """The two-pixel ring inside box where a focused icon shows its frame."""
     x, y, w, h = box
@@ -197,12 +207,7 @@ def esc_on_board(session):
 def esc_on_result(session):
     game = start_with_board(session, KNOWN_BOARD)
     reach_board(game, ["Mario", "Rossi", "Milano"])
-    game.click_square(POLTRONA_SQUARE)
-    game.wait_result(0)
-    game.escape()
-    expect_clean_exit(game, "ESC on the result screen")
-    check(game.read("players.txt") == b"Mario, Rossi, Milano, Poltrona\r\n",
-          "the play was not kept: %r" % game.read("players.txt"))
+    win_poltrona_and_leave(game, b"Mario, Rossi, Milano, Poltrona\r\n")
     check(parse_state(game.read("state.dat"))[POLTRONA_SQUARE] == (0, 1), "the board was not saved")
 
 
@@ -617,11 +622,7 @@ def keys_on_title_stay_off_form(session):
     game.fill_form(["Mario"])
     game.press_ok()
     game.wait_board()
-    game.click_square(POLTRONA_SQUARE)
-    game.wait_result(0)
-    game.escape()
-    expect_clean_exit(game, "ESC on the result screen")
-    check(game.read("players.txt") == b"Mario, , , Poltrona\r\n", "players.txt holds %r" % game.read("players.txt"))
+    win_poltrona_and_leave(game, b"Mario, , , Poltrona\r\n")
 
 
 # A kiosk's monitor larger than the game's 800x600.
@@ -659,12 +660,7 @@ def covers_the_whole_screen(session):
     lit = lit_pixels_outside(display.screenshot(whole=True), display.offset + (SCREEN_W, SCREEN_H))
     check(lit == 0, "%d pixels round the picture are not black" % lit)
     reach_board(game, ["Mario", "Rossi", "Milano"])
-    game.click_square(POLTRONA_SQUARE)
-    game.wait_result(0)
-    game.escape()
-    expect_clean_exit(game, "ESC on the result screen")
-    check(game.read("players.txt") == b"Mario, Rossi, Milano, Poltrona\r\n",
-          "players.txt holds %r" % game.read("players.txt"))
+    win_poltrona_and_leave(game, b"Mario, Rossi, Milano, Poltrona\r\n")
 
 
 SCENARIOS = [
