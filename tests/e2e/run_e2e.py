@@ -33,7 +33,7 @@ def run_one(build_dir, function, keep, wine):
     session = Session(build_dir, wine)
     ok = False
     try:
-        # Under Wine each key and click waits for its effect (harness.py).
+        # Under Wine each key and click waits for its effect (wine_input.py).
         run_with_timeout(150 * session.display.slowdown)
         function(session)
         ok = True
