@@ -64,9 +64,10 @@ void prepare_windows_window()
     win_set_wnd_create_proc(create_game_window);
 }
 
-// The black backdrop round the picture: a topmost window over the whole monitor that never takes the focus, under
-// the game's. It lives in a thread of its own, which answers its messages,
-// so Windows never takes it for a program that hangs.
+// The black backdrop round the picture: a topmost window over the whole
+// monitor that never takes the focus, under the game's. It lives in a thread
+// of its own, which answers its messages, so Windows never takes it for a
+// program that hangs.
 static LRESULT CALLBACK backdrop_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     if (message == WM_MOUSEACTIVATE)
@@ -74,9 +75,16 @@ static LRESULT CALLBACK backdrop_procedure(HWND window, UINT message, WPARAM wpa
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
-static DWORD WINAPI backdrop_thread(LPVOID monitor_rect)
+struct BackdropPlace {
+    RECT area;
+    HWND game_window;  // the backdrop goes right under it
+    HANDLE shown;      // set once the backdrop is up, or has failed
+};
+
+static DWORD WINAPI backdrop_thread(LPVOID place_pointer)
 {
-    const RECT *area = static_cast<const RECT *>(monitor_rect);
+    const BackdropPlace *place = static_cast<const BackdropPlace *>(place_pointer);
+    const RECT *area = &place->area;
     HINSTANCE module = GetModuleHandle(NULL);
     WNDCLASSW window_class = {};
     window_class.lpfnWndProc = backdrop_procedure;
@@ -88,9 +96,14 @@ static DWORD WINAPI backdrop_thread(LPVOID monitor_rect)
     HWND backdrop = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"TabelloneBackdrop",
                                     L"", WS_POPUP, area->left, area->top, area->right - area->left,
                                     area->bottom - area->top, NULL, NULL, module, NULL);
-    if (!backdrop)
+    if (!backdrop) {
+        SetEvent(place->shown);
         return 1;
+    }
+    // Under the game's window whenever it shows, even should it show late.
+    SetWindowPos(backdrop, place->game_window, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ShowWindow(backdrop, SW_SHOWNOACTIVATE);
+    SetEvent(place->shown);
     MSG message;
     while (GetMessageW(&message, NULL, 0, 0) > 0)
         DispatchMessageW(&message);
@@ -101,14 +114,19 @@ static DWORD WINAPI backdrop_thread(LPVOID monitor_rect)
 static HANDLE backdrop_handle;
 static DWORD backdrop_id;
 
-static void show_backdrop(const RECT &monitor)
+static BackdropPlace place;  // the backdrop thread's, until it ends
+
+static void show_backdrop(const RECT &monitor, HWND game_window)
 {
-    static RECT area;
-    area = monitor;
-    backdrop_handle = CreateThread(NULL, 0, backdrop_thread, &area, 0, &backdrop_id);
-    // Until the backdrop shows, the game's window must wait to go above it.
-    for (int tries = 0; tries < 100 && !FindWindowW(L"TabelloneBackdrop", NULL); tries++)
-        Sleep(10);
+    place.area = monitor;
+    place.game_window = game_window;
+    place.shown = CreateEventW(NULL, TRUE, FALSE, NULL);
+    backdrop_handle = CreateThread(NULL, 0, backdrop_thread, &place, 0, &backdrop_id);
+    // Until its own backdrop shows, the game's window must wait to go above
+    // it. Its own: a backdrop found by name may be one a killed game left
+    // behind for a moment.
+    if (backdrop_handle && place.shown)
+        WaitForSingleObject(place.shown, 1000);
 }
 
 // The game's window topmost over the middle of the monitor it is on.
@@ -122,7 +140,7 @@ static void cover_the_screen()
     int width = area.right - area.left, height = area.bottom - area.top;
     // A monitor of exactly 800x600 needs no backdrop.
     if (width > SCREEN_WIDTH || height > SCREEN_HEIGHT)
-        show_backdrop(area);
+        show_backdrop(area, window);
     // Active first: the library takes the window's new place, which the
     // pointer's position is counted from, only from an active window.
     SetForegroundWindow(window);
@@ -146,7 +164,10 @@ void remove_windows_backdrop()
     // Its thread ends its loop, takes its window down and returns, so the
     // process never ends with a thread still holding a window.
     PostThreadMessageW(backdrop_id, WM_QUIT, 0, 0);
-    WaitForSingleObject(backdrop_handle, 2000);
+    if (WaitForSingleObject(backdrop_handle, 2000) == WAIT_OBJECT_0 && place.shown) {
+        CloseHandle(place.shown);
+        place.shown = NULL;
+    }
     CloseHandle(backdrop_handle);
     backdrop_handle = NULL;
 }

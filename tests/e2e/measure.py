@@ -6,11 +6,17 @@ appeared once its dialog is drawn and takes input: its input settling time
 (INPUT_SETTLE_MS in shell/screens.h) is part of each figure.
 
     python3 tests/e2e/measure.py --build-dir build [--no-sound]
+    python3 tests/e2e/measure.py --build-dir build --records FOLDER [--rounds N]
+
+With --records it times only the launch to the title and the peak memory,
+on a copy of the records in FOLDER (as bench/history_bench leaves them)
+beside an empty folder, alternately, N rounds each.
 
 The screen is read straight from the X server through libX11 (ctypes), a
 few milliseconds a look, so the times are good to about 10 ms."""
 import argparse
 import os
+import shutil
 import sys
 import time
 
@@ -58,14 +64,53 @@ def release_click(display, box):
     return released
 
 
+RECORD_FILES = ("tabellone-registro.jsonl", "players.txt", "state.dat")
+
+
+def launch_on(session, screen, records, sound):
+    """Launch to the title in milliseconds and peak memory in KiB, on a copy of
+    the records in the folder records (an empty folder if None)."""
+    game = session.new_game(sound=sound)
+    for name in RECORD_FILES if records else ():
+        if os.path.exists(os.path.join(records, name)):
+            shutil.copyfile(os.path.join(records, name), game.path(name))
+    launched = time.monotonic()
+    game.start()
+    title = time_until(game, screen, lambda s: game.ready(s, 0), "title", launched, timeout=60)
+    peak = game.peak_memory_kib()
+    game.escape()
+    game.wait_exit()
+    shutil.rmtree(game.workdir)
+    return 1000 * title, peak
+
+
+def measure_launch(session, records, rounds, sound):
+    screen = FastScreen(session.display.name)
+    session.content.background(0)
+    figures = {None: [], records: []}
+    for _ in range(rounds):        # alternately, so a busy moment falls on both
+        for folder in figures:
+            figures[folder].append(launch_on(session, screen, folder, sound))
+    for folder, runs in figures.items():
+        times = sorted(t for t, _ in runs)
+        print("%-40s launch to title: median %4.0f ms (min %4.0f, max %4.0f); peak memory %6.1f MB"
+              % (folder or "empty folder", times[len(times) // 2], times[0], times[-1],
+                 max(p for _, p in runs) / 1024.0))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build-dir", required=True)
     parser.add_argument("--no-sound", action="store_true",
                         help="without a sound device, instead of the capture device")
+    parser.add_argument("--records", help="time the launch on a copy of the records in this folder")
+    parser.add_argument("--rounds", type=int, default=5)
     args = parser.parse_args()
     session = Session(os.path.abspath(args.build_dir))
     try:
+        if args.records:
+            measure_launch(session, os.path.abspath(args.records), args.rounds, not args.no_sound)
+            return
         game = session.new_game(sound=not args.no_sound)
         with open(game.path("state.dat"), "wb") as f:
             f.write(state_text(scenarios.KNOWN_BOARD))
