@@ -22,20 +22,40 @@ std::string journal_line_hash(const std::string &text)
 namespace
 {
 
+// The keys the reader looks at, each named once per line: a long journal has
+// millions of keys, and comparing each against every name costs more than
+// parsing it.
+enum KeyRead { other_key, event_key, time_key, prev_key, board_key, prize_key, players_bytes_key, screen_key,
+               square_key, fields_key, players_size_before_key, clean_key, players_lines_key, key_read_count };
+
+const char *const key_names[key_read_count] = {
+    "", journal_key::event, journal_key::time, journal_key::prev, journal_key::board, journal_key::prize,
+    journal_key::players_bytes, journal_key::screen, journal_key::square, journal_key::fields,
+    journal_key::players_size_before, journal_key::clean, journal_key::players_lines,
+};
+
+KeyRead key_read(const std::string &name)
+{
+    for (int key = event_key; key < key_read_count; key++)
+        if (name[0] == key_names[key][0] && name == key_names[key])
+            return (KeyRead)key;
+    return other_key;
+}
+
 // The keys read as text, with where each goes and the flag that says it was there.
 struct TextKey {
-    const char *key;
     std::string JournalEntry::*text;
     bool JournalEntry::*present;  // null when an empty text says it
 };
-const TextKey text_keys[] = {
-    {journal_key::event, &JournalEntry::event, nullptr},
-    {journal_key::time, &JournalEntry::time, nullptr},
-    {journal_key::prev, &JournalEntry::prev, &JournalEntry::has_prev},
-    {journal_key::board, &JournalEntry::board, &JournalEntry::board_is_text},
-    {journal_key::prize, &JournalEntry::prize, &JournalEntry::has_prize},
-    {journal_key::players_bytes, &JournalEntry::players_bytes, &JournalEntry::has_players_bytes},
-    {journal_key::screen, &JournalEntry::screen, nullptr},
+const TextKey text_keys[key_read_count] = {
+    {nullptr, nullptr},
+    {&JournalEntry::event, nullptr},
+    {&JournalEntry::time, nullptr},
+    {&JournalEntry::prev, &JournalEntry::has_prev},
+    {&JournalEntry::board, &JournalEntry::board_is_text},
+    {&JournalEntry::prize, &JournalEntry::has_prize},
+    {&JournalEntry::players_bytes, &JournalEntry::has_players_bytes},
+    {&JournalEntry::screen, nullptr},
 };
 
 // Fills a JournalEntry from the parser's events: top-level keys only, a value
@@ -45,15 +65,14 @@ struct EntryReader : nlohmann::json_sax<nlohmann::json> {
     JournalEntry *entry;
     int depth = 0;
     bool top_object = false;
-    std::string key_now;
+    KeyRead key_now = other_key;
+    unsigned keys_seen = 0;  // a bit per KeyRead
     bool in_fields = false;
     bool in_players_lines = false;
     bool fields_fit = false;
     int field_count = 0;
 
     explicit EntryReader(JournalEntry *out) : entry(out) {}
-
-    bool is(const char *name) const { return key_now == name; }
 
     // A top-level value that is no string, integer or boolean the entry reads.
     bool other_value()
@@ -68,7 +87,7 @@ struct EntryReader : nlohmann::json_sax<nlohmann::json> {
     bool number_float(number_float_t, const string_t &) override { return other_value(); }
     bool boolean(bool value) override
     {
-        if (depth == 1 && is(journal_key::clean))
+        if (depth == 1 && key_now == clean_key)
             entry->clean = value;
         return other_value();
     }
@@ -92,10 +111,10 @@ struct EntryReader : nlohmann::json_sax<nlohmann::json> {
             entry->players_lines.push_back(value);
             return;
         }
-        if (is(journal_key::square)) {
+        if (key_now == square_key) {
             entry->has_square = true;
             entry->square = value;
-        } else if (is(journal_key::players_size_before)) {
+        } else if (key_now == players_size_before_key) {
             entry->players_size_before = value;
         }
     }
@@ -109,12 +128,12 @@ struct EntryReader : nlohmann::json_sax<nlohmann::json> {
         }
         if (depth != 1)
             return true;
-        for (const TextKey &text : text_keys)
-            if (is(text.key)) {
-                entry->*text.text = value;
-                if (text.present)
-                    entry->*text.present = true;
-            }
+        const TextKey &text = text_keys[key_now];
+        if (text.text) {
+            entry->*text.text = std::move(value);
+            if (text.present)
+                entry->*text.present = true;
+        }
         return true;
     }
     bool start_object(std::size_t) override
@@ -135,8 +154,8 @@ struct EntryReader : nlohmann::json_sax<nlohmann::json> {
     {
         if (depth == 2 && in_fields)
             fields_fit = false;
-        in_players_lines = depth == 1 && is(journal_key::players_lines);
-        if (depth == 1 && is(journal_key::fields)) {
+        in_players_lines = depth == 1 && key_now == players_lines_key;
+        if (depth == 1 && key_now == fields_key) {
             in_fields = true;
             fields_fit = true;
             field_count = 0;
@@ -159,34 +178,32 @@ struct EntryReader : nlohmann::json_sax<nlohmann::json> {
     {
         if (depth != 1)
             return true;
-        key_now = name;
-        forget(name);
+        key_now = key_read(name);
+        if (key_now == board_key)
+            entry->has_board = true;
+        if (keys_seen & (1u << key_now))
+            forget(key_now);
+        keys_seen |= 1u << key_now;
         return true;
     }
     // A key seen again: what its earlier value set no longer holds.
-    void forget(const std::string &name)
+    void forget(KeyRead key)
     {
-        for (const TextKey &text : text_keys)
-            if (name == text.key) {
-                (entry->*text.text).clear();
-                if (text.present)
-                    entry->*text.present = false;
-            }
-        if (name == journal_key::board)
-            entry->has_board = true;
-        else if (name == journal_key::square)
+        const TextKey &text = text_keys[key];
+        if (text.text) {
+            (entry->*text.text).clear();
+            if (text.present)
+                entry->*text.present = false;
+        }
+        if (key == square_key)
             entry->has_square = false, entry->square = -1;
-        else if (name == journal_key::prize)
-            entry->has_prize = false;
-        else if (name == journal_key::fields)
+        else if (key == fields_key)
             entry->has_fields = false;
-        else if (name == journal_key::players_size_before)
+        else if (key == players_size_before_key)
             entry->players_size_before = -1;
-        else if (name == journal_key::players_bytes)
-            entry->has_players_bytes = false;
-        else if (name == journal_key::clean)
+        else if (key == clean_key)
             entry->clean = false;
-        else if (name == journal_key::players_lines)
+        else if (key == players_lines_key)
             entry->players_lines.clear();
     }
     bool parse_error(std::size_t, const std::string &, const nlohmann::detail::exception &) override
