@@ -31,14 +31,55 @@ void keep_windows_from_asking()
 // switched to 800x600, Wine shows the window's picture only where the last
 // update drew and black elsewhere, one update in two (docs/windows.md, "The graphics mode").
 
+// The black backdrop round the picture: a topmost window over the whole
+// monitor that never takes the focus, under the game's.
+static HWND backdrop;
+
+static LRESULT CALLBACK backdrop_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_MOUSEACTIVATE)
+        return MA_NOACTIVATE;
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+static void show_backdrop(HINSTANCE module)
+{
+    // The monitor the game's window opens on (at 0,0): the primary one.
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfo(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT &area = monitor.rcMonitor;
+    // A monitor of exactly 800x600 needs no backdrop.
+    if (area.right - area.left <= SCREEN_WIDTH && area.bottom - area.top <= SCREEN_HEIGHT)
+        return;
+    WNDCLASSW window_class = {};
+    window_class.lpfnWndProc = backdrop_procedure;
+    window_class.hInstance = module;
+    window_class.hCursor = LoadCursor(NULL, IDC_ARROW);
+    window_class.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+    window_class.lpszClassName = L"TabelloneBackdrop";
+    RegisterClassW(&window_class);
+    backdrop = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"TabelloneBackdrop", L"",
+                               WS_POPUP, area.left, area.top, area.right - area.left, area.bottom - area.top, NULL,
+                               NULL, module, NULL);
+    if (backdrop)
+        ShowWindow(backdrop, SW_SHOWNOACTIVATE);
+}
+
 // The library's window, made by the library's window thread through this
 // hook: a bare popup from the start, so that the library sizes its client
 // area to 800x600 with nothing round it. The library's own handler leaves
 // the close command (Alt+F4) without effect: only ESC ends the game.
+// The backdrop is made first, by the same thread, whose message loop then
+// answers for both: made by one thread in this order, the two always stack
+// with the game's on top. (Made by a thread of its own, under Wine the
+// backdrop could reach the X server after the game's window was raised and
+// cover it, on a busy machine.)
 static HWND create_game_window(WNDPROC procedure)
 {
     // ANSI, as the library's window procedure is.
     HINSTANCE module = GetModuleHandleA(NULL);
+    show_backdrop(module);
     WNDCLASSA window_class = {};
     window_class.style = CS_HREDRAW | CS_VREDRAW;
     window_class.lpfnWndProc = procedure;
@@ -64,71 +105,6 @@ void prepare_windows_window()
     win_set_wnd_create_proc(create_game_window);
 }
 
-// The black backdrop round the picture: a topmost window over the whole
-// monitor that never takes the focus, under the game's. It lives in a thread
-// of its own, which answers its messages, so Windows never takes it for a
-// program that hangs.
-static LRESULT CALLBACK backdrop_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    if (message == WM_MOUSEACTIVATE)
-        return MA_NOACTIVATE;
-    return DefWindowProcW(window, message, wparam, lparam);
-}
-
-struct BackdropPlace {
-    RECT area;
-    HWND game_window;  // the backdrop goes right under it
-    HANDLE shown;      // set once the backdrop is up, or has failed
-};
-
-static DWORD WINAPI backdrop_thread(LPVOID place_pointer)
-{
-    const BackdropPlace *place = static_cast<const BackdropPlace *>(place_pointer);
-    const RECT *area = &place->area;
-    HINSTANCE module = GetModuleHandle(NULL);
-    WNDCLASSW window_class = {};
-    window_class.lpfnWndProc = backdrop_procedure;
-    window_class.hInstance = module;
-    window_class.hCursor = LoadCursor(NULL, IDC_ARROW);
-    window_class.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
-    window_class.lpszClassName = L"TabelloneBackdrop";
-    RegisterClassW(&window_class);
-    HWND backdrop = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"TabelloneBackdrop",
-                                    L"", WS_POPUP, area->left, area->top, area->right - area->left,
-                                    area->bottom - area->top, NULL, NULL, module, NULL);
-    if (!backdrop) {
-        SetEvent(place->shown);
-        return 1;
-    }
-    // Under the game's window whenever it shows, even should it show late.
-    SetWindowPos(backdrop, place->game_window, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ShowWindow(backdrop, SW_SHOWNOACTIVATE);
-    SetEvent(place->shown);
-    MSG message;
-    while (GetMessageW(&message, NULL, 0, 0) > 0)
-        DispatchMessageW(&message);
-    DestroyWindow(backdrop);
-    return 0;
-}
-
-static HANDLE backdrop_handle;
-static DWORD backdrop_id;
-
-static BackdropPlace place;  // the backdrop thread's, until it ends
-
-static void show_backdrop(const RECT &monitor, HWND game_window)
-{
-    place.area = monitor;
-    place.game_window = game_window;
-    place.shown = CreateEventW(NULL, TRUE, FALSE, NULL);
-    backdrop_handle = CreateThread(NULL, 0, backdrop_thread, &place, 0, &backdrop_id);
-    // Until its own backdrop shows, the game's window must wait to go above
-    // it. Its own: a backdrop found by name may be one a killed game left
-    // behind for a moment.
-    if (backdrop_handle && place.shown)
-        WaitForSingleObject(place.shown, 1000);
-}
-
 // The game's window topmost over the middle of the monitor it is on.
 static void cover_the_screen()
 {
@@ -138,9 +114,6 @@ static void cover_the_screen()
     GetMonitorInfo(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT &area = monitor.rcMonitor;
     int width = area.right - area.left, height = area.bottom - area.top;
-    // A monitor of exactly 800x600 needs no backdrop.
-    if (width > SCREEN_WIDTH || height > SCREEN_HEIGHT)
-        show_backdrop(area, window);
     // Active first: the library takes the window's new place, which the
     // pointer's position is counted from, only from an active window.
     SetForegroundWindow(window);
@@ -159,17 +132,12 @@ bool set_windows_screen_mode()
 
 void remove_windows_backdrop()
 {
-    if (!backdrop_handle)
+    if (!backdrop)
         return;
-    // Its thread ends its loop, takes its window down and returns, so the
-    // process never ends with a thread still holding a window.
-    PostThreadMessageW(backdrop_id, WM_QUIT, 0, 0);
-    if (WaitForSingleObject(backdrop_handle, 2000) == WAIT_OBJECT_0 && place.shown) {
-        CloseHandle(place.shown);
-        place.shown = NULL;
-    }
-    CloseHandle(backdrop_handle);
-    backdrop_handle = NULL;
+    // Taken down by its thread, the library's, before the library ends it.
+    DWORD_PTR result;
+    SendMessageTimeoutW(backdrop, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
+    backdrop = NULL;
 }
 
 void set_windows_window_icon()
