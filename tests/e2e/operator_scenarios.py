@@ -118,7 +118,7 @@ def check_export(session, folder):
         data = f.read()
     check(data[:3] == b"\xef\xbb\xbf", "the export does not start with the byte order mark: %r" % data[:8])
     rows = list(csv.reader(io.StringIO(data[3:].decode("utf-8"), newline=""), delimiter=";"))
-    check(rows[0] == ["Numero", "Data e ora", "Primo campo", "Secondo campo", "Terzo campo", "Premio", "Nota"],
+    check(rows[0] == ["Numero", "Data e ora", "Nome", "Cognome", "Telefono", "Premio", "Nota"],
           "export header %r" % rows[0])
     check(len(rows) == 5 and [r[0] for r in rows[1:]] == ["1", "2", "3", "4"], "export rows %r" % rows)
     # As the journal holds them: the typing of an accented letter is up to xdotool.

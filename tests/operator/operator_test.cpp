@@ -97,7 +97,7 @@ TEST(OperatorArguments, BadArgumentsAndFoldersGiveOneLineAndStatusTwo)
     }
     Outcome help = operate({"erase", "--help"});
     EXPECT_EQ(help.status, EXIT_AGREE);
-    EXPECT_NE(help.out.find("Uso: tabellone-operatore erase TESTO"), std::string::npos);
+    EXPECT_NE(help.out.find("Uso: tabellone-operatore cancella TESTO"), std::string::npos);
 }
 
 class OperatorOnRecords : public ScratchFolder
@@ -226,7 +226,7 @@ TEST_F(OperatorOnRecords, ExportWritesTheBomHeaderAndTheLinesWithoutAnEntry)
     Outcome run = operate({"export", "--vincitori", "--uscita", "-"});
     ASSERT_EQ(run.status, EXIT_AGREE) << run.err;
     std::string time = italian_time_of_last_play();
-    EXPECT_EQ(run.out, "\xEF\xBB\xBFNumero;Data e ora;Primo campo;Secondo campo;Terzo campo;Premio;Nota\r\n"
+    EXPECT_EQ(run.out, "\xEF\xBB\xBFNumero;Data e ora;Nome;Cognome;Telefono;Premio;Nota\r\n"
                        "1;" +
                            time +
                            ";Perché;\"Rossi; \"\"R\"\"\";'+39 333;Poltrona;\r\n"
