@@ -40,8 +40,9 @@ static bool event_csv(const Arguments &arguments, std::string *csv, int *rows, C
     std::vector<Kiosk> kiosks;
     if (!view_kiosks(arguments, &kiosks, console, status, sink))
         return false;
-    for (const auto &[k, w] : event_winners_by_prize(kiosks))
-        *csv += play_row(++number, kiosks[k].winners[w], &kiosks[k]);
+    if (arguments.winners_only)
+        for (const auto &[k, w] : event_winners_by_prize(kiosks))
+            *csv += play_row(++number, kiosks[k].winners[w], &kiosks[k]);
     *rows = number;
     std::string disagreeing = disagreeing_kiosks(kiosks);
     if (!disagreeing.empty()) {
