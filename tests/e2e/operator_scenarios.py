@@ -305,7 +305,7 @@ def operator_report_prints_on_a4(session):
     Chromium: A4 pages, the text of every section and of every winner, and a
     picture of its first page (kept in build/operator-report/)."""
     if not shutil.which("chromium") or not shutil.which("pdftotext"):
-        raise Skip("chromium and pdftotext (poppler-utils) are not installed")
+        raise Skip("chromium and pdftotext (poppler-utils) are not installed: scripts/install-deps could not install them")
     folder = played_folder(session).workdir
     extend_records(folder, MORE_PLAYERS)
     check(operator(session, "verify", folder)[0] == 0, "verify refuses the extended records")
