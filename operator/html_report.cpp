@@ -54,6 +54,7 @@ table.facts th { width: 45%; background: #f3f3f3; }
 .ok { color: #0a5d0a; font-weight: bold; }
 .bad { color: #a00000; font-weight: bold; }
 .hash { font: 9.5pt "DejaVu Sans Mono", monospace; letter-spacing: 0.5pt; padding: 2mm; border: 1px solid #999; display: inline-block; }
+.keep { break-inside: avoid; }
 .signatures { display: flex; gap: 12mm; margin-top: 10mm; break-inside: avoid; }
 .signatures div { flex: 1; border-top: 1px solid #111; padding-top: 1.5mm; margin-top: 18mm; font-size: 9.5pt; }
 @media print { body { padding: 0; max-width: none; } th { -webkit-print-color-adjust: exact; print-color-adjust: exact; } }
@@ -215,7 +216,7 @@ std::string event_report_html(const std::vector<Kiosk> &kiosks, const std::strin
     html += "<h2>Vincitori</h2>\n" + winners_table(rows, true);
     html += "<h2>Verifica dei registri</h2>\n";
     for (const Kiosk &kiosk : kiosks)
-        html += "<h3>Chiosco " + html_escaped(kiosk.name) + "</h3>\n<p>Cartella: " + html_escaped(kiosk.folder) +
-                "</p>\n" + verify_section(kiosk.view);
+        html += "<div class=\"keep\"><h3>Chiosco " + html_escaped(kiosk.name) + "</h3>\n<p>Cartella: " +
+                html_escaped(kiosk.folder) + "</p>\n" + verify_section(kiosk.view) + "</div>\n";
     return html + signatures;
 }

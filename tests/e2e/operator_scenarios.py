@@ -361,19 +361,23 @@ def chromium(session, *args):
 
 
 def operator_report_prints_on_a4(session):
-    """The closing report of a played folder, printed to PDF by headless
-    Chromium: A4 pages, the text of every section and of every winner, and a
-    picture of its first page (kept in build/operator-report/)."""
+    """The closing report of an event of two kiosks (a played folder with
+    sixty plays more, and a second kiosk), printed to PDF by headless
+    Chromium: A4 pages, both kiosks, the event's totals, every section and
+    every winner with its kiosk, and a picture of its first page (kept in
+    build/operator-report/)."""
     if not shutil.which("chromium") or not shutil.which("pdftotext"):
         raise Skip("chromium and pdftotext (poppler-utils) are not installed: scripts/install-deps could not install them")
     folder = played_folder(session).workdir
     extend_records(folder, MORE_PLAYERS)
+    other = second_kiosk(session)
     check(operator(session, "verify", folder)[0] == 0, "verify refuses the extended records")
     out_dir = os.path.join(session.content.build_dir, "operator-report")
     os.makedirs(out_dir, exist_ok=True)
     html = os.path.join(out_dir, "relazione-chiusura.html")
-    code, out, err = operator(session, "report", "--uscita", html, folder)
-    check(code == 0, "report: exit status %d, %r" % (code, err))
+    code, out, err = operator(session, "relazione", "--chiosco", "Centro", "--chiosco", "Fiera", "--uscita", html,
+                              folder, other)
+    check(code == 0, "relazione: exit status %d, %r" % (code, err))
     with open(html, encoding="utf-8") as f:
         source = f.read()
     check("<script" not in source and "src=" not in source and "href=" not in source,
@@ -388,14 +392,20 @@ def operator_report_prints_on_a4(session):
     check(pages >= 2 and "(A4)" in size, "the PDF: %d pages of %s" % (pages, size.strip()))
     # In reading order, with a cell wrapped over two lines joined again.
     text = " ".join(subprocess.run(["pdftotext", pdf, "-"], stdout=subprocess.PIPE, check=True).stdout.decode().split())
-    winners = [e for e in events(folder) if e["event"] == "play" and e["prize"] != "Niente"]
-    sections = ["Tabellone: relazione di chiusura", "Tabelloni distribuiti", "Premi assegnati e messi in palio",
-                "Vincitori", "Verifica dei registri", "Tutto concorda", "Firme", 'Rossi; "Mario"']
+    kiosks = (("Centro", folder), ("Fiera", other))
+    plays = [(k, e) for k, f in kiosks for e in events(f) if e["event"] == "play"]
+    winners = [(k, e) for k, e in plays if e["prize"] != "Niente"]
+    sections = ["Tabellone: relazione di chiusura dell'evento", "Riepilogo dell'evento", "Chioschi 2",
+                "Giocate %d" % len(plays), "Premi assegnati %d" % len(winners), "concordano in ogni chiosco",
+                "Premi assegnati e messi in palio", "Vincitori", "Verifica dei registri", "Chiosco Centro",
+                "Chiosco Fiera", "Tutto concorda", "Firme", 'Rossi; "Mario"']
     page_numbers = ["Pagina %d di %d" % (n + 1, pages) for n in range(pages)]
-    for expected in sections + page_numbers + [w["fields"][2] for w in winners]:
+    for expected in sections + page_numbers + ["%s %s" % (k, italian_time(e["time"])) for k, e in winners] + \
+            [e["fields"][2] for _, e in winners]:
         check(expected in text, "the PDF lacks %r" % expected)
-    head = operator(session, "verify", folder)[1].split("(SHA-256): ")[1].split("\n")[0]
-    check(head in text, "the PDF lacks the head hash %s" % head)
+    for _, f in kiosks:
+        head = operator(session, "verify", f)[1].split("(SHA-256): ")[1].split("\n")[0]
+        check(head in text, "the PDF lacks the head hash %s" % head)
 
     subprocess.run(["pdftoppm", "-png", "-r", "80", "-f", "1", "-l", "1", "-singlefile", pdf,
                     os.path.join(out_dir, "relazione-pagina-1")], check=True)
