@@ -183,7 +183,7 @@ int command_erase(const Arguments &arguments, Console console)
         return trouble(console, error);
     std::string why;
     if (!records_in_step(view, &why))
-        return trouble(console, "nessuna modifica: " + why + " (vedi verify)");
+        return trouble(console, "nessuna modifica: " + why + " (vedi verifica)");
 
     std::vector<int> erase_journal_lines, erase_players_lines_at;
     int erased = 0, kept = 0;
