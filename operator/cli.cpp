@@ -315,8 +315,8 @@ static bool parse(const CommandInfo &info, const std::vector<std::string> &args,
     bool verify = std::string(info.name) == "verifica";
     if (takes_option(info, "--uscita") && (!verify || !output.empty() || arguments->open_output))
         arguments->output = absolute(!output.empty() ? output : default_output(info, *arguments));
-    if (arguments->open_output && arguments->output == "-") {
-        *error = "--apri vuole un file, non lo schermo";
+    if ((arguments->open_output || std::string(info.name) == "chiudi") && arguments->output == "-") {
+        *error = std::string(arguments->open_output ? "--apri" : "la relazione finale") + " vuole un file, non lo schermo";
         return false;
     }
     return true;

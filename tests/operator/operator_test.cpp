@@ -92,6 +92,7 @@ TEST(OperatorArguments, BadArgumentsAndFoldersGiveOneLineAndStatusTwo)
                                                {"status", "/nessuna/cartella"},
                                                {"stato", "a", "b"},
                                                {"chiudi", "--prima-del", "2026-13-01"},
+                                               {"chiudi", "--uscita", "-"},
                                                {"vincitori", "--chiosco", "A", "--chiosco", "B", "x"}}) {
         Outcome run = operate(args);
         EXPECT_EQ(run.status, EXIT_TROUBLE) << args[0];
