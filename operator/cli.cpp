@@ -29,7 +29,7 @@ static const char overview[] =
     "\n"
     "Legge i registri del Tabellone nella CARTELLA del gioco (se manca, la cartella\n"
     "corrente): tabellone-registro.jsonl, players.txt e state.dat. Non li modifica\n"
-    "mai, tranne i comandi cancella e chiudi, e funziona anche mentre il gioco è in corso.\n"
+    "mai, tranne i comandi cancella e chiudi, e funziona anche a gioco in corso.\n"
     "verifica, vincitori, esporta e relazione leggono anche più cartelle insieme, una\n"
     "per chiosco dello stesso evento (copiate su una chiavetta o tenute allineate).\n"
     "\n"
@@ -44,9 +44,9 @@ static const char overview[] =
     "\n"
     "Valgono anche i nomi inglesi: status, winners, export, verify, report, erase.\n"
     "tabellone-operatore COMANDO --help spiega ogni comando.\n"
-    "Uscita: 0 tutto bene, 1 verifica ha trovato differenze in un chiosco (o cancella\n"
-    "e chiudi non confermati), 2 errore (argomenti, cartella senza i file del gioco,\n"
-    "file illeggibile).\n";
+    "Uscita: 0 tutto bene, 1 i registri (di un chiosco) non concordano per verifica,\n"
+    "o per ogni comando su più chioschi, o cancella e chiudi non confermati, 2 errore\n"
+    "(argomenti, cartella senza i file del gioco, file illeggibile).\n";
 
 // The English names and spellings the program took first, kept for scripts.
 static const char *const option_aliases[][2] = {
