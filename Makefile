@@ -78,9 +78,9 @@ screenshots: deps
 
 # The operator's closing report of a played folder printed by headless Chromium:
 # PDF, its first page as PNG and a screenshot into $(BUILD)/operator-report/.
-# Needs chromium and poppler-utils (not in install-deps: only this check uses them).
+# Needs chromium and poppler-utils, which scripts/install-deps installs when it can.
 operator-report-check: deps
-	@command -v chromium >/dev/null && command -v pdftotext >/dev/null || { echo "operator-report-check needs: apt-get install chromium poppler-utils"; exit 1; }
+	@command -v chromium >/dev/null && command -v pdftotext >/dev/null || { echo "operator-report-check needs chromium and poppler-utils, which could not be installed"; exit 1; }
 	$(MAKE) build
 	python3 tests/e2e/run_e2e.py --build-dir $(BUILD) operator_report_prints_on_a4
 

@@ -19,9 +19,9 @@ constexpr Rect ok_button = {OK_X, OK_Y, OK_W, OK_H};
 constexpr Rect button_dock = {ok_button.x - 14, ok_button.y - 9, ok_button.w + 28, ok_button.h + 18};
 
 constexpr Rect form_fields[FORM_FIELD_COUNT] = {
-    {form_field_origins[0].x, form_field_origins[0].y, FIELD_W, FIELD_H},  // first field: "Nome"
-    {form_field_origins[1].x, form_field_origins[1].y, FIELD_W, FIELD_H},  // second field: "Cognome"
-    {form_field_origins[2].x, form_field_origins[2].y, FIELD_W, FIELD_H},  // third field: "Telefono"
+    {form_field_origins[0].x, form_field_origins[0].y, FIELD_W, FIELD_H},  // labels in form_field_labels
+    {form_field_origins[1].x, form_field_origins[1].y, FIELD_W, FIELD_H},
+    {form_field_origins[2].x, form_field_origins[2].y, FIELD_W, FIELD_H},
 };
 
 constexpr int cell_size = CELL_SIZE;

@@ -1,6 +1,7 @@
 // The title and form backgrounds: the game's name and invitation, then the
 // registration card with a label above each of the three white fields.
 #include "screen_art.h"
+#include "shell/form_labels.h"
 #include "sprite_art.h"
 
 namespace
@@ -103,10 +104,9 @@ Canvas draw_form_screen()
     cairo_set_line_width(cr, 2);
     cairo_stroke(cr);
 
-    const char *labels[3] = {"Nome", "Cognome", "Telefono"};
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < FORM_FIELD_COUNT; ++i) {
         const layout::Rect f = layout::form_fields[i];
-        body(cr, labels[i], f.x + 2, f.y - 9, 18, Align::left, palette::gold, true);
+        body(cr, form_field_labels[i], f.x + 2, f.y - 9, 18, Align::left, palette::gold, true);
         // a recessed frame just outside the field; the inside stays plain white
         rounded_rect(cr, f.x - 3, f.y - 3, f.w + 6, f.h + 6, 4);
         set_colour(cr, palette::sky);

@@ -91,8 +91,14 @@ bool view_folder(const std::string &folder, FolderView *view, std::string *error
         return false;
     Audit &audit = view->audit;
     // Every play in the players' order passes here, on its way to the command.
-    PlaySink count = [view, &sink](const Play &play) {
-        view->plays++;
+    const std::string &players = view->records.players_bytes;
+    int last_line = (int)view->records.players_line_starts.size() - 1;
+    bool torn_tail = !players.empty() && players.back() != '\n';
+    PlaySink count = [view, &sink, last_line, torn_tail](const Play &play) {
+        // A copy taken while the game wrote players.txt may end in half a
+        // line: shown as a disagreement, but no play to count.
+        bool half_line = torn_tail && play.from_players_only && play.players_line == last_line && play.prize < 0;
+        view->plays += !half_line;
         if (play.prize >= 0)
             view->given[play.prize]++;
         view->winners += is_winning(play);

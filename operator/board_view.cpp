@@ -25,14 +25,14 @@ std::vector<std::string> folder_warnings(const FolderView &view)
         warnings.push_back("state.dat non c'è ancora: il gioco lo scrive alla prima giocata del tabellone");
     if (!audit.chain.empty())
         warnings.push_back("catena del registro rotta: " + audit.chain.front() +
-                           (audit.chain.size() > 1 ? " (e altro: vedi verify)" : ""));
+                           (audit.chain.size() > 1 ? " (e altro: vedi verifica)" : ""));
     if (!audit.players.empty())
         warnings.push_back("players.txt e registro in disaccordo: " + audit.players.front() +
-                           (audit.players.size() > 1 ? " (e altro: vedi verify)" : ""));
+                           (audit.players.size() > 1 ? " (e altro: vedi verifica)" : ""));
     for (const std::string &finding : audit.board)
         warnings.push_back(finding);
     if (!audit.replay.empty())
         warnings.push_back("il registro ha giocate che il tabellone non spiega: " + audit.replay.front() +
-                           (audit.replay.size() > 1 ? " (e altro: vedi verify)" : ""));
+                           (audit.replay.size() > 1 ? " (e altro: vedi verifica)" : ""));
     return warnings;
 }

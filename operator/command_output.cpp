@@ -13,7 +13,10 @@ bool write_output(const Arguments &arguments, const std::string &bytes, Console 
         fwrite(bytes.data(), 1, bytes.size(), console.out);
         return false;
     }
-    if (is_game_file(arguments.output_file)) {
+    bool game_file = is_game_file(arguments.output_file);
+    for (const std::string &folder : arguments.folders)
+        game_file = game_file || is_game_file(arguments.output_file, folder);
+    if (game_file) {
         *status = trouble(console, arguments.output + " è un file del gioco: scegliere un altro nome");
         return false;
     }

@@ -17,6 +17,7 @@
 #include "platform/local_time.h"
 #include "operator/audit.h"
 #include "operator/commands.h"
+#include "operator/erase_steps.h"
 #include "operator/text_format.h"
 #include "operator/winners.h"
 
@@ -44,7 +45,7 @@ static bool holds_text(const Play &play, const std::string &wanted)
 
 // Refuses to rewrite records whose places in players.txt it cannot trust:
 // a journal play's bytes must be where the journal puts them.
-static bool records_in_step(const FolderView &view, std::string *why)
+bool records_in_step(const FolderView &view, std::string *why)
 {
     if (!view.audit.chain.empty()) {
         *why = "la catena del registro è rotta (" + view.audit.chain.front() + "): risigillarla nasconderebbe il danno";
@@ -74,8 +75,8 @@ static std::string with_prev(const std::string &text, const std::string &prev)
 // in the rewritten players.txt, the chain sealed again from the first changed
 // line, and the erasure event at the end. False when the journal cannot be read.
 static bool erased_journal(const std::vector<int> &erase_journal_lines, const PlayersRewrite &rewrite,
-                           const std::vector<int> &players_lines, int winners_kept, std::string *journal,
-                           std::string *head)
+                           const std::vector<int> &players_lines, int winners_kept, const std::string &reason,
+                           std::string *journal, std::string *head)
 {
     JournalWalk walk;
     bool present;
@@ -125,7 +126,7 @@ static bool erased_journal(const std::vector<int> &erase_journal_lines, const Pl
     JournalEvent erasure = {
         {journal_key::event, journal_kind::erasure},
         {journal_key::time, local_time_iso(time(NULL))},
-        {journal_key::reason, erasure_reason},
+        {journal_key::reason, reason},
         {journal_key::journal_lines, fields_lines},
         {journal_key::moved_lines, moved_lines},
         {journal_key::players_lines, numbers},
@@ -140,7 +141,7 @@ static bool erased_journal(const std::vector<int> &erase_journal_lines, const Pl
     return true;
 }
 
-static bool confirmed(Console console, int count)
+bool confirmed(Console console, int count)
 {
     fprintf(console.out, "Sostituire i tre campi di %d %s con %s? Scrivere si per confermare: ", count,
             count == 1 ? "giocata non vincente" : "giocate non vincenti", erased_field);
@@ -160,12 +161,9 @@ int command_erase(const Arguments &arguments, Console console)
     std::string error;
     if (!view_folder(arguments.folder, &view, &error))
         return trouble(console, error);
-    // The game must not append while the files are rewritten, nor start until they are.
-    if (folder_locked_elsewhere())
-        return trouble(console, "il gioco è in corso in questa cartella: chiuderlo prima di cancellare dati");
-    char reason[REASON_SIZE];
-    if (!lock_folder(reason, sizeof reason))
-        return trouble(console, std::string("la cartella non si può bloccare: ") + reason);
+    int status;
+    if (!lock_for_rewrite(console, &status))
+        return status;
     // Held only while the records are rewritten: the game may start once this command ends.
     struct ReleaseAtReturn {
         ~ReleaseAtReturn() { unlock_folder(); }
@@ -185,7 +183,7 @@ int command_erase(const Arguments &arguments, Console console)
         return trouble(console, error);
     std::string why;
     if (!records_in_step(view, &why))
-        return trouble(console, "nessuna modifica: " + why + " (vedi verify)");
+        return trouble(console, "nessuna modifica: " + why + " (vedi verifica)");
 
     std::vector<int> erase_journal_lines, erase_players_lines_at;
     int erased = 0, kept = 0;
@@ -217,14 +215,43 @@ int command_erase(const Arguments &arguments, Console console)
         fputs("Nessuna modifica.\n", out);
         return EXIT_DISAGREE;
     }
+    ErasurePlan plan = {erase_journal_lines, erase_players_lines_at, kept};
+    std::string head;
+    status = apply_erasure(view, plan, erasure_reason, console, &head);
+    if (status == EXIT_AGREE)
+        fprintf(out, "Cancellati i dati di %d %s; %d %s restano. Nuovo hash in testa alla catena: %s\n", erased,
+                erased == 1 ? "giocata" : "giocate", kept, kept == 1 ? "giocata vincente" : "giocate vincenti",
+                grouped_hash(head).c_str());
+    return status;
+}
+
+bool lock_for_rewrite(Console console, int *status)
+{
+    // The game must not append while the files are rewritten, nor start until they are.
+    if (folder_locked_elsewhere()) {
+        *status = trouble(console, "il gioco è in corso in questa cartella: chiuderlo prima di cancellare dati");
+        return false;
+    }
+    char reason[REASON_SIZE];
+    if (!lock_folder(reason, sizeof reason)) {
+        *status = trouble(console, std::string("la cartella non si può bloccare: ") + reason);
+        return false;
+    }
+    return true;
+}
+
+int apply_erasure(const FolderView &view, ErasurePlan plan, const std::string &reason, Console console,
+                  std::string *head)
+{
+    std::vector<int> &erase_journal_lines = plan.journal_lines, &erase_players_lines_at = plan.players_lines;
     std::sort(erase_journal_lines.begin(), erase_journal_lines.end());
     std::sort(erase_players_lines_at.begin(), erase_players_lines_at.end());
 
     // Step 2, the journal rewritten with the erasure at its end: from here on
     // the game's start-up finishes the erase should this command be cut short.
     PlayersRewrite rewrite = erase_players_lines(view.records.players_bytes, erase_players_lines_at);
-    std::string journal, head;
-    if (!erased_journal(erase_journal_lines, rewrite, erase_players_lines_at, kept, &journal, &head))
+    std::string journal;
+    if (!erased_journal(erase_journal_lines, rewrite, erase_players_lines_at, plan.winners_kept, reason, &journal, head))
         return trouble(console, std::string("nessuna modifica: ") + journal_file_name + " non si può leggere (" +
                                     strerror(errno) + ")");
     if (!replace_file_durably(journal_file_name, journal.data(), journal.size()))
@@ -234,10 +261,7 @@ int command_erase(const Arguments &arguments, Console console)
     if (!erase_players_lines_at.empty() &&
         !replace_file_durably(players_log_name, rewrite.bytes.data(), rewrite.bytes.size()))
         return trouble(console, std::string(players_log_name) + " non si può riscrivere (" + strerror(errno) +
-                                    "): il gioco lo completerà al prossimo avvio (vedi verify)");
-    // Step 4, the seal: the new head of the chain, for the closing record.
-    fprintf(out, "Cancellati i dati di %d %s; %d %s restano. Nuovo hash in testa alla catena: %s\n", erased,
-            erased == 1 ? "giocata" : "giocate", kept, kept == 1 ? "giocata vincente" : "giocate vincenti",
-            grouped_hash(head).c_str());
+                                    "): il gioco lo completerà al prossimo avvio (vedi verifica)");
+    // Step 4, the seal: the new head of the chain, for the closing record (told by the caller).
     return EXIT_AGREE;
 }

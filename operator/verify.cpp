@@ -2,6 +2,7 @@
 // state.dat; exit 0 when all agree, 1 otherwise.
 #include "operator/audit.h"
 #include "operator/commands.h"
+#include "operator/event.h"
 #include "operator/text_format.h"
 
 static void print_part(FILE *out, const char *title, const std::vector<std::string> &findings, const char *fine)
@@ -17,6 +18,8 @@ static void print_part(FILE *out, const char *title, const std::vector<std::stri
 
 int command_verify(const Arguments &arguments, Console console)
 {
+    if (several_kiosks(arguments))
+        return event_verify(arguments, console);
     FolderView view;
     std::string error;
     if (!view_folder(arguments.folder, &view, &error))

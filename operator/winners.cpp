@@ -3,6 +3,7 @@
 
 #include "operator/audit.h"
 #include "operator/commands.h"
+#include "operator/event.h"
 #include "operator/text_format.h"
 
 std::vector<int> winners_by_prize(const std::vector<Play> &plays)
@@ -40,6 +41,8 @@ std::string joined_fields(const Play &play)
 
 int command_winners(const Arguments &arguments, Console console)
 {
+    if (several_kiosks(arguments))
+        return event_winners(arguments, console);
     FolderView view;
     std::vector<Play> plays;
     int status;

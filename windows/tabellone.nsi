@@ -69,11 +69,11 @@ Section "Tabellone" SecGame
     File "${STAGE}\tabellone-operatore.exe"
     ; The operator's console stays minimised: what it writes opens in its
     ; own program, and a failure shows in a window (tabellone-operatore --apri).
-    CreateShortCut "${MENU}\${ENTRY_REPORT}.lnk" "$INSTDIR\tabellone-operatore.exe" "report --apri" \
+    CreateShortCut "${MENU}\${ENTRY_REPORT}.lnk" "$INSTDIR\tabellone-operatore.exe" "relazione --apri" \
       "$INSTDIR\tabellone.exe" 0 SW_SHOWMINIMIZED "" "Scrive la relazione di chiusura e la apre nel browser"
-    CreateShortCut "${MENU}\${ENTRY_EXPORT}.lnk" "$INSTDIR\tabellone-operatore.exe" "export --apri" \
+    CreateShortCut "${MENU}\${ENTRY_EXPORT}.lnk" "$INSTDIR\tabellone-operatore.exe" "esporta --apri" \
       "$INSTDIR\tabellone.exe" 0 SW_SHOWMINIMIZED "" "Scrive tutte le giocate in un file CSV e lo apre con Excel"
-    CreateShortCut "${MENU}\${ENTRY_VERIFY}.lnk" "$INSTDIR\tabellone-operatore.exe" "verify --apri" \
+    CreateShortCut "${MENU}\${ENTRY_VERIFY}.lnk" "$INSTDIR\tabellone-operatore.exe" "verifica --apri" \
       "$INSTDIR\tabellone.exe" 0 SW_SHOWMINIMIZED "" "Controlla i registri e mostra l'esito"
   !endif
   CreateShortCut "${MENU}\${ENTRY_FOLDER}.lnk" "$INSTDIR" "" "" 0 SW_SHOWNORMAL "" \

@@ -5,7 +5,7 @@ import json
 import time
 
 from game_contract import CONTRACT
-from harness import FORM_FIELDS, PARKED_POINTER, check, differing_pixels, state_text
+from harness import FORM_FIELDS, PARKED_POINTER, check, differing_pixels, state_text, wine_type
 from operator_scenarios import operator
 from record_scenarios import JOURNAL
 from scenarios import (KNOWN_BOARD, POLTRONA_SQUARE, UNCOVERED_SQUARE, expect_clean_exit, start_with_board,
@@ -139,7 +139,7 @@ def slow_typing_keeps_the_form(session):
 
     def type_one(n):
         if session.wine:
-            game.wine_type(FORM_FIELDS[0], letters[n])
+            wine_type(game, FORM_FIELDS[0], letters[n])
         else:
             game.display.type_text(letters[n])
     text = letters[:now_and_then(wait, type_one)]

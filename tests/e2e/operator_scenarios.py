@@ -1,7 +1,8 @@
 """End-to-end scenarios of the operator program on a folder the game really
 played in: full passes, a restart, a kill during a play and a redeal; then
 status, winners, export, verify (also on tampered copies), report and erase,
-which refuses while the game runs."""
+which refuses while the game runs; an event of two kiosks exported and
+reported together, and chiudi at its end."""
 import csv
 import hashlib
 import io
@@ -73,6 +74,24 @@ def played_folder(session):
     return game
 
 
+def second_kiosk(session):
+    """Another kiosk's folder: one run, a winner of the Poltrona and a player who won nothing."""
+    game = session.new_game()
+    with open(game.path("state.dat"), "wb") as f:
+        f.write(state_text(KNOWN_BOARD))
+    game.start()
+    play_one(game, ("Sara", "Neri", "Fiera 1"), POLTRONA_SQUARE, 0)
+    game.press_ok()
+    play_one(game, ("Ugo", "Blu", "Fiera 2"), EMPTY_COVERED_SQUARE, 6)
+    game.escape()
+    expect_clean_exit(game, "the second kiosk's run")
+    return game.workdir
+
+
+def italian_time(iso):
+    return "%s/%s/%s %s" % (iso[8:10], iso[5:7], iso[:4], iso[11:19])
+
+
 def events(folder):
     with open(os.path.join(folder, JOURNAL), "rb") as f:
         return [json.loads(line) for line in f.read().splitlines()]
@@ -103,8 +122,7 @@ def check_winners(session, folder):
     winning = [p for p in plays if p["prize"] != "Niente"]
     check("Premi vinti: %d" % len(winning) in out, "winners does not count %d prizes:\n%s" % (len(winning), out))
     for p in winning:
-        line = "%s  %s  (casella %d)" % (p["time"][8:10] + "/" + p["time"][5:7] + "/" + p["time"][:4] + " "
-                                         + p["time"][11:19], ", ".join(p["fields"]), p["square"])
+        line = "%s  %s  (casella %d)" % (italian_time(p["time"]), ", ".join(p["fields"]), p["square"])
         check(line in out, "winners lacks %r:\n%s" % (line, out))
     check("Poltrona (1)" in out and "Borsa (1)" in out, "winners not grouped by prize:\n%s" % out)
     return out
@@ -118,7 +136,7 @@ def check_export(session, folder):
         data = f.read()
     check(data[:3] == b"\xef\xbb\xbf", "the export does not start with the byte order mark: %r" % data[:8])
     rows = list(csv.reader(io.StringIO(data[3:].decode("utf-8"), newline=""), delimiter=";"))
-    check(rows[0] == ["Numero", "Data e ora", "Primo campo", "Secondo campo", "Terzo campo", "Premio", "Nota"],
+    check(rows[0] == ["Numero", "Data e ora", "Nome", "Cognome", "Telefono", "Premio", "Nota"],
           "export header %r" % rows[0])
     check(len(rows) == 5 and [r[0] for r in rows[1:]] == ["1", "2", "3", "4"], "export rows %r" % rows)
     # As the journal holds them: the typing of an accented letter is up to xdotool.
@@ -215,8 +233,9 @@ def operator_reads_a_played_folder(session):
     for command in (["status"], ["winners"], ["verify"], ["export", "--uscita", "-"], ["report", "--uscita", "-"]):
         code, _, err = operator(session, *(command + [folder]))
         check(code == 0, "%s while the game runs: exit status %d, %r" % (command[0], code, err))
-    code, out, err = operator(session, "erase", "7654321", "--si", folder)
-    check(code == 2 and "il gioco è in corso" in err, "erase while the game runs: exit status %d, %r" % (code, err))
+    for command in (["erase", "7654321"], ["chiudi", "--uscita", os.path.join(session.scratch, "mai.html")]):
+        code, out, err = operator(session, *(command + ["--si", folder]))
+        check(code == 2 and "il gioco è in corso" in err, "%s while the game runs: %d, %r" % (command[0], code, err))
     check(all(game.read(n) == b for n, b in before.items()), "the operator changed the game's files")
     running.escape()
     expect_clean_exit(running, "the run beside the operator")
@@ -249,6 +268,47 @@ def operator_reads_a_played_folder(session):
     check("records_disagree" not in names and "chain_broken" not in names,
           "the game found the erased records wrong: %r" % names[-4:])
     check(operator(session, "verify", folder)[0] == 0, "verify after the next run")
+    close_an_event(session, folder, second_kiosk(session))
+
+
+def close_an_event(session, folder, other):
+    """esporta over two kiosks read back by Python's csv; chiudi on the played
+    folder: no non-winner's text left, verifica agrees, the game starts."""
+    target = os.path.join(session.scratch, "evento.csv")
+    code, out, err = operator(session, "esporta", "--chiosco", "Centro", "--chiosco", "Fiera", "--uscita", target,
+                              folder, other)
+    check(code == 0, "esporta over two kiosks: exit status %d, %r" % (code, err))
+    with open(target, encoding="utf-8-sig", newline="") as f:
+        rows = list(csv.DictReader(f, delimiter=";"))
+    plays = [(k, e) for k, f in (("Centro", folder), ("Fiera", other)) for e in events(f) if e["event"] == "play"]
+    check([(r["Chiosco"], r["Nome"], r["Telefono"], r["Premio"]) for r in rows] ==
+          [(k, e["fields"][0], e["fields"][2], e["prize"]) for k, e in plays], "the event's CSV: %r" % rows)
+
+    # chiudi on the second kiosk, whose player who won nothing is still whole.
+    losers = [e["fields"] for e in events(other) if e["event"] == "play" and e["prize"] == "Niente"]
+    winners = [e["fields"] for e in events(other) if e["event"] == "play" and e["prize"] != "Niente"]
+    report = os.path.join(session.scratch, "finale.html")
+    code, out, err = operator(session, "chiudi", "--uscita", report, other, stdin=b"si\n")
+    check(code == 0 and "Cancellati i dati di %d" % len(losers) in out, "chiudi: exit status %d, %r, %r" % (code, out, err))
+    with open(report, encoding="utf-8") as f:
+        check(all(w[2] in f.read() for w in winners), "the final report lacks a winner")
+    for name in ("players.txt", JOURNAL):
+        data = game_file(other, name).decode("utf-8")
+        for fields in losers:
+            check(not any(text in data for text in fields), "%s keeps %r after chiudi" % (name, fields))
+        check(all(w[2] in data for w in winners), "%s lost a winner" % name)
+    check(events(other)[-1]["event"] == "erasure", "chiudi is not one erasure event")
+    check(operator(session, "verifica", other)[0] == 0, "verifica after chiudi")
+    after = session.new_game(workdir=other).start()
+    after.wait_title()
+    after.escape()
+    expect_clean_exit(after, "the run after chiudi")
+    check(operator(session, "verifica", other)[0] == 0, "verifica after the run that followed chiudi")
+
+
+def game_file(folder, name):
+    with open(os.path.join(folder, name), "rb") as f:
+        return f.read()
 
 
 SCENARIOS = [
@@ -301,19 +361,23 @@ def chromium(session, *args):
 
 
 def operator_report_prints_on_a4(session):
-    """The closing report of a played folder, printed to PDF by headless
-    Chromium: A4 pages, the text of every section and of every winner, and a
-    picture of its first page (kept in build/operator-report/)."""
+    """The closing report of an event of two kiosks (a played folder with
+    sixty plays more, and a second kiosk), printed to PDF by headless
+    Chromium: A4 pages, both kiosks, the event's totals, every section and
+    every winner with its kiosk, and a picture of its first page (kept in
+    build/operator-report/)."""
     if not shutil.which("chromium") or not shutil.which("pdftotext"):
-        raise Skip("chromium and pdftotext (poppler-utils) are not installed")
+        raise Skip("chromium and pdftotext (poppler-utils) are not installed: scripts/install-deps could not install them")
     folder = played_folder(session).workdir
     extend_records(folder, MORE_PLAYERS)
+    other = second_kiosk(session)
     check(operator(session, "verify", folder)[0] == 0, "verify refuses the extended records")
     out_dir = os.path.join(session.content.build_dir, "operator-report")
     os.makedirs(out_dir, exist_ok=True)
     html = os.path.join(out_dir, "relazione-chiusura.html")
-    code, out, err = operator(session, "report", "--uscita", html, folder)
-    check(code == 0, "report: exit status %d, %r" % (code, err))
+    code, out, err = operator(session, "relazione", "--chiosco", "Centro", "--chiosco", "Fiera", "--uscita", html,
+                              folder, other)
+    check(code == 0, "relazione: exit status %d, %r" % (code, err))
     with open(html, encoding="utf-8") as f:
         source = f.read()
     check("<script" not in source and "src=" not in source and "href=" not in source,
@@ -328,14 +392,20 @@ def operator_report_prints_on_a4(session):
     check(pages >= 2 and "(A4)" in size, "the PDF: %d pages of %s" % (pages, size.strip()))
     # In reading order, with a cell wrapped over two lines joined again.
     text = " ".join(subprocess.run(["pdftotext", pdf, "-"], stdout=subprocess.PIPE, check=True).stdout.decode().split())
-    winners = [e for e in events(folder) if e["event"] == "play" and e["prize"] != "Niente"]
-    sections = ["Tabellone: relazione di chiusura", "Tabelloni distribuiti", "Premi assegnati e messi in palio",
-                "Vincitori", "Verifica dei registri", "Tutto concorda", "Firme", 'Rossi; "Mario"']
+    kiosks = (("Centro", folder), ("Fiera", other))
+    plays = [(k, e) for k, f in kiosks for e in events(f) if e["event"] == "play"]
+    winners = [(k, e) for k, e in plays if e["prize"] != "Niente"]
+    sections = ["Tabellone: relazione di chiusura dell'evento", "Riepilogo dell'evento", "Chioschi 2",
+                "Giocate %d" % len(plays), "Premi assegnati %d" % len(winners), "concordano in ogni chiosco",
+                "Premi assegnati e messi in palio", "Vincitori", "Verifica dei registri", "Chiosco Centro",
+                "Chiosco Fiera", "Tutto concorda", "Firme", 'Rossi; "Mario"']
     page_numbers = ["Pagina %d di %d" % (n + 1, pages) for n in range(pages)]
-    for expected in sections + page_numbers + [w["fields"][2] for w in winners]:
+    for expected in sections + page_numbers + ["%s %s" % (k, italian_time(e["time"])) for k, e in winners] + \
+            [e["fields"][2] for _, e in winners]:
         check(expected in text, "the PDF lacks %r" % expected)
-    head = operator(session, "verify", folder)[1].split("(SHA-256): ")[1].split("\n")[0]
-    check(head in text, "the PDF lacks the head hash %s" % head)
+    for _, f in kiosks:
+        head = operator(session, "verify", f)[1].split("(SHA-256): ")[1].split("\n")[0]
+        check(head in text, "the PDF lacks the head hash %s" % head)
 
     subprocess.run(["pdftoppm", "-png", "-r", "80", "-f", "1", "-l", "1", "-singlefile", pdf,
                     os.path.join(out_dir, "relazione-pagina-1")], check=True)

@@ -89,7 +89,11 @@ TEST(OperatorArguments, BadArgumentsAndFoldersGiveOneLineAndStatusTwo)
                                                {"status", "a", "b"},
                                                {"export", "--uscita"},
                                                {"verify", "--si"},
-                                               {"status", "/nessuna/cartella"}}) {
+                                               {"status", "/nessuna/cartella"},
+                                               {"stato", "a", "b"},
+                                               {"chiudi", "--prima-del", "2026-13-01"},
+                                               {"chiudi", "--uscita", "-"},
+                                               {"vincitori", "--chiosco", "A", "--chiosco", "B", "x"}}) {
         Outcome run = operate(args);
         EXPECT_EQ(run.status, EXIT_TROUBLE) << args[0];
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
@@ -97,7 +101,7 @@ TEST(OperatorArguments, BadArgumentsAndFoldersGiveOneLineAndStatusTwo)
     }
     Outcome help = operate({"erase", "--help"});
     EXPECT_EQ(help.status, EXIT_AGREE);
-    EXPECT_NE(help.out.find("Uso: tabellone-operatore erase TESTO"), std::string::npos);
+    EXPECT_NE(help.out.find("Uso: tabellone-operatore cancella TESTO"), std::string::npos);
 }
 
 class OperatorOnRecords : public ScratchFolder
@@ -120,6 +124,14 @@ protected:
                 return;
             }
         FAIL() << "no covered square of type " << type;
+    }
+
+    // The three records copied into a kiosk's folder, as a USB stick brings them.
+    void copy_records(const std::string &kiosk)
+    {
+        mkdir(kiosk.c_str(), 0755);
+        for (const char *file : {journal_file_name, players_log_name, state_file_name})
+            ASSERT_TRUE(write_file(kiosk + "/" + file, read_file(file)));
     }
 
     std::string italian_time_of_last_play()
@@ -226,7 +238,7 @@ TEST_F(OperatorOnRecords, ExportWritesTheBomHeaderAndTheLinesWithoutAnEntry)
     Outcome run = operate({"export", "--vincitori", "--uscita", "-"});
     ASSERT_EQ(run.status, EXIT_AGREE) << run.err;
     std::string time = italian_time_of_last_play();
-    EXPECT_EQ(run.out, "\xEF\xBB\xBFNumero;Data e ora;Primo campo;Secondo campo;Terzo campo;Premio;Nota\r\n"
+    EXPECT_EQ(run.out, "\xEF\xBB\xBFNumero;Data e ora;Nome;Cognome;Telefono;Premio;Nota\r\n"
                        "1;" +
                            time +
                            ";Perché;\"Rossi; \"\"R\"\"\";'+39 333;Poltrona;\r\n"
@@ -247,6 +259,100 @@ TEST_F(OperatorOnRecords, VerifyIntoAFileKeepsWhatItPrintsWithABomAndCrLf)
     EXPECT_NE(run.out.find("Esito: tutto concorda\n"), std::string::npos) << run.out;
     EXPECT_EQ(operate({"verify", "--uscita", "state.dat"}).status, EXIT_TROUBLE);
     EXPECT_EQ(operate({"report", "--apri", "--uscita", "-"}).status, EXIT_TROUBLE);
+}
+
+#ifndef _WIN32
+TEST_F(OperatorOnRecords, AnEventOfKiosksShowsEachAndATornCopyAsADisagreementWithTheRightTotals)
+{
+    start_game();
+    play("Anna", "333", 0);
+    play("Bruno", "444", EMPTY_SQUARE);
+    copy_records("bar");
+    std::string state_behind = read_file(state_file_name);
+    play("Carla", "555", 1);
+    copy_records("fiera");
+    // Copied while the game wrote Carla's play: players.txt cut in her line, state.dat one play behind.
+    copy_records("in corsa");
+    std::string players = read_file(players_log_name);
+    write_file("in corsa/players.txt", players.substr(0, players.size() - 12));
+    write_file("in corsa/state.dat", state_behind);
+
+    Outcome verify = operate({"verifica", "bar", "fiera", "in corsa"});
+    EXPECT_EQ(verify.status, EXIT_DISAGREE) << verify.err;
+    for (const char *expected : {"== Chiosco bar ==", "== Chiosco in corsa ==", "manca in players.txt",
+                                 "state.dat non è l'ultimo tabellone", "Evento: 3 chioschi, 2 concordano",
+                                 "Esito dell'evento: NON concordano i registri di in corsa"})
+        EXPECT_NE(verify.out.find(expected), std::string::npos) << expected << "\n" << verify.out;
+    EXPECT_EQ(operate({"verify", "bar", "fiera"}).status, EXIT_AGREE);
+
+    Outcome winners = operate({"vincitori", "bar", "fiera", "in corsa"});
+    EXPECT_EQ(winners.status, EXIT_DISAGREE);
+    EXPECT_NE(winners.out.find("Premi vinti: 5\n"), std::string::npos) << winners.out;
+    EXPECT_NE(winners.out.find("in corsa: " + folder_ + "/in corsa (2 premi)  [i registri NON concordano"),
+              std::string::npos) << winners.out;
+
+    Outcome csv = operate({"esporta", "--kiosk", "Bar Centrale", "--chiosco", "Fiera", "--output", "-", "bar", "fiera"});
+    ASSERT_EQ(csv.status, EXIT_AGREE) << csv.err;
+    std::vector<std::string> starts;
+    for (size_t at = 0; at < csv.out.size(); at = csv.out.find("\r\n", at) + 2)
+        starts.push_back(csv.out.substr(at, csv.out.find(';', csv.out.find(';', at) + 1) - at));
+    EXPECT_EQ(starts, (std::vector<std::string>{"\xEF\xBB\xBFNumero;Chiosco", "1;Bar Centrale", "2;Bar Centrale",
+                                                "3;Fiera", "4;Fiera", "5;Fiera"}));
+    EXPECT_NE(csv.out.find("Data e ora;Nome;Cognome;Telefono;Premio;Nota\r\n"), std::string::npos);
+
+    // The report of the event: each kiosk, its verify result, the totals, every winner with its kiosk.
+    Outcome report = operate({"relazione", "--uscita", "evento.html", "bar", "fiera", "in corsa"});
+    EXPECT_EQ(report.status, EXIT_DISAGREE) << report.err;
+    std::string html = read_file("evento.html");
+    for (const char *expected :
+         {"<tr><th>Chioschi</th><td>3</td></tr>", "<tr><th>Giocate</th><td>8</td></tr>",
+          "<tr><th>Premi assegnati</th><td>5</td></tr>", "NON concordano: in corsa</span>",
+          "<tr><td>in corsa</td>", "<td class=\"bad\">NON concordano</td>", "<th>Chiosco</th><th>Data e ora</th>",
+          "<h3>Chiosco fiera</h3>"})
+        EXPECT_NE(html.find(expected), std::string::npos) << expected;
+    size_t winner_rows = 0;
+    for (size_t at = 0; (at = html.find("</td><td>in corsa</td>", at)) != std::string::npos; at++)
+        winner_rows++;
+    EXPECT_EQ(winner_rows, 2u);
+    EXPECT_EQ(operate({"relazione", "--uscita", "in corsa/players.txt", "bar", "in corsa"}).status, EXIT_TROUBLE);
+}
+#endif
+
+TEST_F(OperatorOnRecords, CloseWritesTheFinalReportThenErasesEveryNonWinnerAndTheGameStartsCleanly)
+{
+    start_game();
+    play("Zelda", "555", EMPTY_SQUARE);
+    play("Bruno", "444", 0);
+    play("Carla", "666", EMPTY_SQUARE);
+    record_run_ended("ESC", true);
+    std::string players = read_file(players_log_name);
+    // Records that disagree are refused, untouched.
+    write_file(players_log_name, players + "Ugo, Neri, 1, Tenda\r\n");
+    Outcome refused = operate({"chiudi", "--si"});
+    EXPECT_EQ(refused.status, EXIT_TROUBLE);
+    EXPECT_NE(refused.err.find("i registri non concordano"), std::string::npos) << refused.err;
+    write_file(players_log_name, players);
+    Outcome early = operate({"chiudi", "--prima-del", "2000-01-01", "--si", "--uscita", "prima.html"});
+    EXPECT_EQ(early.status, EXIT_AGREE) << early.err;
+    EXPECT_NE(early.out.find("Nessuna giocata non vincente da cancellare"), std::string::npos) << early.out;
+    EXPECT_EQ(read_file(players_log_name), players);
+    EXPECT_EQ(operate({"chiudi", "--uscita", "x.html"}, "no\n").status, EXIT_DISAGREE);
+
+    Outcome close = operate({"chiudi", "--uscita", "finale.html"}, "si\n");
+    ASSERT_EQ(close.status, EXIT_AGREE) << close.err;
+    EXPECT_NE(read_file("finale.html").find("<td>Bruno</td>"), std::string::npos);
+    EXPECT_EQ(read_file(players_log_name), "[cancellato], [cancellato], [cancellato], Niente\r\n"
+                                           "Bruno, Rossi; \"R\", 444, Poltrona\r\n"
+                                           "[cancellato], [cancellato], [cancellato], Niente\r\n");
+    std::string journal = read_file(journal_file_name);
+    EXPECT_EQ(journal.find("Zelda"), std::string::npos);
+    EXPECT_EQ(journal.find("Carla"), std::string::npos);
+    JournalReadBack back = read_back_journal();
+    EXPECT_EQ(back.events.back()["reason"], "chiusura dell'evento: dati delle giocate non vincenti");
+    EXPECT_EQ(operate({"verifica"}).status, EXIT_AGREE);
+    start_game();
+    for (const JournalEvent &event : read_back_journal().events)
+        EXPECT_NE(event["event"], "records_disagree");
 }
 
 #ifndef _WIN32

@@ -29,9 +29,9 @@ OPERATOR = "C:\\users\\%s\\AppData\\Local\\Tabellone\\tabellone-operatore.exe"
 # folder itself; arguments; the file the entry writes there, by its prefix).
 ENTRIES = {
     "Tabellone": ("tabellone.exe", "", None),
-    "Relazione di chiusura": ("tabellone-operatore.exe", "report --apri", "relazione-chiusura-"),
-    "Giocate per Excel": ("tabellone-operatore.exe", "export --apri", "giocate-"),
-    "Verifica dei registri": ("tabellone-operatore.exe", "verify --apri", "verifica-registri-"),
+    "Relazione di chiusura": ("tabellone-operatore.exe", "relazione --apri", "relazione-chiusura-"),
+    "Giocate per Excel": ("tabellone-operatore.exe", "esporta --apri", "giocate-"),
+    "Verifica dei registri": ("tabellone-operatore.exe", "verifica --apri", "verifica-registri-"),
     "Cartella dei registri": ("", "", None),
     "Guida dell'operatore": ("guida-operatore.html", "", None),
     "Disinstalla Tabellone": ("uninstall.exe", "", None),
@@ -174,7 +174,7 @@ def check_accents(env, scratch, user):
     windows_folder = "C:\\users\\%s\\Niccolò" % user
     operator = OPERATOR % user
     said = []
-    code = wine(env, operator, "verify", "--uscita", windows_folder + "\\esito è.txt", windows_folder, output=said)
+    code = wine(env, operator, "verifica", "--uscita", windows_folder + "\\esito è.txt", windows_folder, output=said)
     check(code == 0 and "Verifica dei registri nella cartella %s\n" % windows_folder in said[0].replace("\r", ""),
           "verify in an accented folder: status %d, %s" % (code, said))
     check(os.path.exists(os.path.join(folder, "esito è.txt")), "verify wrote no file with an accented name")
