@@ -26,6 +26,7 @@
 #include "tests/support/cell_images.h"
 #include "tests/support/game_start.h"
 #include "tests/support/journal_lines.h"
+#include "tests/support/operator_run.h"
 #include "operator/commands.h"
 #include "operator/csv.h"
 #include "operator/plays.h"
@@ -34,24 +35,6 @@
 
 namespace
 {
-
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
-Outcome operate(const std::vector<std::string> &args, const std::string &answer = "")
-{
-    FILE *in = tmpfile(), *out = tmpfile(), *err = tmpfile();
-    fputs(answer.c_str(), in);
-    rewind(in);
-    Outcome run;
-    run.status = run_operator(args, Console{in, out, err});
-    fclose(in);
-    run.out = whole_open_file(out);
-    run.err = whole_open_file(err);
-    return run;
-}
 
 TEST(OperatorCsv, QuotesSeparatorsQuotesAndLineBreaksAndDisarmsFormulas)
 {
