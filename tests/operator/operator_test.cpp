@@ -5,7 +5,10 @@
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -35,6 +38,40 @@
 
 namespace
 {
+
+#ifdef _WIN32
+HANDLE lock_elsewhere = INVALID_HANDLE_VALUE;
+
+bool hold_lock_elsewhere()
+{
+    lock_elsewhere = CreateFileW(L"tabellone.lock", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    OVERLAPPED whole = {};
+    return lock_elsewhere != INVALID_HANDLE_VALUE &&
+           LockFileEx(lock_elsewhere, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole);
+}
+
+void release_lock_elsewhere()
+{
+    CloseHandle(lock_elsewhere);
+}
+#else
+int lock_elsewhere = -1;
+
+bool hold_lock_elsewhere()
+{
+    lock_elsewhere = open("tabellone.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    struct flock whole = {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    return lock_elsewhere >= 0 && fcntl(lock_elsewhere, F_OFD_SETLK, &whole) == 0;
+}
+
+void release_lock_elsewhere()
+{
+    close(lock_elsewhere);
+}
+#endif
 
 TEST(OperatorCsv, QuotesSeparatorsQuotesAndLineBreaksAndDisarmsFormulas)
 {
@@ -199,6 +236,55 @@ TEST_F(OperatorOnRecords, AnEraseCutAtEachStepEndsWithTheRecordsAgreeingAndTheTe
             EXPECT_EQ(read_file(file).find("Zelda"), std::string::npos) << cut.when << ": " << file;
         EXPECT_NE(read_file(journal_file_name).find("Bruno"), std::string::npos) << "the winner stays";
     }
+}
+
+TEST_F(OperatorOnRecords, VerifyReportsAPlayOnAnUncoveredSquareOrOverAnotherPrize)
+{
+    start_game();
+    play("Anna", "333", 0);
+    int taken = -1, empty = -1;
+    for (int i = 0; i < BOARD_SIZE; i++) {
+        if (prize_board.cells[i].revealed && prize_board.cells[i].type == 0)
+            taken = i;
+        if (!prize_board.cells[i].revealed && prize_board.cells[i].type == EMPTY_SQUARE && empty < 0)
+            empty = i;
+    }
+    JournalEvent again = {{"event", "play"}, {"square", taken}, {"prize", "Poltrona"}, {"fields", {"B", "R", "3"}}};
+    ASSERT_TRUE(append_journal(again));
+    JournalEvent wrong = again;
+    wrong["square"] = empty;
+    wrong["prize"] = "Borsa";
+    ASSERT_TRUE(append_journal(wrong));
+    Outcome verify = operate({"verify"});
+    EXPECT_EQ(verify.status, EXIT_DISAGREE);
+    EXPECT_NE(verify.out.find("la casella " + std::to_string(taken) + " era già scoperta"), std::string::npos)
+        << verify.out;
+    EXPECT_NE(verify.out.find("la casella " + std::to_string(empty) + " nasconde Niente, non Borsa"),
+              std::string::npos)
+        << verify.out;
+}
+
+TEST_F(OperatorOnRecords, TheReportShowsWhatAPlayerTypedAsTextNeverAsMarkup)
+{
+    start_game();
+    play("<b>Anna</b> & \"Co\"", "333", 0);
+    Outcome report = operate({"report", "--uscita", "-"});
+    EXPECT_NE(report.out.find("&lt;b&gt;Anna&lt;/b&gt; &amp; &quot;Co&quot;"), std::string::npos) << report.out;
+    EXPECT_EQ(report.out.find("<b>"), std::string::npos);
+}
+
+TEST_F(OperatorOnRecords, EraseRefusesAFolderAnotherProgramHoldsAndChangesNothing)
+{
+    start_game();
+    play("Zelda", "555", EMPTY_SQUARE);
+    std::string journal = read_file(journal_file_name), players = read_file(players_log_name);
+    // The game's lock, held through a second open file description of this process.
+    ASSERT_TRUE(hold_lock_elsewhere());
+    Outcome erase = operate({"erase", "zelda", "--si"});
+    release_lock_elsewhere();
+    EXPECT_EQ(erase.status, EXIT_TROUBLE) << erase.out << erase.err;
+    EXPECT_EQ(read_file(journal_file_name), journal);
+    EXPECT_EQ(read_file(players_log_name), players);
 }
 
 TEST_F(OperatorOnRecords, ExportWritesTheBomHeaderAndTheLinesWithoutAnEntry)

@@ -90,9 +90,10 @@ protected:
                 square = i;
         reveal_cell(square);
         players.push_back({first, square});
-        ASSERT_TRUE(record_play(square));
+        ASSERT_EQ(record_play(square), !failing_writes);
         plays_returned++;
     }
+    bool failing_writes = false;
 
     // Each crash point, each loss pattern: the start-up on what survived, then the promises.
     void cut_everywhere(const std::function<void(const CrashPoint &, const std::string &)> &promises)
@@ -183,6 +184,35 @@ TEST_F(PowerCut, ADealAndPlaysLoseNothingTheyReturnedAndGiveNoPrizeTwice)
     cut_everywhere([&](const CrashPoint &point, const std::string &where) { check_plays(point, where); });
     printf("deal and plays: %.2f s\n",
            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+}
+
+// The disk full or failing part-way through any of the three writes of a play:
+// the play is told not recorded, and no file keeps part of a line or half a board.
+TEST_F(PowerCut, AWriteThatFailsAnywhereInAPlayLeavesWholeLinesAndAWholeBoard)
+{
+    start_game_records();
+    size_t journal_before = disk_bytes(journal_file_name).size();
+    play("Anna", EMPTY_SQUARE);  // Luca's play writes as many bytes: the budgets fall in each write
+    long journal_line = (long)(disk_bytes(journal_file_name).size() - journal_before);
+    long players_line = (long)disk_bytes(players_log_name).size();
+    for (int error : {ENOSPC, EIO})
+        for (long budget : {0L, 10L, journal_line + 10, journal_line + players_line + 50}) {
+            std::string where = std::string(strerror(error)) + " after " + std::to_string(budget) + " bytes: ";
+            std::string state = disk_bytes(state_file_name);
+            failing_writes = true;
+            fail_writes(budget, error);
+            testing::internal::CaptureStderr();
+            play("Luca", EMPTY_SQUARE);
+            testing::internal::GetCapturedStderr();
+            fail_writes(-1);
+            failing_writes = false;
+            EXPECT_TRUE(records_failing()) << where;
+            check_lines_chain_and_prizes(where);
+            EXPECT_FALSE(disk_has("state.dat.tmp")) << where;
+            std::string now = disk_bytes(state_file_name);
+            EXPECT_TRUE(now == state || budget > journal_line + players_line) << where;
+            start_game_records();
+        }
 }
 
 // Three plays, two of them Zelda's, made and ended in order.
