@@ -70,7 +70,7 @@ static bool wait_while_busy(DWORD started, DWORD *wait)
     if (GetTickCount() - started >= BUSY_BOUND_MS)
         return false;
     Sleep(*wait);
-    *wait = *wait * 2 < BUSY_LONGEST_WAIT_MS ? *wait * 2 : BUSY_LONGEST_WAIT_MS;
+    *wait = *wait * 2 < BUSY_LONGEST_WAIT_MS ? *wait * 2 : (DWORD)BUSY_LONGEST_WAIT_MS;
     return true;
 }
 

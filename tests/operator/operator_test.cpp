@@ -5,10 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -28,6 +25,7 @@
 #include "board/state_file.h"
 #include "tests/support/cell_images.h"
 #include "tests/support/game_start.h"
+#include "tests/support/held_lock.h"
 #include "tests/support/journal_lines.h"
 #include "tests/support/operator_run.h"
 #include "operator/commands.h"
@@ -38,40 +36,6 @@
 
 namespace
 {
-
-#ifdef _WIN32
-HANDLE lock_elsewhere = INVALID_HANDLE_VALUE;
-
-bool hold_lock_elsewhere()
-{
-    lock_elsewhere = CreateFileW(L"tabellone.lock", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    OVERLAPPED whole = {};
-    return lock_elsewhere != INVALID_HANDLE_VALUE &&
-           LockFileEx(lock_elsewhere, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole);
-}
-
-void release_lock_elsewhere()
-{
-    CloseHandle(lock_elsewhere);
-}
-#else
-int lock_elsewhere = -1;
-
-bool hold_lock_elsewhere()
-{
-    lock_elsewhere = open("tabellone.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    struct flock whole = {};
-    whole.l_type = F_WRLCK;
-    whole.l_whence = SEEK_SET;
-    return lock_elsewhere >= 0 && fcntl(lock_elsewhere, F_OFD_SETLK, &whole) == 0;
-}
-
-void release_lock_elsewhere()
-{
-    close(lock_elsewhere);
-}
-#endif
 
 TEST(OperatorCsv, QuotesSeparatorsQuotesAndLineBreaksAndDisarmsFormulas)
 {
@@ -283,6 +247,7 @@ TEST_F(OperatorOnRecords, EraseRefusesAFolderAnotherProgramHoldsAndChangesNothin
     Outcome erase = operate({"erase", "zelda", "--si"});
     release_lock_elsewhere();
     EXPECT_EQ(erase.status, EXIT_TROUBLE) << erase.out << erase.err;
+    EXPECT_NE(erase.err.find("il gioco è in corso in questa cartella"), std::string::npos) << erase.err;
     EXPECT_EQ(read_file(journal_file_name), journal);
     EXPECT_EQ(read_file(players_log_name), players);
 }

@@ -103,8 +103,8 @@ protected:
         for (const CrashPoint &point : points)
             for (const auto &pattern : loss_patterns(point.disk, &draw)) {
                 disk = power_cut(point.disk, pattern);
-                start_game_records();
-                promises(point, "crash point " + std::to_string(&point - &points[0]) + ", pattern " +
+                std::string said = start_game_records();
+                promises(point, said + "crash point " + std::to_string(&point - &points[0]) + ", pattern " +
                                     std::to_string(patterns_tried) + ": ");
                 patterns_tried++;
                 if (HasFailure())
@@ -156,14 +156,19 @@ protected:
         char reason[REASON_SIZE] = "";
         EXPECT_TRUE(read_board_state(&saved, reason, sizeof reason) == STATE_READ || point.plays_returned == 0)
             << where;
+        auto count = [](const std::string &in, const std::string &what) {
+            int n = 0;
+            for (size_t at = in.find(what); at != std::string::npos; at = in.find(what, at + 1))
+                n++;
+            return n;
+        };
+        // players.txt holds no line the journal lacks: the journal is written first.
+        int journaled = 0;
+        for (const JournalEvent &event : read_back_journal().events)
+            journaled += event.is_object() && event.value("event", "") == "play";
+        EXPECT_EQ(count(log, "\r\n"), journaled) << where;
         for (int p = 0; p < point.plays_returned; p++) {
             std::string name = players[p].first;
-            auto count = [](const std::string &in, const std::string &what) {
-                int n = 0;
-                for (size_t at = in.find(what); at != std::string::npos; at = in.find(what, at + 1))
-                    n++;
-                return n;
-            };
             EXPECT_EQ(count(log, name + ", Rossi"), 1) << where << name;
             EXPECT_EQ(count(journal, "\"fields\":[\"" + name + "\""), 1) << where << name;
             EXPECT_TRUE(saved.cells[players[p].second].revealed) << where << name;
