@@ -166,7 +166,7 @@ protected:
         int journaled = 0;
         for (const JournalEvent &event : read_back_journal().events)
             journaled += event.is_object() && event.value("event", "") == "play";
-        EXPECT_EQ(count(log, "\r\n"), journaled) << where;
+        EXPECT_EQ(count(log, "\r\n"), journaled) << where << journal;
         for (int p = 0; p < point.plays_returned; p++) {
             std::string name = players[p].first;
             EXPECT_EQ(count(log, name + ", Rossi"), 1) << where << name;
