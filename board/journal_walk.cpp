@@ -50,11 +50,15 @@ static bool sets_board(const JournalEntry &entry)
 }
 
 // The bytes [start, end) of the file, read into the front of `bytes`.
-static bool read_before(FILE *file, long start, long end, std::string *bytes)
+static bool read_before(FileHandle file, long start, long end, std::string *bytes)
 {
     std::string block((size_t)(end - start), '\0');
-    if (fseek(file, start, SEEK_SET) != 0 || fread(&block[0], 1, block.size(), file) != block.size())
-        return false;
+    for (size_t got = 0; got < block.size();) {
+        long n = file_read_at(file, start + (long)got, &block[got], block.size() - got);
+        if (n <= 0)
+            return false;
+        got += (size_t)n;
+    }
     bytes->insert(0, block);
     return true;
 }
@@ -62,15 +66,15 @@ static bool read_before(FILE *file, long start, long end, std::string *bytes)
 bool read_journal_tail(const char *path, JournalTail *tail, std::string *reason)
 {
     *tail = JournalTail();
-    FILE *file = fopen(path, "rb");
-    if (!file) {
+    FileHandle file = file_open(path, FILE_FOR_READING);
+    if (file < 0) {
         tail->from_start = true;
         if (errno == ENOENT)
             return true;
         *reason = std::string("cannot be opened (") + strerror(errno) + ")";
         return false;
     }
-    bool ok = fseek(file, 0, SEEK_END) == 0 && (tail->size = ftell(file)) >= 0;
+    bool ok = (tail->size = file_size(file)) >= 0;
     std::string bytes;  // the file from `start` to its end
     long start = tail->size, line_end = tail->size;
     bool board = false, play = false, run_started = false;
@@ -110,10 +114,10 @@ bool read_journal_tail(const char *path, JournalTail *tail, std::string *reason)
     }
     if (!ok) {
         *reason = std::string("cannot be read (") + strerror(errno) + ")";
-        fclose(file);
+        file_close(file);
         return false;
     }
-    fclose(file);
+    file_close(file);
     std::reverse(tail->lines.begin(), tail->lines.end());
     tail->from_start = line_end == 0;
     if (!tail->lines.empty()) {

@@ -151,6 +151,14 @@ bool open_records(std::string *reason)
         *reason = std::string(journal_file_name) + " " + *reason;
         return false;
     }
+    // An erase cut short is finished before this run's start is journaled: a
+    // start journaled first, then cut by a crash or a power cut, would hide
+    // the erase from the next start, and the erased text would stay in
+    // players.txt. Finishing it before players.txt is read for anything else.
+    if (!complete_erasure(opened)) {
+        *reason = std::string("cannot finish the erase in ") + players_log_name;
+        return false;
+    }
     if (!append_journal({{journal_key::event, journal_kind::run_started}})) {
         *reason = std::string("cannot write to ") + journal_file_name;
         return false;
@@ -177,10 +185,8 @@ bool restore_records(std::string *reason)
     JournalReplay summary;
     for (const JournalLine &line : opened.lines)
         replay_line(&summary, line);
-    // An erase cut short is finished before the last play is looked for where the journal puts it.
-    bool ok = complete_erasure(opened);
     opened = JournalTail();
-    ok = ok && (!summary.has_last_play || complete_last_play(summary.last_play)) && settle_board(summary);
+    bool ok = (!summary.has_last_play || complete_last_play(summary.last_play)) && settle_board(summary);
     if (!ok)
         *reason = "the records cannot be written";
     return ok;

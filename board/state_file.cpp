@@ -8,6 +8,7 @@
 
 #include "platform/durable_file.h"
 #include "platform/error_report.h"
+#include "platform/platform_files.h"
 
 const char state_letters[15] = "gvnabrxGVNABRX";
 const char *const state_file_name = "state.dat";
@@ -77,15 +78,44 @@ bool save_board_state()
     return false;
 }
 
+// The bytes of an open file one at a time, through a small buffer.
+struct ByteStream {
+    FileHandle file;
+    long offset = 0;  // of buffer[0] in the file
+    long size = 0, at = 0;
+    bool failed = false;
+    char buffer[512];
+};
+
+// The next byte, or EOF at the end of the file or after a failed read.
+static int next_byte(ByteStream *stream)
+{
+    if (stream->at == stream->size) {
+        stream->offset += stream->size;
+        stream->at = 0;
+        stream->size = file_read_at(stream->file, stream->offset, stream->buffer, sizeof stream->buffer);
+        stream->failed = stream->size < 0;
+        if (stream->size <= 0) {
+            stream->size = 0;
+            return EOF;
+        }
+    }
+    return (unsigned char)stream->buffer[stream->at++];
+}
+
 // Reads the 100 square letters, skipping white space after each row as "\n" in formatted input does.
 // Returns false, with a reason, unless all 100 squares are letters of a board.
-static bool read_squares(FILE *file, BoardCell squares[BOARD_SIZE], char *reason, size_t reason_size)
+static bool read_squares(ByteStream *file, BoardCell squares[BOARD_SIZE], char *reason, size_t reason_size)
 {
     long offset = 0;
+    int c = EOF;
+    bool held = false;  // c is the byte after a row's white space, not read yet as a square
     for (int i = 0; i < BOARD_SIZE; i++) {
-        int c = getc(file);
+        if (!held)
+            c = next_byte(file);
+        held = false;
         if (c == EOF) {
-            if (ferror(file))
+            if (file->failed)
                 snprintf(reason, reason_size, "cannot be read (%s)", strerror(errno));
             else
                 snprintf(reason, reason_size, "ends after %d of 100 squares", i);
@@ -102,10 +132,9 @@ static bool read_squares(FILE *file, BoardCell squares[BOARD_SIZE], char *reason
         squares[i].revealed = isupper(c) ? 1 : 0;
         offset++;
         if (i % BOARD_COLUMNS == BOARD_COLUMNS - 1) {
-            while ((c = getc(file)) != EOF && isspace(c))
+            while ((c = next_byte(file)) != EOF && isspace(c))
                 offset++;
-            if (c != EOF)
-                ungetc(c, file);
+            held = true;
         }
     }
     return true;
@@ -113,15 +142,16 @@ static bool read_squares(FILE *file, BoardCell squares[BOARD_SIZE], char *reason
 
 StateReading read_board_state(PrizeBoard *board, char *reason, size_t reason_size)
 {
-    FILE *file = fopen(state_file_name, "rb");
-    if (!file) {
+    ByteStream stream;
+    stream.file = file_open(state_file_name, FILE_FOR_READING);
+    if (stream.file < 0) {
         if (errno == ENOENT)
             return STATE_MISSING;
         snprintf(reason, reason_size, "cannot be opened (%s)", strerror(errno));
         return STATE_REFUSED;
     }
-    bool ok = read_squares(file, board->cells, reason, reason_size);
-    fclose(file);
+    bool ok = read_squares(&stream, board->cells, reason, reason_size);
+    file_close(stream.file);
     if (!ok)
         return STATE_REFUSED;
     return board_could_be_dealt(*board, reason, reason_size) ? STATE_READ : STATE_REFUSED;

@@ -9,6 +9,8 @@
 #   Records.AFailedAppendLeavesNoPartOfALineAndANewLineNeverGlues: RLIMIT_FSIZE.
 #   PlayersLog.ALogThatCannotBeWrittenSaysSoAndChangesNothing,
 #   FailedSave.AFullDiskKeepsThePreviousFileByteForByte: a symlink to /dev/full.
+#   The same failures (a full disk, a short write, an I/O error) run under Wine
+#   on the simulated disk: records_tests, PowerCut.AWriteThatFailsAnywhereInAPlay...
 set(WINE_LEFT_OUT_board_tests
   LocalTime.TheOffsetFollowsTheZoneAndItsSummerTime
   FolderLock.OneProcessHoldsItUntilItIsKilled

@@ -52,10 +52,10 @@ bool load_game_records(const std::string &folder, GameRecords *records, std::str
         *error = cannot_read(players_log_name);
         return false;
     }
-    FILE *journal = fopen(journal_file_name, "rb");
-    records->journal_present = journal != nullptr || errno != ENOENT;
-    if (journal)
-        fclose(journal);
+    FileHandle journal = file_open(journal_file_name, FILE_FOR_READING);
+    records->journal_present = journal >= 0 || errno != ENOENT;
+    if (journal >= 0)
+        file_close(journal);
     else if (records->journal_present) {
         *error = cannot_read(journal_file_name);
         return false;

@@ -17,8 +17,8 @@ LineSpan line_at(const char *bytes, size_t size, size_t start)
 bool open_line_reader(const char *path, LineReader *reader)
 {
     *reader = LineReader();
-    reader->file = fopen(path, "rb");
-    return reader->file != nullptr;
+    reader->file = file_open(path, FILE_FOR_READING);
+    return reader->file >= 0;
 }
 
 // Adds the next block of the file to the buffer; false at its end or on a failed read.
@@ -29,18 +29,19 @@ static bool read_more(LineReader *reader)
         reader->at = 0;
     }
     char block[1 << 16];
-    size_t n = fread(block, 1, sizeof block, reader->file);
-    if (n == 0) {
-        reader->failed = ferror(reader->file) != 0;
+    long n = file_read_at(reader->file, reader->read_to, block, sizeof block);
+    if (n <= 0) {
+        reader->failed = n < 0;
         return false;
     }
-    reader->buffer.append(block, n);
+    reader->read_to += n;
+    reader->buffer.append(block, (size_t)n);
     return true;
 }
 
 bool read_line(LineReader *reader, std::string *text, long *offset, bool *ended)
 {
-    if (!reader->file || reader->failed)
+    if (reader->file < 0 || reader->failed)
         return false;
     for (;;) {
         const std::string &buffer = reader->buffer;
@@ -61,10 +62,10 @@ bool read_line(LineReader *reader, std::string *text, long *offset, bool *ended)
 
 void close_line_reader(LineReader *reader)
 {
-    if (reader->file) {
+    if (reader->file >= 0) {
         int saved = errno;
-        fclose(reader->file);
+        file_close(reader->file);
         errno = saved;
     }
-    reader->file = nullptr;
+    reader->file = -1;
 }

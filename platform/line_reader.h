@@ -5,9 +5,9 @@
 #pragma once
 
 #include <stddef.h>
-#include <stdio.h>
-
 #include <string>
+
+#include "platform/platform_files.h"
 
 // One line of a buffer: where it starts, how long its text is, and where the next line starts.
 struct LineSpan {
@@ -21,7 +21,8 @@ struct LineSpan {
 LineSpan line_at(const char *bytes, size_t size, size_t start);
 
 struct LineReader {
-    FILE *file = nullptr;
+    FileHandle file = -1;
+    long read_to = 0;   // the file offset the next block is read from
     std::string buffer;
     size_t at = 0;      // where the next line starts in the buffer
     long offset = 0;    // the file offset of buffer[at]

@@ -4,6 +4,8 @@
 #include <errno.h>
 #include <stdio.h>
 
+#include "platform/platform_files.h"
+
 // The bytes from where `file` stands to its end; false when a read failed.
 static bool append_rest(FILE *file, std::string *bytes)
 {
@@ -26,12 +28,15 @@ std::string whole_open_file(FILE *file)
 WholeFile read_whole_file(const char *path, std::string *bytes)
 {
     bytes->clear();
-    FILE *file = fopen(path, "rb");
-    if (!file)
+    FileHandle file = file_open(path, FILE_FOR_READING);
+    if (file < 0)
         return errno == ENOENT ? WholeFile::missing : WholeFile::not_opened;
-    bool failed = !append_rest(file, bytes);
+    char buffer[65536];
+    long n;
+    while ((n = file_read_at(file, (long)bytes->size(), buffer, sizeof buffer)) > 0)
+        bytes->append(buffer, (size_t)n);
     int saved = errno;
-    fclose(file);
+    file_close(file);
     errno = saved;
-    return failed ? WholeFile::not_read : WholeFile::read;
+    return n < 0 ? WholeFile::not_read : WholeFile::read;
 }

@@ -151,6 +151,8 @@ TEST_F(StateFile, AFileThatIsNotABoardIsRefusedWholeWithOneLine)
     third_chair[13] = 'g';
     std::string few_open = rows_joined_by("");
     few_open.replace(20, 5, "xxxxx");  // 10 open empty squares where a deal opens 15
+    std::string one_short = rows_joined_by("");
+    one_short[one_short.find('X')] = 'x';  // 14: one below the bound
     const std::string refused[] = {
         "",
         good.substr(0, 60),                // ends early, mid-row
@@ -164,6 +166,7 @@ TEST_F(StateFile, AFileThatIsNotABoardIsRefusedWholeWithOneLine)
         std::string(100, 'x'),
         third_chair,
         few_open,
+        one_short,
     };
     PrizeBoard dealt = prize_board;
     void *cells_before[BOARD_SIZE];
@@ -183,6 +186,7 @@ TEST_F(StateFile, AFileThatIsNotABoardIsRefusedWholeWithOneLine)
     EXPECT_NE(load(bad_letter).find("byte 0x71 at offset 57"), std::string::npos);
     EXPECT_NE(load(third_chair).find("holds 3 squares of \"Poltrona\" where a board has 2"), std::string::npos);
     EXPECT_NE(load(few_open).find("has only 10 uncovered empty squares where a deal opens 15"), std::string::npos);
+    EXPECT_NE(load(one_short).find("has only 14 uncovered empty squares"), std::string::npos);
 }
 
 TEST_F(StateFile, AMissingFileKeepsTheDealQuietly)

@@ -25,7 +25,9 @@
 #include "board/state_file.h"
 #include "tests/support/cell_images.h"
 #include "tests/support/game_start.h"
+#include "tests/support/held_lock.h"
 #include "tests/support/journal_lines.h"
+#include "tests/support/operator_run.h"
 #include "operator/commands.h"
 #include "operator/csv.h"
 #include "operator/plays.h"
@@ -34,24 +36,6 @@
 
 namespace
 {
-
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
-Outcome operate(const std::vector<std::string> &args, const std::string &answer = "")
-{
-    FILE *in = tmpfile(), *out = tmpfile(), *err = tmpfile();
-    fputs(answer.c_str(), in);
-    rewind(in);
-    Outcome run;
-    run.status = run_operator(args, Console{in, out, err});
-    fclose(in);
-    run.out = whole_open_file(out);
-    run.err = whole_open_file(err);
-    return run;
-}
 
 TEST(OperatorCsv, QuotesSeparatorsQuotesAndLineBreaksAndDisarmsFormulas)
 {
@@ -228,6 +212,56 @@ TEST_F(OperatorOnRecords, AnEraseCutAtEachStepEndsWithTheRecordsAgreeingAndTheTe
             EXPECT_EQ(read_file(file).find("Zelda"), std::string::npos) << cut.when << ": " << file;
         EXPECT_NE(read_file(journal_file_name).find("Bruno"), std::string::npos) << "the winner stays";
     }
+}
+
+TEST_F(OperatorOnRecords, VerifyReportsAPlayOnAnUncoveredSquareOrOverAnotherPrize)
+{
+    start_game();
+    play("Anna", "333", 0);
+    int taken = -1, empty = -1;
+    for (int i = 0; i < BOARD_SIZE; i++) {
+        if (prize_board.cells[i].revealed && prize_board.cells[i].type == 0)
+            taken = i;
+        if (!prize_board.cells[i].revealed && prize_board.cells[i].type == EMPTY_SQUARE && empty < 0)
+            empty = i;
+    }
+    JournalEvent again = {{"event", "play"}, {"square", taken}, {"prize", "Poltrona"}, {"fields", {"B", "R", "3"}}};
+    ASSERT_TRUE(append_journal(again));
+    JournalEvent wrong = again;
+    wrong["square"] = empty;
+    wrong["prize"] = "Borsa";
+    ASSERT_TRUE(append_journal(wrong));
+    Outcome verify = operate({"verify"});
+    EXPECT_EQ(verify.status, EXIT_DISAGREE);
+    EXPECT_NE(verify.out.find("la casella " + std::to_string(taken) + " era già scoperta"), std::string::npos)
+        << verify.out;
+    EXPECT_NE(verify.out.find("la casella " + std::to_string(empty) + " nasconde Niente, non Borsa"),
+              std::string::npos)
+        << verify.out;
+}
+
+TEST_F(OperatorOnRecords, TheReportShowsWhatAPlayerTypedAsTextNeverAsMarkup)
+{
+    start_game();
+    play("<b>Anna</b> & \"Co\"", "333", 0);
+    Outcome report = operate({"report", "--uscita", "-"});
+    EXPECT_NE(report.out.find("&lt;b&gt;Anna&lt;/b&gt; &amp; &quot;Co&quot;"), std::string::npos) << report.out;
+    EXPECT_EQ(report.out.find("<b>"), std::string::npos);
+}
+
+TEST_F(OperatorOnRecords, EraseRefusesAFolderAnotherProgramHoldsAndChangesNothing)
+{
+    start_game();
+    play("Zelda", "555", EMPTY_SQUARE);
+    std::string journal = read_file(journal_file_name), players = read_file(players_log_name);
+    // The game's lock, held through a second open file description of this process.
+    ASSERT_TRUE(hold_lock_elsewhere());
+    Outcome erase = operate({"erase", "zelda", "--si"});
+    release_lock_elsewhere();
+    EXPECT_EQ(erase.status, EXIT_TROUBLE) << erase.out << erase.err;
+    EXPECT_NE(erase.err.find("il gioco è in corso in questa cartella"), std::string::npos) << erase.err;
+    EXPECT_EQ(read_file(journal_file_name), journal);
+    EXPECT_EQ(read_file(players_log_name), players);
 }
 
 TEST_F(OperatorOnRecords, ExportWritesTheBomHeaderAndTheLinesWithoutAnEntry)
