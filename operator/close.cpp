@@ -29,16 +29,12 @@ static bool before_day(const Play &play, const std::string &day)
 
 int command_close(const Arguments &arguments, Console console)
 {
+    int status;
+    if (!hold_folder_for_rewrite(arguments, console, &status))
+        return status;
+    FolderLockRelease release;
     FolderView view;
     std::string error;
-    if (!view_folder(arguments.folder, &view, &error))
-        return trouble(console, error);
-    int status;
-    if (!lock_for_rewrite(console, &status))
-        return status;
-    struct ReleaseAtReturn {
-        ~ReleaseAtReturn() { unlock_folder(); }
-    } release;
 
     std::vector<Play> winners;
     ErasurePlan plan;
@@ -52,7 +48,6 @@ int command_close(const Arguments &arguments, Console console)
             plan.players_lines.push_back(play.players_line);
         }
     };
-    view = FolderView();
     if (!view_folder(arguments.folder, &view, &error, select))
         return trouble(console, error);
     // A rewrite would seal whatever is wrong into the new chain: the records must agree first.

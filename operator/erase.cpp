@@ -157,17 +157,12 @@ bool confirmed(Console console, int count)
 
 int command_erase(const Arguments &arguments, Console console)
 {
+    int status;
+    if (!hold_folder_for_rewrite(arguments, console, &status))
+        return status;
+    FolderLockRelease release;
     FolderView view;
     std::string error;
-    if (!view_folder(arguments.folder, &view, &error))
-        return trouble(console, error);
-    int status;
-    if (!lock_for_rewrite(console, &status))
-        return status;
-    // Held only while the records are rewritten: the game may start once this command ends.
-    struct ReleaseAtReturn {
-        ~ReleaseAtReturn() { unlock_folder(); }
-    } release;
 
     // Step 1, the selection: the plays whose fields hold the text.
     std::string wanted = loose(arguments.text);
@@ -178,7 +173,6 @@ int command_erase(const Arguments &arguments, Console console)
         if (holds_text(play, wanted))
             found.push_back({position, play});
     };
-    view = FolderView();
     if (!view_folder(arguments.folder, &view, &error, select))
         return trouble(console, error);
     std::string why;
@@ -225,8 +219,14 @@ int command_erase(const Arguments &arguments, Console console)
     return status;
 }
 
-bool lock_for_rewrite(Console console, int *status)
+bool hold_folder_for_rewrite(const Arguments &arguments, Console console, int *status)
 {
+    FolderView view;
+    std::string error;
+    if (!view_folder(arguments.folder, &view, &error)) {
+        *status = trouble(console, error);
+        return false;
+    }
     // The game must not append while the files are rewritten, nor start until they are.
     if (folder_locked_elsewhere()) {
         *status = trouble(console, "il gioco è in corso in questa cartella: chiuderlo prima di cancellare dati");
@@ -238,6 +238,11 @@ bool lock_for_rewrite(Console console, int *status)
         return false;
     }
     return true;
+}
+
+FolderLockRelease::~FolderLockRelease()
+{
+    unlock_folder();
 }
 
 int apply_erasure(const FolderView &view, ErasurePlan plan, const std::string &reason, Console console,

@@ -18,9 +18,16 @@ struct ErasurePlan {
     int winners_kept = 0;
 };
 
-// Takes the folder's lock (the caller's current folder); false, with the
-// trouble told, while a game holds it. The caller releases it with unlock_folder.
-bool lock_for_rewrite(Console console, int *status);
+// Reads the folder's records (which makes it the current folder) and takes
+// its lock; false, with the trouble told, when they cannot be read or while
+// a game holds the lock. The caller then holds a FolderLockRelease.
+bool hold_folder_for_rewrite(const Arguments &arguments, Console console, int *status);
+
+// Releases the folder's lock when the command returns: it is held only while
+// the records are rewritten, so the game may start once the command ends.
+struct FolderLockRelease {
+    ~FolderLockRelease();
+};
 
 // False, with why, when a rewrite could not trust the places in players.txt.
 bool records_in_step(const FolderView &view, std::string *why);
